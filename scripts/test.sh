@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the core's unit tests, the
+# Linux program end to end on a virtual X server, and the Windows program under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+echo "== core and Linux program (build/)"
+cmake -S . -B build -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+for stage in scripts/test-x11.sh scripts/test-win32.sh; do
+  if [ -f "$stage" ]; then
+    echo "== $stage"
+    bash "$stage"
+  fi
+done
+echo "All tests passed."

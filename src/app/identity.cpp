@@ -1,0 +1,15 @@
+#include "app/identity.h"
+
+namespace vistrel::identity {
+
+std::string TrayTip() {
+  return std::string(kTitle) + " " + std::to_string(kMajor) + "." + std::to_string(kMinor) +
+         std::to_string(kRevision);
+}
+
+std::string VersionLabel() {
+  return "Version " + std::to_string(kMajor) + "." + std::to_string(kMinor) + "." +
+         std::to_string(kRevision);
+}
+
+}  // namespace vistrel::identity

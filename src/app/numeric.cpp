@@ -1,0 +1,46 @@
+#include "app/numeric.h"
+
+#include <cmath>
+#include <limits>
+
+#include "app/failure.h"
+
+namespace vistrel {
+
+double RoundHalfEven(double value) {
+  const double floor = std::floor(value);
+  const double diff = value - floor;
+  if (diff < 0.5) return floor;
+  if (diff > 0.5) return floor + 1.0;
+  return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+std::int16_t ToInt16(double value) {
+  const double r = RoundHalfEven(value);
+  if (!(r >= -32768.0 && r <= 32767.0)) throw failures::Overflow();
+  return static_cast<std::int16_t>(r);
+}
+
+std::int32_t ToInt32(double value) {
+  const double r = RoundHalfEven(value);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw failures::Overflow();
+  return static_cast<std::int32_t>(r);
+}
+
+std::int16_t ClampToInt16(double value) {
+  if (std::isnan(value)) return 0;
+  const double r = RoundHalfEven(value);
+  if (r < -32768.0) return -32768;
+  if (r > 32767.0) return 32767;
+  return static_cast<std::int16_t>(r);
+}
+
+float ToSingle(double value) {
+  if (std::isnan(value)) throw failures::Overflow();
+  if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+    throw failures::Overflow();
+  }
+  return static_cast<float>(value);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,93 @@
+// Start-up: the single-instance guard, the start-up sequence that restores the settings, and
+// the focus handler.
+#include <string>
+
+#include "app/frm_main.h"
+#include "app/identity.h"
+#include "app/numeric.h"
+#include "app/startup_messages.h"
+#include "settings/text_forms.h"
+#include "tray/topmost.h"
+
+namespace vistrel {
+
+frmMain::frmMain(platform::Platform& platform)
+    : p_(platform), registry_(platform.registry, platform.messages) {}
+
+void frmMain::Form_Initialize() {
+  try {
+    if (p_.runtime.PreviousInstance()) {
+      p_.messages.Show({startup_messages::AlreadyRunningText(), platform::kInformation,
+                        std::string(identity::kTitle), {}, 0});
+      p_.runtime.End();
+    }
+  } catch (const Failure& failure) {
+    p_.messages.Show({startup_messages::StartupErrorText(failure), platform::kOkOnly, "Error",
+                      failure.HelpFile(), failure.HelpContext()});
+  }
+}
+
+void frmMain::Form_Load() {
+  // Steps that are not guarded: a failure here ends the program with the shell's report.
+  SecondsToWait = p_.runtime.CommandLine();
+  SourceLocked = kFalse;
+  FillTrayIconData();
+  p_.tray.NotifyIcon(kNimAdd, TrayIconData);
+  p_.runtime.HideFromTaskList();
+
+  // From here a failing step is skipped and the next one runs.
+  const auto step = [](auto&& body) {
+    try {
+      body();
+    } catch (const Failure&) {
+    }
+  };
+  step([&] { registry_.CreateKey(settings::SettingsKeyPath); });
+  for (const settings::Setting setting : settings::kRestoreOrder) {
+    step([&] { RestoreSetting(setting); });
+  }
+  step([&] {
+    if (menu_.Checked(MenuItem::menuOnTop)) Topmost::MakeTopmost(p_.window, true);
+  });
+  // Very large desktops are clamped into the 16-bit fields rather than failing the step.
+  step([&] {
+    ScreenWidth = ClampToInt16(p_.screen.WidthTwips() / p_.screen.TwipsPerPixelX());
+    ScreenHeight = ClampToInt16(p_.screen.HeightTwips() / p_.screen.TwipsPerPixelY());
+  });
+  step([&] { RestoreSetting(settings::Setting::Keep1to1); });
+  step([&] {
+    ZoomFactor = menu_.Checked(MenuItem::menuKeep1to1) ? kMinZoom : 2;
+    ForceRedraw();
+  });
+  step([&] { menuVisible_Click(); });
+}
+
+void frmMain::Form_GotFocus() { ForceRedraw(); }
+
+void frmMain::RestoreSetting(settings::Setting setting) {
+  const std::optional<std::string> text =
+      registry_.ReadStringValue(settings::SettingsKeyPath, settings::Definition(setting).name);
+  // An unrecognised root gives no text at all; the settings path always has one, so this only
+  // guards against a change of that path.
+  if (!text) return;
+  ApplySetting(setting, *text);
+}
+
+void frmMain::ApplySetting(settings::Setting setting, const std::string& text) {
+  using settings::Setting;
+  const char separator = p_.runtime.DecimalSeparator();
+  const auto number = [&] { return text_forms::ToSingle(text, separator); };
+  const auto boolean = [&] { return text_forms::ToBoolean(text, separator); };
+  switch (setting) {
+    case Setting::Top: p_.window.SetTop(number()); break;
+    case Setting::Left: p_.window.SetLeft(number()); break;
+    case Setting::Height: p_.window.SetHeight(number()); break;
+    case Setting::Width: p_.window.SetWidth(number()); break;
+    case Setting::RefreshHigh: menu_.SetChecked(MenuItem::menuRefreshHigh, boolean()); break;
+    case Setting::RefreshAlways: menu_.SetChecked(MenuItem::menuRefreshAlways, boolean()); break;
+    case Setting::Keep1to1: menu_.SetChecked(MenuItem::menuKeep1to1, boolean()); break;
+    case Setting::OnTop: menu_.SetChecked(MenuItem::menuOnTop, boolean()); break;
+  }
+}
+
+}  // namespace vistrel

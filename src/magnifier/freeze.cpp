@@ -1,0 +1,79 @@
+// Freeze (hold the source rectangle, keep it live) and Freeze and Lock (also hold the picture
+// still for the command-line number of seconds), and Pause, the wait that keeps the program
+// responsive: handlers, including Freeze and Lock itself, run inside it.
+#include "app/frm_main.h"
+#include "app/numeric.h"
+#include "app/startup_messages.h"
+#include "settings/text_forms.h"
+
+namespace vistrel {
+namespace {
+constexpr double kSecondsPerDay = 86400.0;
+constexpr const char* kDefaultHold = "10";
+}  // namespace
+
+void frmMain::ToggleFreeze() {
+  if (SourceLocked == kTrue) {
+    SourceLocked = kFalse;
+    menu_.SetChecked(MenuItem::menuFreeze, false);
+  } else {
+    SourceLocked = kTrue;
+    menu_.SetChecked(MenuItem::menuFreeze, true);
+  }
+}
+
+void frmMain::menuFreeze_Click() { ToggleFreeze(); }
+void frmMain::VBHotKey1_HotKey() { ToggleFreeze(); }
+void frmMain::VBHotKey2_HotKey() { menuFreezeAndLock_Click(); }
+
+void frmMain::menuFreezeAndLock_Click() {
+  bool timerStopped = false;
+  try {
+    SourceLocked = kTrue;
+    Pause(1);
+    p_.timer1.SetEnabled(false);
+    timerStopped = true;
+    if (SecondsToWait.empty()) SecondsToWait = kDefaultHold;
+    const float hold = text_forms::ToSingle(SecondsToWait, p_.runtime.DecimalSeparator());
+    Pause(hold);
+    p_.timer1.SetEnabled(true);
+    timerStopped = false;
+    menu_.SetChecked(MenuItem::menuFreeze, true);
+  } catch (const Failure& failure) {
+    // The picture must not stand still for the rest of the run because the hold failed.
+    if (timerStopped) p_.timer1.SetEnabled(true);
+    ShowFreezeAndLockFailure(failure);
+  }
+}
+
+void frmMain::ShowFreezeAndLockFailure(const Failure& failure) {
+  using startup_messages::kCrLf;
+  if (failure.Number() == failures::kTypeMismatch) {
+    p_.messages.Show({std::string("The optional command value must be nummeric (see the Vistrel "
+                                  "readme.txt at COMMANDS).") +
+                          kCrLf + "Vistrel will quit now...",
+                      platform::kExclamation, "Oops...", {}, 0});
+    // Quit through the normal close, so the tray icon goes and this run's settings are kept.
+    Unload(UnloadMode::kFormCode);
+  }
+  p_.messages.Show({std::string("An Error was generated:") + kCrLf + kCrLf + "Description:" + kCrLf +
+                        "Error" + startup_messages::ErrorNumberText(failure.Number()) + " - " +
+                        failure.Description() + kCrLf + "menuFreezeAndLock_Click" + kCrLf + kCrLf +
+                        "Please inform the author with the error description above.",
+                    platform::kOkOnly, "Error", failure.HelpFile(), failure.HelpContext()});
+}
+
+void frmMain::Pause(float nSecond) {
+  // Seconds since midnight, read as single precision like the runtime's timer.
+  const auto now = [&] { return static_cast<float>(p_.clock.SecondsSinceMidnight()); };
+  double start = now();
+  for (;;) {
+    const float elapsed = static_cast<float>(now() - start);
+    if (!(elapsed < nSecond)) return;
+    // Sleep until an event arrives or the time is up, handling every event meanwhile.
+    p_.pump.WaitForEvents(static_cast<double>(nSecond) - elapsed);
+    if (now() < start) start -= kSecondsPerDay;
+  }
+}
+
+}  // namespace vistrel

@@ -1,0 +1,34 @@
+// The screen as the magnifier sees it: where the cursor is, how large the primary screen is, and
+// one scaled copy of a screen rectangle onto the whole view.
+#pragma once
+
+#include <cstdint>
+
+namespace vistrel::platform {
+
+struct CursorPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+
+  // The cursor in screen pixels.
+  virtual CursorPoint CursorPos() = 0;
+
+  // One drawing tick: take the screen's device context, copy the source rectangle onto the view
+  // rectangle (0, 0, destWidth, destHeight) of the main window with nearest-pixel replication,
+  // and give the context back. No result: a failed copy simply leaves the old picture.
+  virtual void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
+                             std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) = 0;
+
+  // The primary screen in twips, and the twips per pixel of each axis (15 at 96 DPI).
+  virtual double WidthTwips() = 0;
+  virtual double HeightTwips() = 0;
+  virtual double TwipsPerPixelX() = 0;
+  virtual double TwipsPerPixelY() = 0;
+};
+
+}  // namespace vistrel::platform

@@ -1,0 +1,39 @@
+// The tray icon record in the first form of the platform's notification-icon data: size,
+// notification window, identifier, flags, callback message, icon and a 64-byte ANSI tip. The
+// Windows shell copies it field by field into its own structure (whose size on 64-bit Windows
+// differs from the 88 bytes of the 32-bit form).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace vistrel {
+
+inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
+inline constexpr std::uint32_t kNimDelete = 2;
+
+inline constexpr std::uint32_t kNifMessage = 1;
+inline constexpr std::uint32_t kNifIcon = 2;
+inline constexpr std::uint32_t kNifTip = 4;
+
+inline constexpr std::uint32_t kTrayRecordSize = 88;
+inline constexpr std::uint32_t kTrayIconId = 1;
+
+struct TrayIconRecord {
+  std::uint32_t cbSize = 0;
+  std::uintptr_t hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  std::uintptr_t hIcon = 0;
+  std::array<char, 64> szTip{};
+
+  // The tip text, one NUL, then spaces to the end of the field; cut at 63 characters.
+  void SetTip(std::string_view tip);
+  // The text before the first NUL.
+  std::string_view Tip() const;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,163 @@
+#include "fakes.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vistrel::fakes {
+
+std::string FakeRegistryApi::Path(platform::KeyHandle root, std::string_view sub) {
+  static const std::map<platform::KeyHandle, std::string> names{
+      {0x80000000, "HKEY_CLASSES_ROOT"},  {0x80000001, "HKEY_CURRENT_USER"},
+      {0x80000002, "HKEY_LOCAL_MACHINE"}, {0x80000003, "HKEY_USERS"},
+      {0x80000004, "HKEY_PERFORMANCE_DATA"}, {0x80000005, "HKEY_CURRENT_CONFIG"},
+      {0x80000006, "HKEY_DYN_DATA"}};
+  std::string path = names.at(root);
+  if (!sub.empty()) path += "\\" + std::string(sub);
+  return path;
+}
+
+std::int32_t FakeRegistryApi::RegCreateKey(platform::KeyHandle root, std::string_view sub,
+                                           platform::KeyHandle& key) {
+  const std::string path = Path(root, sub);
+  log.push_back("create " + path);
+  keys[path];
+  key = next++;
+  open[key] = path;
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FakeRegistryApi::RegOpenKeyEx(platform::KeyHandle root, std::string_view sub,
+                                           std::uint32_t, std::uint32_t access,
+                                           platform::KeyHandle& key) {
+  const std::string path = Path(root, sub);
+  log.push_back(std::string(access == platform::kKeyWrite ? "open-write " : "open-read ") + path);
+  if (sub.empty()) keys[path];
+  if (!keys.count(path)) return platform::kErrorFileNotFound;
+  key = next++;
+  open[key] = path;
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FakeRegistryApi::RegQueryValueEx(platform::KeyHandle key, std::string_view name,
+                                              std::uint32_t& type, char* data,
+                                              std::uint32_t& length) {
+  log.push_back("query " + std::string(name));
+  if (!open.count(key)) return platform::kErrorInvalidHandle;
+  auto& values = keys[open[key]];
+  auto it = values.find(std::string(name));
+  if (it == values.end()) return platform::kErrorFileNotFound;
+  type = platform::kRegSz;
+  // A zero-byte value (stored as "\x01" marker-free empty data) delivers nothing at all.
+  const std::string stored = it->second == kZeroBytes ? std::string() : it->second + '\0';
+  if (stored.size() > length) {
+    length = static_cast<std::uint32_t>(stored.size());
+    return platform::kErrorMoreData;
+  }
+  std::copy(stored.begin(), stored.end(), data);
+  length = static_cast<std::uint32_t>(stored.size());
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FakeRegistryApi::RegSetValueEx(platform::KeyHandle key, std::string_view name,
+                                            std::uint32_t, std::string_view data) {
+  log.push_back("set " + std::string(name) + "=" + std::string(data));
+  if (!open.count(key)) return platform::kErrorInvalidHandle;
+  keys[open[key]][std::string(name)] = std::string(data);
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FakeRegistryApi::RegCloseKey(platform::KeyHandle key) {
+  log.push_back("close");
+  return open.erase(key) ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
+}
+
+void FakeClock::Advance(double seconds) {
+  monotonic += seconds;
+  now += seconds;
+  if (now >= 86400.0) now -= 86400.0;
+}
+
+void FakeEventPump::After(double seconds, std::function<void()> body) {
+  scheduled_.push_back({world_.clock.monotonic + seconds, std::move(body)});
+}
+
+bool FakeEventPump::RunDueScheduled() {
+  bool ran = false;
+  for (;;) {
+    auto due = std::find_if(scheduled_.begin(), scheduled_.end(),
+                            [&](const Event& e) { return e.at <= world_.clock.monotonic + 1e-9; });
+    if (due == scheduled_.end()) return ran;
+    auto body = std::move(due->body);
+    scheduled_.erase(due);
+    body();
+    ran = true;
+  }
+}
+
+namespace {
+double NextDue(FakeTimer& timer, double now) {
+  if (!timer.enabled_) return std::numeric_limits<double>::infinity();
+  if (timer.nextDue_ < 0) timer.nextDue_ = now + timer.interval_ / 1000.0;
+  return timer.nextDue_;
+}
+}  // namespace
+
+void FakeEventPump::WaitForEvents(double maxSeconds) {
+  ++waits;
+  const double now = world_.clock.monotonic;
+  double wake = now + std::max(0.0, maxSeconds);
+  if (deliverTimers) {
+    wake = std::min({wake, NextDue(world_.timer1, now), NextDue(world_.timer2, now)});
+  }
+  for (const auto& e : scheduled_) wake = std::min(wake, std::max(now, e.at));
+  world_.clock.Advance(wake - now);
+  if (deliverTimers) world_.FireDueTimers();
+  RunDueScheduled();
+}
+
+FakeWorld::FakeWorld() = default;
+
+void FakeWorld::FireDueTimers() {
+  const double now = clock.monotonic + 1e-9;
+  for (;;) {
+    const double d1 = NextDue(timer1, clock.monotonic);
+    const double d2 = NextDue(timer2, clock.monotonic);
+    if (d1 > now && d2 > now) return;
+    // The earlier tick first; the period restarts from the tick at the interval now in force.
+    if (d1 <= d2) {
+      timer1.nextDue_ = d1 + timer1.interval_ / 1000.0;
+      ++timer1Ticks;
+      form.Timer1_Timer();
+    } else {
+      timer2.nextDue_ = d2 + timer2.interval_ / 1000.0;
+      ++timer2Ticks;
+      form.Timer2_Timer();
+    }
+  }
+}
+
+void FakeWorld::Start() {
+  form.Form_Initialize();
+  form.Form_Load();
+  form.Form_Resize();
+}
+
+void FakeWorld::Run(double seconds) {
+  const double end = clock.monotonic + seconds;
+  while (clock.monotonic + 1e-9 < end) pump.WaitForEvents(end - clock.monotonic);
+}
+
+void FakeWorld::TrayNotify(std::int32_t message) {
+  form.pichook_MouseMove(0, 0, static_cast<float>(message * screen.twipsPerPixel), 0);
+}
+
+bool FakeWorld::Ends(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const ProgramEnded&) {
+    return true;
+  }
+  return false;
+}
+
+}  // namespace vistrel::fakes
