@@ -1,9 +1,22 @@
 #include "fakes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 namespace vistrel::fakes {
+
+std::string Num(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  return buffer;
+}
+
+void FakeTimer::SetEnabled(bool e) {
+  if (e != enabled_) switches.emplace_back(e, clock_.monotonic);
+  if (e && !enabled_) nextDue_ = -1;  // restarts a full period from now
+  enabled_ = e;
+}
 
 std::string FakeRegistryApi::Path(platform::KeyHandle root, std::string_view sub) {
   static const std::map<platform::KeyHandle, std::string> names{
@@ -16,10 +29,15 @@ std::string FakeRegistryApi::Path(platform::KeyHandle root, std::string_view sub
   return path;
 }
 
+void FakeRegistryApi::Log(const std::string& entry) {
+  log.push_back(entry);
+  journal.Note(entry);
+}
+
 std::int32_t FakeRegistryApi::RegCreateKey(platform::KeyHandle root, std::string_view sub,
                                            platform::KeyHandle& key) {
   const std::string path = Path(root, sub);
-  log.push_back("create " + path);
+  Log("create " + path);
   keys[path];
   key = next++;
   open[key] = path;
@@ -30,7 +48,7 @@ std::int32_t FakeRegistryApi::RegOpenKeyEx(platform::KeyHandle root, std::string
                                            std::uint32_t, std::uint32_t access,
                                            platform::KeyHandle& key) {
   const std::string path = Path(root, sub);
-  log.push_back(std::string(access == platform::kKeyWrite ? "open-write " : "open-read ") + path);
+  Log(std::string(access == platform::kKeyWrite ? "open-write " : "open-read ") + path);
   if (sub.empty()) keys[path];
   if (!keys.count(path)) return platform::kErrorFileNotFound;
   key = next++;
@@ -41,13 +59,13 @@ std::int32_t FakeRegistryApi::RegOpenKeyEx(platform::KeyHandle root, std::string
 std::int32_t FakeRegistryApi::RegQueryValueEx(platform::KeyHandle key, std::string_view name,
                                               std::uint32_t& type, char* data,
                                               std::uint32_t& length) {
-  log.push_back("query " + std::string(name));
+  Log("query " + std::string(name));
   if (!open.count(key)) return platform::kErrorInvalidHandle;
   auto& values = keys[open[key]];
   auto it = values.find(std::string(name));
   if (it == values.end()) return platform::kErrorFileNotFound;
   type = platform::kRegSz;
-  // A zero-byte value (stored as "\x01" marker-free empty data) delivers nothing at all.
+  // A zero-byte value (stored as kZeroBytes) delivers nothing at all, not even a NUL.
   const std::string stored = it->second == kZeroBytes ? std::string() : it->second + '\0';
   if (stored.size() > length) {
     length = static_cast<std::uint32_t>(stored.size());
@@ -60,14 +78,14 @@ std::int32_t FakeRegistryApi::RegQueryValueEx(platform::KeyHandle key, std::stri
 
 std::int32_t FakeRegistryApi::RegSetValueEx(platform::KeyHandle key, std::string_view name,
                                             std::uint32_t, std::string_view data) {
-  log.push_back("set " + std::string(name) + "=" + std::string(data));
+  Log("set " + std::string(name) + "=" + std::string(data));
   if (!open.count(key)) return platform::kErrorInvalidHandle;
   keys[open[key]][std::string(name)] = std::string(data);
   return platform::kErrorSuccess;
 }
 
 std::int32_t FakeRegistryApi::RegCloseKey(platform::KeyHandle key) {
-  log.push_back("close");
+  Log("close");
   return open.erase(key) ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
 }
 
@@ -103,7 +121,7 @@ double NextDue(FakeTimer& timer, double now) {
 }  // namespace
 
 void FakeEventPump::WaitForEvents(double maxSeconds) {
-  ++waits;
+  if (++waits > maxWaits) throw std::runtime_error("the core keeps waiting without time passing");
   const double now = world_.clock.monotonic;
   double wake = now + std::max(0.0, maxSeconds);
   if (deliverTimers) {
@@ -115,7 +133,12 @@ void FakeEventPump::WaitForEvents(double maxSeconds) {
   RunDueScheduled();
 }
 
-FakeWorld::FakeWorld() = default;
+FakeWorld::FakeWorld() {
+  for (Journal* j : {&screen.journal, &window.journal, &tray.journal, &hotkeys.journal,
+                     &registry.journal, &messages.journal, &runtime.journal}) {
+    j->entries = &journal;
+  }
+}
 
 void FakeWorld::FireDueTimers() {
   const double now = clock.monotonic + 1e-9;
@@ -127,10 +150,12 @@ void FakeWorld::FireDueTimers() {
     if (d1 <= d2) {
       timer1.nextDue_ = d1 + timer1.interval_ / 1000.0;
       ++timer1Ticks;
+      timer1.ticks.push_back(d1);
       form.Timer1_Timer();
     } else {
       timer2.nextDue_ = d2 + timer2.interval_ / 1000.0;
       ++timer2Ticks;
+      timer2.ticks.push_back(d2);
       form.Timer2_Timer();
     }
   }

@@ -19,6 +19,18 @@ namespace vistrel::fakes {
 // Thrown by FakeRuntime::End so that a test sees the program end without the process ending.
 struct ProgramEnded {};
 
+// One log that every fake writes to, so that a test can check the order of effects across them
+// ("tray add", "query Top", "SetWindowPos -1", "Show", "box Error", "end", ...).
+struct Journal {
+  std::vector<std::string>* entries = nullptr;
+  void Note(const std::string& entry) const {
+    if (entries) entries->push_back(entry);
+  }
+};
+
+// "1440", "-300", "2.5": a float as a test reads it.
+std::string Num(double value);
+
 struct StretchCall {
   std::int32_t destWidth, destHeight, srcX, srcY, srcWidth, srcHeight;
   bool operator==(const StretchCall&) const = default;
@@ -32,6 +44,7 @@ class FakeScreen : public platform::Screen {
   double twipsPerPixel = 15.0;
   int cursorQueries = 0;
   std::vector<StretchCall> stretches;
+  Journal journal;
 
   platform::CursorPoint CursorPos() override {
     ++cursorQueries;
@@ -41,7 +54,10 @@ class FakeScreen : public platform::Screen {
                      std::int32_t sw, std::int32_t sh) override {
     stretches.push_back({dw, dh, sx, sy, sw, sh});
   }
-  double WidthTwips() override { return widthTwips; }
+  double WidthTwips() override {
+    journal.Note("measure screen");
+    return widthTwips;
+  }
   double HeightTwips() override { return heightTwips; }
   double TwipsPerPixelX() override { return twipsPerPixel; }
   double TwipsPerPixelY() override { return twipsPerPixel; }
@@ -66,18 +82,23 @@ class FakeMainWindow : public platform::MainWindow {
   // What the popup menu returns; a test may also run code while the menu is "open".
   std::function<std::optional<MenuItem>(const MenuState&)> onPopup;
   int popups = 0;
+  std::uintptr_t pichookHandle = 0x1234;
+  Journal journal;
 
   bool Visible() override { return visible; }
   void Show() override {
-    log.push_back("Show");
+    Note("Show");
     visible = true;
   }
   void Hide() override {
-    log.push_back("Hide");
+    Note("Hide");
     visible = false;
   }
   platform::WindowState State() override { return state; }
-  void SetState(platform::WindowState s) override { state = s; }
+  void SetState(platform::WindowState s) override {
+    Note(s == platform::WindowState::kMinimized ? "Minimize" : "Normal");
+    state = s;
+  }
   float Left() override { return left; }
   float Top() override { return top; }
   float Width() override { return width; }
@@ -92,38 +113,52 @@ class FakeMainWindow : public platform::MainWindow {
                     std::int32_t, std::uint32_t flags) override {
     windowPosCalls.push_back({insertAfter, flags, visible});
     topmost = insertAfter == -1;
-    log.push_back("SetWindowPos " + std::to_string(insertAfter));
+    Note("SetWindowPos " + std::to_string(insertAfter));
   }
   std::optional<MenuItem> PopupMenu(const MenuState& menu) override {
     ++popups;
     return onPopup ? onPopup(menu) : std::nullopt;
   }
-  std::uintptr_t PichookHandle() override { return 0x1234; }
+  std::uintptr_t PichookHandle() override { return pichookHandle; }
   std::uintptr_t IconHandle() override { return 0x5678; }
 
  private:
+  void Note(const std::string& entry) {
+    log.push_back(entry);
+    journal.Note(entry);
+  }
   void Set(const char* what, float& field, float v) {
-    log.push_back(std::string(what) + " " + std::to_string(v));
+    Note(std::string(what) + " " + Num(v));
     field = v;
   }
 };
 
+class FakeClock;
+
 class FakeTimer : public platform::Timer {
  public:
-  explicit FakeTimer(std::int32_t interval) : interval_(interval) {}
+  FakeTimer(std::int32_t interval, const FakeClock& clock) : interval_(interval), clock_(clock) {}
   bool Enabled() override { return enabled_; }
-  void SetEnabled(bool e) override {
-    if (e && !enabled_) nextDue_ = -1;  // restarts a full period from now
-    enabled_ = e;
-  }
+  void SetEnabled(bool e) override;
   std::int32_t Interval() override { return interval_; }
-  // As a platform timer does: the pending period runs out at the old interval.
-  void SetInterval(std::int32_t ms) override { interval_ = ms; }
+  // As the platforms' timers do (SetTimer, QTimer): a new interval starts a fresh period from
+  // now; setting the same interval changes nothing.
+  void SetInterval(std::int32_t ms) override {
+    intervalsSet.push_back(ms);
+    if (ms != interval_) nextDue_ = -1;
+    interval_ = ms;
+  }
   std::vector<std::int32_t> intervalsSet;
+  // Monotonic seconds at which the timer was stopped (false) or started (true).
+  std::vector<std::pair<bool, double>> switches;
 
   bool enabled_ = true;
   std::int32_t interval_;
-  double nextDue_ = -1;  // seconds since midnight of the next tick; -1: one period from now
+  double nextDue_ = -1;  // monotonic seconds of the next tick; -1: one period from now
+  std::vector<double> ticks;  // monotonic seconds of each delivered tick
+
+ private:
+  const FakeClock& clock_;
 };
 
 class FakeTray : public platform::Tray {
@@ -133,8 +168,10 @@ class FakeTray : public platform::Tray {
     TrayIconRecord record;
   };
   std::vector<Call> calls;
+  Journal journal;
   bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override {
     calls.push_back({message, record});
+    journal.Note(message == kNimAdd ? "tray add" : message == kNimDelete ? "tray delete" : "tray ?");
     return true;
   }
 };
@@ -142,7 +179,11 @@ class FakeTray : public platform::Tray {
 class FakeHotKeys : public platform::HotKeys {
  public:
   int shutdowns = 0;
-  void Shutdown() override { ++shutdowns; }
+  Journal journal;
+  void Shutdown() override {
+    ++shutdowns;
+    journal.Note("hotkeys shutdown");
+  }
 };
 
 // An in-memory registry with the status codes of the real one; keys are "root\sub\key" paths.
@@ -151,6 +192,7 @@ class FakeRegistryApi : public platform::RegistryApi {
   std::map<std::string, std::map<std::string, std::string>> keys;  // value data without NUL
   std::map<platform::KeyHandle, std::string> open;
   std::vector<std::string> log;  // "create ...", "open ...", "query ...", "set name=data", "close"
+  Journal journal;
   platform::KeyHandle next = 100;
   // Stored data that stands for a value of zero bytes (not even a NUL).
   static constexpr const char* kZeroBytes = "<zero bytes>";
@@ -165,14 +207,19 @@ class FakeRegistryApi : public platform::RegistryApi {
   std::int32_t RegSetValueEx(platform::KeyHandle key, std::string_view name, std::uint32_t type,
                              std::string_view data) override;
   std::int32_t RegCloseKey(platform::KeyHandle key) override;
+
+ private:
+  void Log(const std::string& entry);
 };
 
 class FakeMessageBoxes : public platform::MessageBoxes {
  public:
   std::vector<platform::MessageBoxRequest> shown;
   std::function<void(const platform::MessageBoxRequest&)> onShow;
+  Journal journal;
   std::int32_t Show(const platform::MessageBoxRequest& request) override {
     shown.push_back(request);
+    journal.Note("box " + request.title);
     if (onShow) onShow(request);
     return platform::kResultOk;
   }
@@ -228,8 +275,10 @@ class FakeRuntime : public platform::Runtime {
     return it != readable.end() && it->second;
   }
   char DecimalSeparator() override { return decimalSeparator; }
+  Journal journal;
   [[noreturn]] void End() override {
     ++ends;
+    journal.Note("end");
     throw ProgramEnded{};
   }
 };
@@ -287,10 +336,11 @@ class FakeEventPump : public platform::EventPump {
  public:
   explicit FakeEventPump(FakeWorld& world) : world_(world) {}
   void WaitForEvents(double maxSeconds) override;
-  // Runs body when the clock reaches `at` (seconds since midnight) during a wait.
   // Runs body once `seconds` have passed from now, during a wait.
   void After(double seconds, std::function<void()> body);
   int waits = 0;
+  // A core that waits without letting time pass would loop for ever; fail instead.
+  int maxWaits = 100000;
   // Whether timer ticks are delivered while waiting (off: only scheduled events run).
   bool deliverTimers = true;
 
@@ -316,16 +366,17 @@ class FakeWorld {
   // Runs body and reports whether the program ended inside it.
   bool Ends(const std::function<void()>& body);
 
+  std::vector<std::string> journal;
+  FakeClock clock;
   FakeScreen screen;
   FakeMainWindow window;
-  FakeTimer timer1{50};
-  FakeTimer timer2{50};
+  FakeTimer timer1{50, clock};
+  FakeTimer timer2{50, clock};
   FakeTray tray;
   FakeHotKeys hotkeys;
   FakeRegistryApi registry;
   FakeMessageBoxes messages;
   FakeLauncher launcher;
-  FakeClock clock;
   FakeEventPump pump{*this};
   FakeRuntime runtime;
   FakeAboutFactory about;
