@@ -12,6 +12,20 @@ std::string Num(double value) {
   return buffer;
 }
 
+std::string CaseName(std::string_view what) {
+  std::string name;
+  for (const char c : what) {
+    const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (alnum) {
+      name += c;
+    } else if (!name.empty() && name.back() != '_') {
+      name += '_';
+    }
+  }
+  while (!name.empty() && name.back() == '_') name.pop_back();
+  return name;
+}
+
 void FakeTimer::SetEnabled(bool e) {
   if (e != enabled_) switches.emplace_back(e, clock_.monotonic);
   if (e && !enabled_) nextDue_ = -1;  // restarts a full period from now

@@ -9,6 +9,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/frm_main.h"
@@ -30,6 +32,16 @@ struct Journal {
 
 // "1440", "-300", "2.5": a float as a test reads it.
 std::string Num(double value);
+
+// A table case's description as a test name: "far edge on the edge" -> "far_edge_on_the_edge".
+std::string CaseName(std::string_view what);
+// For INSTANTIATE_TEST_SUITE_P over cases that carry a `what` description.
+struct NameFromWhat {
+  template <class Info>
+  std::string operator()(const Info& info) const {
+    return CaseName(info.param.what);
+  }
+};
 
 struct StretchCall {
   std::int32_t destWidth, destHeight, srcX, srcY, srcWidth, srcHeight;
