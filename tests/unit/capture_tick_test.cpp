@@ -11,6 +11,7 @@ namespace vistrel {
 namespace {
 
 using fakes::FakeWorld;
+using fakes::PrintTo;
 using fakes::StretchCall;
 
 class CaptureTick : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ std::string Num(double value);
 
 // A table case's description as a test name: "far edge on the edge" -> "far_edge_on_the_edge".
 std::string CaseName(std::string_view what);
+// Prints a table case as its description (test files say `using fakes::PrintTo;`).
+template <class Case>
+  requires requires(const Case& c) { std::string_view(c.what); }
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.what;
+}
 // For INSTANTIATE_TEST_SUITE_P over cases that carry a `what` description.
 struct NameFromWhat {
   template <class Info>
@@ -273,6 +280,7 @@ class FakeRuntime : public platform::Runtime {
   std::map<std::string, bool> readable;  // path -> can be opened for reading
   int hiddenFromTaskList = 0;
   int ends = 0;
+  Journal journal;
 
   bool PreviousInstance() override {
     if (previousInstanceFailure) throw *previousInstanceFailure;
@@ -281,13 +289,15 @@ class FakeRuntime : public platform::Runtime {
   std::string CommandLine() override { return commandLine; }
   std::string AppPath() override { return appPath; }
   char PathSeparator() override { return pathSeparator; }
-  void HideFromTaskList() override { ++hiddenFromTaskList; }
+  void HideFromTaskList() override {
+    ++hiddenFromTaskList;
+    journal.Note("hide from task list");
+  }
   bool CanOpenForReading(const std::string& path) override {
     auto it = readable.find(path);
     return it != readable.end() && it->second;
   }
   char DecimalSeparator() override { return decimalSeparator; }
-  Journal journal;
   [[noreturn]] void End() override {
     ++ends;
     journal.Note("end");

@@ -11,6 +11,7 @@ namespace vistrel {
 namespace {
 
 using fakes::FakeWorld;
+using fakes::PrintTo;
 using Switches = std::vector<std::pair<bool, double>>;
 
 class Freeze : public ::testing::Test {

@@ -7,6 +7,7 @@ namespace vistrel {
 namespace {
 
 using fakes::FakeWorld;
+using fakes::PrintTo;
 
 enum class Action { kLeftClick, kShiftLeftClick, kRightClick, kMiddleClick, kMenuIn, kMenuOut };
 
