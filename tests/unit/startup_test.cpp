@@ -1,0 +1,224 @@
+// Start-up: the single-instance guard and its error report, and the start-up sequence that
+// restores the settings one by one, applies always-on-top before the first show, measures the
+// screen and picks the first zoom.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes.h"
+
+namespace vistrel {
+namespace {
+
+using fakes::FakeWorld;
+using fakes::PrintTo;
+
+constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Tarnwell\\Vistrel";
+
+TEST(StartupGuard, SecondCopyShowsWhereTheFirstLivesAndEndsTouchingNothing) {
+  FakeWorld world;
+  world.runtime.previousInstance = true;
+  EXPECT_TRUE(world.Ends([&] { world.form.Form_Initialize(); }));
+  ASSERT_EQ(world.messages.shown.size(), 1u);
+  EXPECT_EQ(world.messages.shown[0].text,
+            "Vistrel is already running.\r\n"
+            "To view its popupmenu, rightclick on the Vistrel icon\r\n"
+            "in the system tray (on the taskbar, next to the clock).");
+  EXPECT_EQ(world.messages.shown[0].title, "Vistrel");
+  EXPECT_EQ(world.messages.shown[0].style, 64);
+  EXPECT_EQ(world.journal, (std::vector<std::string>{"box Vistrel", "end"}));
+  EXPECT_TRUE(world.tray.calls.empty());
+  EXPECT_TRUE(world.registry.log.empty());
+}
+
+struct GuardFailure {
+  const char* what;
+  std::int32_t number;
+  const char* description;
+  const char* secondLine;
+  const char* advice;
+};
+
+class StartupReport : public ::testing::TestWithParam<GuardFailure> {};
+
+TEST_P(StartupReport, FailureInTheGuardIsReportedAndStartUpGoesOn) {
+  const GuardFailure& c = GetParam();
+  FakeWorld world;
+  world.runtime.previousInstanceFailure = Failure(c.number, c.description);
+  EXPECT_FALSE(world.Ends([&] { world.Start(); }));
+  ASSERT_EQ(world.messages.shown.size(), 1u);
+  EXPECT_EQ(world.messages.shown[0].text,
+            std::string("An Error was generated:\r\n") + c.secondLine + "\r\n\r\n" + c.advice);
+  EXPECT_EQ(world.messages.shown[0].title, "Error");
+  EXPECT_EQ(world.messages.shown[0].style, 0);
+  EXPECT_TRUE(world.window.visible);
+  EXPECT_EQ(world.tray.calls.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartupReport,
+    ::testing::Values(
+        GuardFailure{"component missing", 339, "Component not found",
+                     "Description: Error 339 - Component not found",
+                     "Re-install the program to fix this."},
+        GuardFailure{"component failed", 50003, "Unexpected error",
+                     "Description: Error 50003 - Unexpected error",
+                     "Re-install the program to fix this, or get the latest vbruntimes at "
+                     "Tarnwell."},
+        GuardFailure{"any other number", 6, "Overflow", "Description: Error 6 - Overflow",
+                     "Please inform the author with the error description above."},
+        GuardFailure{"negative number", -5, "Lock failed", "Description: Error-5 - Lock failed",
+                     "Please inform the author with the error description above."}),
+    fakes::NameFromWhat());
+
+class Startup : public ::testing::Test {
+ protected:
+  bool Checked(MenuItem item) { return world.form.Menu().Checked(item); }
+  void StoreAll(const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [name, text] : values) world.StoreSetting(name, text);
+  }
+  FakeWorld world;
+};
+
+TEST_F(Startup, SequenceRestoresEachSettingInTurnAndMakesTopmostBeforeTheFirstShow) {
+  StoreAll({{"Top", "1440"}, {"Left", "300"}, {"Height", "2910"}, {"Width", "3420"},
+            {"RefreshHigh", "False"}, {"RefreshAlways", "False"}, {"OnTop", "True"},
+            {"Keep1to1", "True"}});
+  world.Start();
+  std::vector<std::string> seen;
+  for (const auto& e : world.journal) {
+    if (e != "close" && e.rfind("open-read", 0) != 0) seen.push_back(e);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "tray add", "hide from task list", std::string("create ") + kKey,
+                      "query Top", "SetTop 1440", "query Left", "SetLeft 300", "query Height",
+                      "SetHeight 2910", "query Width", "SetWidth 3420", "query RefreshHigh",
+                      "query RefreshAlways", "query OnTop", "SetWindowPos -1", "measure screen",
+                      "query Keep1to1", "Show"}));
+  EXPECT_TRUE(world.registry.open.empty());
+  EXPECT_EQ(world.form.ZoomFactor, 1);
+}
+
+TEST_F(Startup, FirstRunCreatesTheKeyAndRunsOnTheDesignedDefaults) {
+  world.Start();
+  EXPECT_EQ(world.registry.keys.count(kKey), 1u);
+  EXPECT_EQ(world.window.top, 2805);
+  EXPECT_EQ(world.window.left, 3015);
+  EXPECT_EQ(world.window.height, 2865);
+  EXPECT_EQ(world.window.width, 3420);
+  for (const auto item : {MenuItem::menuRefreshHigh, MenuItem::menuRefreshAlways,
+                          MenuItem::menuOnTop, MenuItem::menuKeep1to1, MenuItem::menuFreeze}) {
+    EXPECT_FALSE(Checked(item));
+  }
+  EXPECT_TRUE(world.window.windowPosCalls.empty());
+  EXPECT_EQ(world.form.ZoomFactor, 2);
+  EXPECT_EQ(world.form.SourceLocked, 0);
+  EXPECT_EQ(world.form.SecondsToWait, "");
+  EXPECT_EQ(world.form.ScreenWidth, 1024);
+  EXPECT_EQ(world.form.ScreenHeight, 768);
+  EXPECT_EQ(world.form.ViewWidth, 220);
+  EXPECT_EQ(world.form.ViewHeight, 165);
+  EXPECT_EQ(world.form.LastCursorX, -9999);
+  EXPECT_TRUE(world.window.visible);
+}
+
+TEST_F(Startup, UnusableTopKeepsTheDesignedTopAndTheOtherSettingsStillApply) {
+  StoreAll({{"Top", "abc"}, {"Left", "300"}, {"Height", std::string(255, '7')},
+            {"Width", fakes::FakeRegistryApi::kZeroBytes}, {"OnTop", "1e400"},
+            {"Keep1to1", "True"}});
+  world.Start();
+  EXPECT_EQ(world.window.top, 2805);
+  EXPECT_EQ(world.window.left, 300);
+  EXPECT_EQ(world.window.height, 2865);  // 255 characters count as missing
+  EXPECT_EQ(world.window.width, 3420);   // a zero-byte value fails its read
+  EXPECT_FALSE(Checked(MenuItem::menuOnTop));
+  EXPECT_TRUE(Checked(MenuItem::menuKeep1to1));
+  EXPECT_TRUE(world.window.visible);
+}
+
+TEST_F(Startup, NumbersAreReadInTheUsersNotationWithBlanksAndAreNotComparedWithTheScreen) {
+  world.runtime.decimalSeparator = ',';
+  StoreAll({{"Top", "  1440"}, {"Left", "-30000"}, {"Height", "2910,5"}, {"Width", "3,42E3"}});
+  world.Start();
+  EXPECT_EQ(world.window.top, 1440);
+  EXPECT_EQ(world.window.left, -30000);
+  EXPECT_EQ(world.window.height, 2910.5f);
+  EXPECT_EQ(world.window.width, 3420);
+}
+
+struct BooleanText {
+  const char* what;
+  const char* text;
+  bool checked;
+};
+
+class StartupBoolean : public Startup, public ::testing::WithParamInterface<BooleanText> {};
+
+TEST_P(StartupBoolean, EachOfTheFourOptionsReadsTheSameForms) {
+  const BooleanText& c = GetParam();
+  StoreAll({{"RefreshHigh", c.text}, {"RefreshAlways", c.text}, {"OnTop", c.text},
+            {"Keep1to1", c.text}});
+  world.Start();
+  for (const auto item : {MenuItem::menuRefreshHigh, MenuItem::menuRefreshAlways,
+                          MenuItem::menuOnTop, MenuItem::menuKeep1to1}) {
+    EXPECT_EQ(Checked(item), c.checked) << Definition(item).name;
+  }
+  EXPECT_EQ(world.form.ZoomFactor, c.checked ? 1 : 2);
+  ASSERT_EQ(world.window.windowPosCalls.size(), c.checked ? 1u : 0u);
+  if (c.checked) {
+    EXPECT_EQ(world.window.windowPosCalls[0].insertAfter, -1);
+    EXPECT_EQ(world.window.windowPosCalls[0].flags, 3u);
+    EXPECT_FALSE(world.window.windowPosCalls[0].visibleAtCall);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StartupBoolean,
+                         ::testing::Values(BooleanText{"True", "True", true},
+                                           BooleanText{"TRUE", "TRUE", true},
+                                           BooleanText{"true", "true", true},
+                                           BooleanText{"False", "False", false},
+                                           BooleanText{"FALSE", "FALSE", false},
+                                           BooleanText{"minus one", "-1", true},
+                                           BooleanText{"zero", "0", false},
+                                           BooleanText{"one", "1", true},
+                                           BooleanText{"fraction", "2.5", true},
+                                           BooleanText{"yes is rejected", "yes", false},
+                                           BooleanText{"empty is rejected", "", false}),
+                         fakes::NameFromWhat());
+
+struct ScreenCase {
+  const char* what;
+  double widthTwips, heightTwips, twipsPerPixel;
+  std::int16_t width, height;
+};
+
+class StartupScreen : public Startup, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(StartupScreen, ScreenSizeIsTwipsOverTwipsPerPixelRoundedHalfToEvenAndClamped) {
+  const ScreenCase& c = GetParam();
+  world.screen.widthTwips = c.widthTwips;
+  world.screen.heightTwips = c.heightTwips;
+  world.screen.twipsPerPixel = c.twipsPerPixel;
+  world.Start();
+  EXPECT_EQ(world.form.ScreenWidth, c.width);
+  EXPECT_EQ(world.form.ScreenHeight, c.height);
+  EXPECT_TRUE(world.window.visible);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartupScreen,
+    ::testing::Values(ScreenCase{"1024 x 768", 15360, 11520, 15, 1024, 768},
+                      ScreenCase{"120 DPI", 15360, 11520, 12, 1280, 960},
+                      ScreenCase{"ties to even", 15367.5, 11527.5, 15, 1024, 768},
+                      ScreenCase{"ties up to even", 15382.5, 11542.5, 15, 1026, 770},
+                      ScreenCase{"beyond 16 bits", 600000, 600000, 15, 32767, 32767}),
+    fakes::NameFromWhat());
+
+TEST_F(Startup, CommandLineIsKeptAsTextForFreezeAndLock) {
+  world.runtime.commandLine = "5";
+  world.Start();
+  EXPECT_EQ(world.form.SecondsToWait, "5");
+}
+
+}  // namespace
+}  // namespace vistrel
