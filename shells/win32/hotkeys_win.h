@@ -1,0 +1,21 @@
+// The two global hot keys through RegisterHotKey on the main window: Alt + Space and Alt + V as
+// hotkey/hotkey_bindings.h defines them; each press arrives as WM_HOTKEY on the UI thread.
+#pragma once
+
+#include "win32_api.h"
+
+#include "platform/hotkeys.h"
+
+namespace vistrel::win32 {
+
+class WinHotKeys : public platform::HotKeys {
+ public:
+  // Registers both bindings for the window (ids 1 and 2, in the bindings' order).
+  void Register(HWND window);
+  void Shutdown() override;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+}  // namespace vistrel::win32

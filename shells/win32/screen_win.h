@@ -1,0 +1,34 @@
+// The screen as GDI gives it: the cursor, the primary screen's size, and the one stretched copy
+// per drawing tick from the desktop window's device context onto the main window's.
+#pragma once
+
+#include "win32_api.h"
+
+#include "platform/screen.h"
+
+namespace vistrel::win32 {
+
+// 1440 / the screen's logical DPI (15 at 96 DPI); fixed for the session, the process being
+// system-DPI aware.
+double ScreenTwipsPerPixel();
+
+class WinScreen : public platform::Screen {
+ public:
+  explicit WinScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
+  // The main window's own device context, the destination of every copy.
+  void SetTarget(HDC windowDc) { target_ = windowDc; }
+
+  platform::CursorPoint CursorPos() override;
+  void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
+                     std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
+  double WidthTwips() override;
+  double HeightTwips() override;
+  double TwipsPerPixelX() override { return twipsPerPixel_; }
+  double TwipsPerPixelY() override { return twipsPerPixel_; }
+
+ private:
+  double twipsPerPixel_;
+  HDC target_ = nullptr;
+};
+
+}  // namespace vistrel::win32

@@ -1,0 +1,37 @@
+// A window timer (SetTimer) in the place of the runtime's timer control. An interval change
+// waits for the pending period to run out, as the core expects: it is applied after the next
+// tick instead of restarting the count.
+#pragma once
+
+#include "win32_api.h"
+
+#include "platform/timer.h"
+
+namespace vistrel::win32 {
+
+class WinTimer : public platform::Timer {
+ public:
+  WinTimer(UINT_PTR id, std::int32_t intervalMs, bool enabled)
+      : id_(id), interval_(intervalMs), enabled_(enabled) {}
+
+  // The window whose WM_TIMER carries the ticks; starts the timer if it is enabled.
+  void Attach(HWND hwnd);
+  // Called after each tick has been handled: applies an interval set meanwhile.
+  void AfterTick();
+
+  bool Enabled() override { return enabled_; }
+  void SetEnabled(bool enabled) override;
+  std::int32_t Interval() override { return interval_; }
+  void SetInterval(std::int32_t milliseconds) override;
+
+ private:
+  void Start();
+
+  UINT_PTR id_;
+  std::int32_t interval_;
+  std::int32_t running_ = 0;  // the interval the system timer was started with
+  bool enabled_;
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace vistrel::win32
