@@ -12,7 +12,7 @@ cmake -S . -B build -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
-for stage in scripts/test-x11.sh scripts/test-win32.sh; do
+for stage in scripts/test-sanitize.sh scripts/test-x11.sh scripts/test-win32.sh; do
   if [ -f "$stage" ]; then
     echo "== $stage"
     bash "$stage"

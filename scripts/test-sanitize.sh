@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The sanitizer leg: the core and its unit tests built with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, run clean; then each libFuzzer target for a bounded time from its
+# committed seeds, and the kept crash inputs as regression tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fuzz_seconds=${VISTREL_FUZZ_SECONDS:-15}
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+CC=clang CXX=clang++ cmake -S . -B build-sanitize -DVISTREL_FUZZ=ON -DVISTREL_SANITIZE=ON \
+  -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-sanitize -j"$(nproc)" --target vistrel_unit_tests text_forms_fuzz registry_fuzz
+build-sanitize/tests/unit/vistrel_unit_tests --gtest_brief=1
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for target in text_forms registry; do
+  binary=build-sanitize/tests/fuzz/${target}_fuzz
+  regressions=tests/fuzz/regressions/$target
+  if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
+    "$binary" "$regressions"/* >"$work/$target-regressions.log" 2>&1 ||
+      { cat "$work/$target-regressions.log"; exit 1; }
+  fi
+  mkdir -p "$work/$target"
+  # Fresh corpus copy: the committed seeds stay small and unchanged.
+  "$binary" -max_total_time="$fuzz_seconds" -artifact_prefix="$work/" "$work/$target" \
+    "tests/fuzz/corpus/$target" >"$work/$target.log" 2>&1 ||
+    { tail -n 40 "$work/$target.log"; echo "fuzz target $target found a crash" >&2; exit 1; }
+  echo "fuzz $target: $(grep -o 'Done [0-9]* runs' "$work/$target.log" | tail -n 1), no crash"
+done
