@@ -1,7 +1,6 @@
 #include "app/numeric.h"
 
 #include <cmath>
-#include <limits>
 
 #include "app/failure.h"
 
@@ -37,9 +36,11 @@ std::int16_t ClampToInt16(double value) {
 
 float ToSingle(double value) {
   if (std::isnan(value)) throw failures::Overflow();
-  if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
-    throw failures::Overflow();
-  }
+  // A value that rounds to the largest single still fits (the program writes that one as
+  // "3.4028235E+38", a little above it); only from halfway to the next power of two on does it
+  // round beyond the range.
+  static const double kFirstBeyond = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+  if (std::fabs(value) >= kFirstBeyond) throw failures::Overflow();
   return static_cast<float>(value);
 }
 
