@@ -68,9 +68,8 @@ TEST_F(About, LinkMinimisesTheWindowAndOpensTheHomepageOwnedByTheDialog) {
     view.handlers.lblurl_Click();
   });
   EXPECT_EQ(world.window.state, platform::WindowState::kMinimized);
-  EXPECT_EQ(world.launcher.addresses,
-            (std::vector<std::pair<std::uintptr_t, std::string>>{
-                {0xAB, "https://tarnwell.example/vistrel/"}}));
+  EXPECT_EQ(world.launcher.addresses, (std::vector<std::pair<std::uintptr_t, std::string>>{
+                                          {0xAB, "https://tarnwell.example/vistrel/"}}));
   EXPECT_TRUE(world.about.last->closed);
   EXPECT_EQ(world.journal, (std::vector<std::string>{"Minimize"}));
 
@@ -93,7 +92,7 @@ struct HelpCase {
   const char* what;
   std::string appPath;
   char separator;
-  std::string path;  // the help file path that is tested and handed to the viewer
+  std::string path;              // the help file path that is tested and handed to the viewer
   std::optional<bool> readable;  // nothing: no such file
 };
 
@@ -147,8 +146,9 @@ TEST_F(Help, ViewerThatCannotStartIsReportedInABox) {
   world.Start();
   world.form.MenuClick(MenuItem::menuHelp);
   ASSERT_EQ(world.messages.shown.size(), 1u);
-  EXPECT_EQ(world.messages.shown[0].text,
-            "The text viewer could not be started to show\r\nC:\\Program Files\\Vistrel\\readme.txt");
+  EXPECT_EQ(
+      world.messages.shown[0].text,
+      "The text viewer could not be started to show\r\nC:\\Program Files\\Vistrel\\readme.txt");
   EXPECT_EQ(world.messages.shown[0].title, "Vistrel");
   EXPECT_EQ(world.messages.shown[0].style, 48);
 }

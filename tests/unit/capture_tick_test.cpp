@@ -68,28 +68,45 @@ INSTANTIATE_TEST_SUITE_P(
         GeometryCase{"top edge", 220, 165, 2, 512, 2, {220, 165, 457, 0, 110, 82}},
         // 725.75 -> 726 passes the bottom, so round(768 - 82.5) = 686, the even neighbour.
         GeometryCase{"bottom edge", 220, 165, 2, 512, 767, {220, 165, 457, 686, 110, 82}},
-        GeometryCase{"far edge exactly on the right edge", 220, 165, 2, 969, 725,
+        GeometryCase{"far edge exactly on the right edge",
+                     220,
+                     165,
+                     2,
+                     969,
+                     725,
                      {220, 165, 914, 684, 110, 82}},
         // Zoom 1 with an odd width: x - 50.5 goes to the even neighbour either way.
-        GeometryCase{"tie rounds down to even", 101, 165, 1, 501, 385, {101, 165, 450, 302, 101, 165}},
-        GeometryCase{"tie rounds up to even", 101, 165, 1, 500, 384, {101, 165, 450, 302, 101, 165}},
+        GeometryCase{
+            "tie rounds down to even", 101, 165, 1, 501, 385, {101, 165, 450, 302, 101, 165}},
+        GeometryCase{
+            "tie rounds up to even", 101, 165, 1, 500, 384, {101, 165, 450, 302, 101, 165}},
         GeometryCase{"tie 451.5 rounds up", 101, 165, 1, 502, 386, {101, 165, 452, 304, 101, 165}},
-        GeometryCase{"source height 83.5 rounds up", 220, 167, 2, 512, 384,
-                     {220, 167, 457, 342, 110, 84}},
+        GeometryCase{
+            "source height 83.5 rounds up", 220, 167, 2, 512, 384, {220, 167, 457, 342, 110, 84}},
         GeometryCase{"zoom 3", 220, 165, 3, 512, 384, {220, 165, 475, 356, 73, 55}},
         GeometryCase{"zoom 4", 220, 165, 4, 512, 384, {220, 165, 484, 363, 55, 41}},
         // Wider than the screen: the right clamp gives a negative left edge and the left clamp is
         // not applied; one pixel further left the far edge lies exactly on the screen's edge, the
         // right clamp does not fire, and the left clamp does.
-        GeometryCase{"wider than the screen", 1100, 165, 1, 475, 384,
-                     {1100, 165, -76, 302, 1100, 165}},
-        GeometryCase{"wider, far edge exactly on the edge", 1100, 165, 1, 474, 384,
+        GeometryCase{
+            "wider than the screen", 1100, 165, 1, 475, 384, {1100, 165, -76, 302, 1100, 165}},
+        GeometryCase{"wider, far edge exactly on the edge",
+                     1100,
+                     165,
+                     1,
+                     474,
+                     384,
                      {1100, 165, 0, 302, 1100, 165}},
         // Beyond the 16-bit range the cursor is clamped into it; the tick does not fail.
-        GeometryCase{"cursor far right and below", 220, 165, 2, 100000, 100000,
+        GeometryCase{"cursor far right and below",
+                     220,
+                     165,
+                     2,
+                     100000,
+                     100000,
                      {220, 165, 914, 686, 110, 82}},
-        GeometryCase{"cursor far left and above", 220, 165, 2, -100000, -100000,
-                     {220, 165, 0, 0, 110, 82}}),
+        GeometryCase{
+            "cursor far left and above", 220, 165, 2, -100000, -100000, {220, 165, 0, 0, 110, 82}}),
     fakes::NameFromWhat());
 
 TEST_F(CaptureTick, CursorBeyondSixteenBitsIsStoredClamped) {

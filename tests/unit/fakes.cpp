@@ -34,8 +34,8 @@ void FakeTimer::SetEnabled(bool e) {
 
 std::string FakeRegistryApi::Path(platform::KeyHandle root, std::string_view sub) {
   static const std::map<platform::KeyHandle, std::string> names{
-      {0x80000000, "HKEY_CLASSES_ROOT"},  {0x80000001, "HKEY_CURRENT_USER"},
-      {0x80000002, "HKEY_LOCAL_MACHINE"}, {0x80000003, "HKEY_USERS"},
+      {0x80000000, "HKEY_CLASSES_ROOT"},     {0x80000001, "HKEY_CURRENT_USER"},
+      {0x80000002, "HKEY_LOCAL_MACHINE"},    {0x80000003, "HKEY_USERS"},
       {0x80000004, "HKEY_PERFORMANCE_DATA"}, {0x80000005, "HKEY_CURRENT_CONFIG"},
       {0x80000006, "HKEY_DYN_DATA"}};
   std::string path = names.at(root);

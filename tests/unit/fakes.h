@@ -38,7 +38,9 @@ std::string Num(double value);
 std::string CaseName(std::string_view what);
 // Prints a table case as its description (test files say `using fakes::PrintTo;`).
 template <class Case>
-  requires requires(const Case& c) { std::string_view(c.what); }
+requires requires(const Case& c) {
+  std::string_view(c.what);
+}
 void PrintTo(const Case& c, std::ostream* os) {
   *os << c.what;
 }
@@ -173,7 +175,7 @@ class FakeTimer : public platform::Timer {
 
   bool enabled_ = true;
   std::int32_t interval_;
-  double nextDue_ = -1;  // monotonic seconds of the next tick; -1: one period from now
+  double nextDue_ = -1;       // monotonic seconds of the next tick; -1: one period from now
   std::vector<double> ticks;  // monotonic seconds of each delivered tick
 
  private:
@@ -190,7 +192,9 @@ class FakeTray : public platform::Tray {
   Journal journal;
   bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override {
     calls.push_back({message, record});
-    journal.Note(message == kNimAdd ? "tray add" : message == kNimDelete ? "tray delete" : "tray ?");
+    journal.Note(message == kNimAdd      ? "tray add"
+                 : message == kNimDelete ? "tray delete"
+                                         : "tray ?");
     return true;
   }
 };
@@ -221,8 +225,8 @@ class FakeRegistryApi : public platform::RegistryApi {
                             platform::KeyHandle& key) override;
   std::int32_t RegOpenKeyEx(platform::KeyHandle root, std::string_view sub, std::uint32_t,
                             std::uint32_t access, platform::KeyHandle& key) override;
-  std::int32_t RegQueryValueEx(platform::KeyHandle key, std::string_view name,
-                               std::uint32_t& type, char* data, std::uint32_t& length) override;
+  std::int32_t RegQueryValueEx(platform::KeyHandle key, std::string_view name, std::uint32_t& type,
+                               char* data, std::uint32_t& length) override;
   std::int32_t RegSetValueEx(platform::KeyHandle key, std::string_view name, std::uint32_t type,
                              std::string_view data) override;
   std::int32_t RegCloseKey(platform::KeyHandle key) override;
@@ -402,8 +406,8 @@ class FakeWorld {
   FakeEventPump pump{*this};
   FakeRuntime runtime;
   FakeAboutFactory about;
-  platform::Platform platform{screen,    window,   timer1,   timer2, tray,    hotkeys, registry,
-                              messages,  launcher, clock,    pump,   runtime, about};
+  platform::Platform platform{screen,   window,   timer1, timer2, tray,    hotkeys, registry,
+                              messages, launcher, clock,  pump,   runtime, about};
   frmMain form{platform};
 
   // Fires due ticks of both timers up to the clock's current reading.

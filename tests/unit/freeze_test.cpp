@@ -26,7 +26,8 @@ class Freeze : public ::testing::Test {
   long TicksBetween(double from, double to) {
     const auto& t = world.timer1.ticks;
     constexpr double e = 1e-6;
-    return std::count_if(t.begin(), t.end(), [&](double at) { return at > from + e && at <= to + e; });
+    return std::count_if(t.begin(), t.end(),
+                         [&](double at) { return at > from + e && at <= to + e; });
   }
   void ExpectSwitches(const Switches& expected) {
     const Switches& got = world.timer1.switches;
@@ -158,11 +159,11 @@ TEST_P(FreezeNonNumber, OopsBoxThenTheNormalCloseKeepsThisRunsSettings) {
       effects.push_back(e);
     }
   }
-  EXPECT_EQ(effects, (std::vector<std::string>{
-                         "box Oops...", "tray delete", "set Top=2805", "set Left=3015",
-                         "set Height=2865", "set Width=3420", "set RefreshHigh=False",
-                         "set RefreshAlways=False", "set Keep1to1=True", "set OnTop=False",
-                         "hotkeys shutdown", "end"}));
+  EXPECT_EQ(effects,
+            (std::vector<std::string>{"box Oops...", "tray delete", "set Top=2805", "set Left=3015",
+                                      "set Height=2865", "set Width=3420", "set RefreshHigh=False",
+                                      "set RefreshAlways=False", "set Keep1to1=True",
+                                      "set OnTop=False", "hotkeys shutdown", "end"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FreezeNonNumber,

@@ -1,9 +1,10 @@
 // The Registry module: full key paths split into a root and a sub-key, the malformed-path box,
 // and what a read gives back (the text, "Error", or nothing) with no key left open.
+#include "settings/registry.h"
+
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "settings/registry.h"
 
 namespace vistrel {
 namespace {
@@ -46,13 +47,13 @@ TEST_P(RegistryBadPath, TouchesNothingAndReadsGiveNoResult) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RegistryBadPath,
-    ::testing::Values(
-        BadPath{"lower case", "hkey_current_user\\Software\\Tarnwell\\Vistrel", true},
-        BadPath{"trailing backslash", "HKEY_CURRENT_USER\\Software\\Tarnwell\\Vistrel\\", true},
-        BadPath{"no root", "Software\\Tarnwell\\Vistrel", true},
-        BadPath{"empty", "", true},
-        BadPath{"unknown root", "HKEY_FOO\\Software\\Tarnwell\\Vistrel", false},
-        BadPath{"root in the wrong case", "HKEY_Current_User\\Software", false}),
+    ::testing::Values(BadPath{"lower case", "hkey_current_user\\Software\\Tarnwell\\Vistrel", true},
+                      BadPath{"trailing backslash",
+                              "HKEY_CURRENT_USER\\Software\\Tarnwell\\Vistrel\\", true},
+                      BadPath{"no root", "Software\\Tarnwell\\Vistrel", true},
+                      BadPath{"empty", "", true},
+                      BadPath{"unknown root", "HKEY_FOO\\Software\\Tarnwell\\Vistrel", false},
+                      BadPath{"root in the wrong case", "HKEY_Current_User\\Software", false}),
     fakes::NameFromWhat());
 
 TEST_F(RegistryModule, SplitGivesTheRootAndRewritesThePathToTheSubKey) {
@@ -108,22 +109,23 @@ TEST_P(RegistryReadBack, WrittenTextReadsBackAsStoredWithNoKeyLeftOpen) {
   EXPECT_TRUE(api.open.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RegistryReadBack,
-    ::testing::Values(ReadBack{"plain", "1440", "1440"},
-                      ReadBack{"254 characters whole", std::string(254, 'x'), std::string(254, 'x')},
-                      ReadBack{"255 characters are an error", std::string(255, 'x'), "Error"},
-                      ReadBack{"leading spaces are lost", "  12", "12"},
-                      ReadBack{"trailing spaces are kept", "12  ", "12  "},
-                      ReadBack{"empty text", "", ""}),
-    fakes::NameFromWhat());
+INSTANTIATE_TEST_SUITE_P(Cases, RegistryReadBack,
+                         ::testing::Values(ReadBack{"plain", "1440", "1440"},
+                                           ReadBack{"254 characters whole", std::string(254, 'x'),
+                                                    std::string(254, 'x')},
+                                           ReadBack{"255 characters are an error",
+                                                    std::string(255, 'x'), "Error"},
+                                           ReadBack{"leading spaces are lost", "  12", "12"},
+                                           ReadBack{"trailing spaces are kept", "12  ", "12  "},
+                                           ReadBack{"empty text", "", ""}),
+                         fakes::NameFromWhat());
 
 TEST_F(RegistryModule, MissingValueOrKeyReadsErrorAndLeavesNoKeyOpen) {
   registry.CreateKey(kKey);
   api.log.clear();
   EXPECT_EQ(registry.ReadStringValue(kKey, "Nothing"), "Error");
-  EXPECT_EQ(api.log, (std::vector<std::string>{std::string("open-read ") + kKey, "query Nothing",
-                                               "close"}));
+  EXPECT_EQ(api.log,
+            (std::vector<std::string>{std::string("open-read ") + kKey, "query Nothing", "close"}));
   EXPECT_EQ(registry.ReadStringValue("HKEY_CURRENT_USER\\Software\\Nobody", "Top"), "Error");
   EXPECT_TRUE(api.open.empty());
 }

@@ -65,8 +65,8 @@ TEST_F(Shutdown, WritesTheWindowsPlaceAndTheMarksAsTextInTheirOrder) {
   Close();
   EXPECT_EQ(Writes(world),
             (std::vector<std::string>{"Top=1440", "Left=2880", "Height=2910", "Width=3420",
-                                      "RefreshHigh=False", "RefreshAlways=False",
-                                      "Keep1to1=False", "OnTop=True"}));
+                                      "RefreshHigh=False", "RefreshAlways=False", "Keep1to1=False",
+                                      "OnTop=True"}));
 }
 
 TEST_F(Shutdown, CheckedOptionsAreWrittenTrue) {

@@ -81,20 +81,25 @@ class Startup : public ::testing::Test {
 };
 
 TEST_F(Startup, SequenceRestoresEachSettingInTurnAndMakesTopmostBeforeTheFirstShow) {
-  StoreAll({{"Top", "1440"}, {"Left", "300"}, {"Height", "2910"}, {"Width", "3420"},
-            {"RefreshHigh", "False"}, {"RefreshAlways", "False"}, {"OnTop", "True"},
+  StoreAll({{"Top", "1440"},
+            {"Left", "300"},
+            {"Height", "2910"},
+            {"Width", "3420"},
+            {"RefreshHigh", "False"},
+            {"RefreshAlways", "False"},
+            {"OnTop", "True"},
             {"Keep1to1", "True"}});
   world.Start();
   std::vector<std::string> seen;
   for (const auto& e : world.journal) {
     if (e != "close" && e.rfind("open-read", 0) != 0) seen.push_back(e);
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "tray add", "hide from task list", std::string("create ") + kKey,
-                      "query Top", "SetTop 1440", "query Left", "SetLeft 300", "query Height",
-                      "SetHeight 2910", "query Width", "SetWidth 3420", "query RefreshHigh",
-                      "query RefreshAlways", "query OnTop", "SetWindowPos -1", "measure screen",
-                      "query Keep1to1", "Show"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{
+                "tray add", "hide from task list", std::string("create ") + kKey, "query Top",
+                "SetTop 1440", "query Left", "SetLeft 300", "query Height", "SetHeight 2910",
+                "query Width", "SetWidth 3420", "query RefreshHigh", "query RefreshAlways",
+                "query OnTop", "SetWindowPos -1", "measure screen", "query Keep1to1", "Show"}));
   EXPECT_TRUE(world.registry.open.empty());
   EXPECT_EQ(world.form.ZoomFactor, 1);
 }
@@ -123,8 +128,11 @@ TEST_F(Startup, FirstRunCreatesTheKeyAndRunsOnTheDesignedDefaults) {
 }
 
 TEST_F(Startup, UnusableTopKeepsTheDesignedTopAndTheOtherSettingsStillApply) {
-  StoreAll({{"Top", "abc"}, {"Left", "300"}, {"Height", std::string(255, '7')},
-            {"Width", fakes::FakeRegistryApi::kZeroBytes}, {"OnTop", "1e400"},
+  StoreAll({{"Top", "abc"},
+            {"Left", "300"},
+            {"Height", std::string(255, '7')},
+            {"Width", fakes::FakeRegistryApi::kZeroBytes},
+            {"OnTop", "1e400"},
             {"Keep1to1", "True"}});
   world.Start();
   EXPECT_EQ(world.window.top, 2805);
@@ -156,7 +164,9 @@ class StartupBoolean : public Startup, public ::testing::WithParamInterface<Bool
 
 TEST_P(StartupBoolean, EachOfTheFourOptionsReadsTheSameForms) {
   const BooleanText& c = GetParam();
-  StoreAll({{"RefreshHigh", c.text}, {"RefreshAlways", c.text}, {"OnTop", c.text},
+  StoreAll({{"RefreshHigh", c.text},
+            {"RefreshAlways", c.text},
+            {"OnTop", c.text},
             {"Keep1to1", c.text}});
   world.Start();
   for (const auto item : {MenuItem::menuRefreshHigh, MenuItem::menuRefreshAlways,
@@ -172,19 +182,16 @@ TEST_P(StartupBoolean, EachOfTheFourOptionsReadsTheSameForms) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, StartupBoolean,
-                         ::testing::Values(BooleanText{"True", "True", true},
-                                           BooleanText{"TRUE", "TRUE", true},
-                                           BooleanText{"true", "true", true},
-                                           BooleanText{"False", "False", false},
-                                           BooleanText{"FALSE", "FALSE", false},
-                                           BooleanText{"minus one", "-1", true},
-                                           BooleanText{"zero", "0", false},
-                                           BooleanText{"one", "1", true},
-                                           BooleanText{"fraction", "2.5", true},
-                                           BooleanText{"yes is rejected", "yes", false},
-                                           BooleanText{"empty is rejected", "", false}),
-                         fakes::NameFromWhat());
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartupBoolean,
+    ::testing::Values(BooleanText{"True", "True", true}, BooleanText{"TRUE", "TRUE", true},
+                      BooleanText{"true", "true", true}, BooleanText{"False", "False", false},
+                      BooleanText{"FALSE", "FALSE", false}, BooleanText{"minus one", "-1", true},
+                      BooleanText{"zero", "0", false}, BooleanText{"one", "1", true},
+                      BooleanText{"fraction", "2.5", true},
+                      BooleanText{"yes is rejected", "yes", false},
+                      BooleanText{"empty is rejected", "", false}),
+    fakes::NameFromWhat());
 
 struct ScreenCase {
   const char* what;

@@ -19,7 +19,9 @@ class Tray : public ::testing::Test {
   void SetUp() override { world.Start(); }
   bool ShowEnabled() { return world.form.Menu().Enabled(MenuItem::menuVisible); }
   bool HideEnabled() { return world.form.Menu().Enabled(MenuItem::menuHide); }
-  int Shows() { return static_cast<int>(std::count(world.window.log.begin(), world.window.log.end(), "Show")); }
+  int Shows() {
+    return static_cast<int>(std::count(world.window.log.begin(), world.window.log.end(), "Show"));
+  }
   FakeWorld world;
 };
 
@@ -216,12 +218,11 @@ TEST_P(DispatchReport, AFailureNothingHandledIsReportedAndTheProgramEnds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DispatchReport,
-    ::testing::Values(
-        Unhandled{"tray message beyond 32 bits",
-                  [](frmMain& f) { f.pichook_MouseMove(0, 0, 1e30f, 0); },
-                  "Run-time error '6':\r\n\r\nOverflow"},
-        Unhandled{"out of memory", [](frmMain&) { throw std::bad_alloc(); },
-                  "Run-time error '7':\r\n\r\nOut of memory"}),
+    ::testing::Values(Unhandled{"tray message beyond 32 bits",
+                                [](frmMain& f) { f.pichook_MouseMove(0, 0, 1e30f, 0); },
+                                "Run-time error '6':\r\n\r\nOverflow"},
+                      Unhandled{"out of memory", [](frmMain&) { throw std::bad_alloc(); },
+                                "Run-time error '7':\r\n\r\nOut of memory"}),
     fakes::NameFromWhat());
 
 TEST_F(Tray, DispatchRunsAHandlerThatSucceedsWithoutABox) {

@@ -25,12 +25,24 @@ class Zoom : public ::testing::TestWithParam<ZoomCase> {
   void Do(Action action) {
     frmMain& f = world.form;
     switch (action) {
-      case Action::kLeftClick: f.Form_MouseDown(1, 0, 10, 10); break;
-      case Action::kShiftLeftClick: f.Form_MouseDown(1, 1, 200, 3); break;
-      case Action::kRightClick: f.Form_MouseDown(2, 0, 10, 10); break;
-      case Action::kMiddleClick: f.Form_MouseDown(4, 0, 10, 10); break;
-      case Action::kMenuIn: f.MenuClick(MenuItem::menuZoomIN); break;
-      case Action::kMenuOut: f.MenuClick(MenuItem::menuZoomOUT); break;
+      case Action::kLeftClick:
+        f.Form_MouseDown(1, 0, 10, 10);
+        break;
+      case Action::kShiftLeftClick:
+        f.Form_MouseDown(1, 1, 200, 3);
+        break;
+      case Action::kRightClick:
+        f.Form_MouseDown(2, 0, 10, 10);
+        break;
+      case Action::kMiddleClick:
+        f.Form_MouseDown(4, 0, 10, 10);
+        break;
+      case Action::kMenuIn:
+        f.MenuClick(MenuItem::menuZoomIN);
+        break;
+      case Action::kMenuOut:
+        f.MenuClick(MenuItem::menuZoomOUT);
+        break;
     }
   }
   // Lets a tick take the cursor, so that only a new force can make the next tick draw.
@@ -57,21 +69,22 @@ TEST_P(Zoom, StepsOnceWithinOneToTwentyAndRedrawsOnlyOnAChange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Zoom,
-    ::testing::Values(ZoomCase{"left click zooms in", false, 2, Action::kLeftClick, 3},
-                      ZoomCase{"shift and position are ignored", false, 2, Action::kShiftLeftClick, 3},
-                      ZoomCase{"menu zoom in", false, 19, Action::kMenuIn, 20},
-                      ZoomCase{"left click at 20 does nothing", false, 20, Action::kLeftClick, 20},
-                      ZoomCase{"menu zoom in at 20 does nothing", false, 20, Action::kMenuIn, 20},
-                      ZoomCase{"right click zooms out", false, 5, Action::kRightClick, 4},
-                      ZoomCase{"menu zoom out", false, 2, Action::kMenuOut, 1},
-                      ZoomCase{"right click at 1 does nothing", false, 1, Action::kRightClick, 1},
-                      ZoomCase{"menu zoom out at 1 does nothing", false, 1, Action::kMenuOut, 1},
-                      ZoomCase{"middle click does nothing", false, 5, Action::kMiddleClick, 5},
-                      ZoomCase{"keep 1 1 left click walks back", true, 5, Action::kLeftClick, 4},
-                      ZoomCase{"keep 1 1 menu in walks back", true, 2, Action::kMenuIn, 1},
-                      ZoomCase{"keep 1 1 in at 1 does nothing", true, 1, Action::kLeftClick, 1},
-                      ZoomCase{"keep 1 1 right click does nothing", true, 5, Action::kRightClick, 5},
-                      ZoomCase{"keep 1 1 menu out does nothing", true, 5, Action::kMenuOut, 5}),
+    ::testing::Values(
+        ZoomCase{"left click zooms in", false, 2, Action::kLeftClick, 3},
+        ZoomCase{"shift and position are ignored", false, 2, Action::kShiftLeftClick, 3},
+        ZoomCase{"menu zoom in", false, 19, Action::kMenuIn, 20},
+        ZoomCase{"left click at 20 does nothing", false, 20, Action::kLeftClick, 20},
+        ZoomCase{"menu zoom in at 20 does nothing", false, 20, Action::kMenuIn, 20},
+        ZoomCase{"right click zooms out", false, 5, Action::kRightClick, 4},
+        ZoomCase{"menu zoom out", false, 2, Action::kMenuOut, 1},
+        ZoomCase{"right click at 1 does nothing", false, 1, Action::kRightClick, 1},
+        ZoomCase{"menu zoom out at 1 does nothing", false, 1, Action::kMenuOut, 1},
+        ZoomCase{"middle click does nothing", false, 5, Action::kMiddleClick, 5},
+        ZoomCase{"keep 1 1 left click walks back", true, 5, Action::kLeftClick, 4},
+        ZoomCase{"keep 1 1 menu in walks back", true, 2, Action::kMenuIn, 1},
+        ZoomCase{"keep 1 1 in at 1 does nothing", true, 1, Action::kLeftClick, 1},
+        ZoomCase{"keep 1 1 right click does nothing", true, 5, Action::kRightClick, 5},
+        ZoomCase{"keep 1 1 menu out does nothing", true, 5, Action::kMenuOut, 5}),
     fakes::NameFromWhat());
 
 TEST_F(Zoom, EighteenStepsFromTwoReachTwentyEachForcingARedraw) {
