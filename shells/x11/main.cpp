@@ -1,0 +1,171 @@
+// Vistrel on X11: builds the platform objects, hands them to the core, and turns Qt and X
+// events into calls of the core's handlers, every one through frmMain::Dispatch.
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "about_dialog_qt.h"
+#include "app/frm_main.h"
+#include "app/identity.h"
+#include "app/main_window_definition.h"
+#include "hotkeys_x11.h"
+#include "main_window_x11.h"
+#include "message_boxes_qt.h"
+#include "runtime_qt.h"
+#include "screen_x11.h"
+#include "session_end.h"
+#include "settings/file_registry.h"
+#include "timer_qt.h"
+#include "tray_qt.h"
+#include "x11_connection.h"
+
+namespace {
+
+using namespace vistrel;
+using namespace vistrel::x11;
+
+class XEventFilter : public QAbstractNativeEventFilter {
+ public:
+  XEventFilter(XcbHotKeys& hotkeys, QtTray& tray) : hotkeys_(hotkeys), tray_(tray) {}
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t") return false;
+    tray_.HandleXEvent(message);
+    return hotkeys_.HandleXEvent(message);
+  }
+
+ private:
+  XcbHotKeys& hotkeys_;
+  QtTray& tray_;
+};
+
+// The one argument, as the text after the program's name.
+std::string JoinArguments(int argc, char** argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) text += ' ';
+    text += argv[i];
+  }
+  return text;
+}
+
+std::string UnavailableHotKeysText(const std::vector<std::string>& keys) {
+  std::string text = keys.size() == 1 ? "The hot key " + keys[0] + " is" : "The hot keys ";
+  if (keys.size() > 1) {
+    for (std::size_t i = 0; i < keys.size(); ++i) text += (i ? " and " : "") + keys[i];
+    text += " are";
+  }
+  return text +
+         " already used by another program, so Vistrel can not use it.\r\n"
+         "Freeze and Freeze and Lock still work from the menu of the tray icon.";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The magnifier reads the screen and grabs keys through X; Wayland offers neither to an
+  // ordinary client, so Qt runs on xcb (XWayland on a Wayland desktop).
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+    std::fprintf(stderr, "Vistrel needs an X11 display, and DISPLAY is not set.\n");
+    return 1;
+  }
+  const std::string commandLine = JoinArguments(argc, argv);
+  // Qt sees no arguments: every one of them is the program's own.
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication app(qtArgc, qtArgv);
+  QApplication::setApplicationName(QStringLiteral("Vistrel"));
+  QApplication::setDesktopFileName(QStringLiteral("vistrel"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  xcb_connection_t* connection = Connection::FromQt();
+  if (!connection) {
+    std::fprintf(stderr, "Vistrel could not reach the X server.\n");
+    return 1;
+  }
+  const Connection x(connection);
+  const double twipsPerPixel = TwipsPerPixelOfPrimaryScreen();
+
+  frmMain* formPointer = nullptr;
+  const auto dispatch = [&formPointer](auto&& handler) {
+    if (formPointer) formPointer->Dispatch(handler);
+  };
+
+  XcbScreen screen(x, twipsPerPixel);
+  QtMainWindow window(x, twipsPerPixel);
+  QtTimer timer1(main_window_definition::kTimer1.intervalMs,
+                 [&] { dispatch([&] { formPointer->Timer1_Timer(); }); });
+  QtTimer timer2(main_window_definition::kTimer2.intervalMs,
+                 [&] { dispatch([&] { formPointer->Timer2_Timer(); }); });
+  QtTray tray(
+      x,
+      [&](int message) {
+        dispatch([&] {
+          formPointer->pichook_MouseMove(0, 0, static_cast<float>(message * twipsPerPixel), 0);
+        });
+      },
+      [&] { dispatch([&] { formPointer->ReAddTrayIcon(); }); });
+  XcbHotKeys hotkeys(x, [&](int binding) {
+    dispatch([&] {
+      if (binding == 0) {
+        formPointer->VBHotKey1_HotKey();
+      } else {
+        formPointer->VBHotKey2_HotKey();
+      }
+    });
+  });
+  FileRegistry registry(FileRegistry::DefaultPath());
+  QtMessageBoxes messages;
+  XdgLauncher launcher;
+  QtClock clock;
+  QtEventPump pump;
+  QtRuntime runtime(commandLine);
+  QWidget* aboutOwner = nullptr;
+  QtAboutViewFactory about(twipsPerPixel, &aboutOwner);
+
+  platform::Platform platform{screen,   window,   timer1, timer2, tray,    hotkeys, registry,
+                              messages, launcher, clock,  pump,   runtime, about};
+  frmMain form(platform);
+  formPointer = &form;
+
+  form.Dispatch([&] { form.Form_Initialize(); });
+
+  MainWindowEvents events;
+  events.resized = [&] { dispatch([&] { form.Form_Resize(); }); };
+  events.activated = [&] { dispatch([&] { form.Form_GotFocus(); }); };
+  events.mouseDown = [&](int button, int shift, double px, double py) {
+    dispatch([&] {
+      form.Form_MouseDown(static_cast<std::int16_t>(button), static_cast<std::int16_t>(shift),
+                          static_cast<float>(px), static_cast<float>(py));
+    });
+  };
+  events.closeRequested = [&] { dispatch([&] { form.Unload(UnloadMode::kFormControlMenu); }); };
+  window.Create(std::move(events));
+  aboutOwner = window.Widget();
+  screen.SetRenderer(&window.Renderer());
+
+  XEventFilter filter(hotkeys, tray);
+  app.installNativeEventFilter(&filter);
+  const std::vector<std::string> unavailable = hotkeys.Register();
+  timer1.Start(main_window_definition::kTimer1.enabled);
+  timer2.Start(main_window_definition::kTimer2.enabled);
+  OnSessionEnd([&] { dispatch([&] { form.Unload(UnloadMode::kAppWindows); }); });
+
+  form.Dispatch([&] { form.Form_Resize(); });
+  form.Dispatch([&] { form.Form_Load(); });
+
+  if (!unavailable.empty()) {
+    // Once, after the window is up; the menu items do the same as the keys.
+    QTimer::singleShot(0, [&] {
+      messages.Show({UnavailableHotKeysText(unavailable),
+                     platform::kExclamation,
+                     std::string(identity::kTitle),
+                     {},
+                     0});
+    });
+  }
+  return app.exec();
+}

@@ -1,0 +1,273 @@
+#include "main_window_x11.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include "app/main_window_definition.h"
+#include "popup_menu.h"
+#include "resources_qt.h"
+
+namespace vistrel::x11 {
+namespace def = main_window_definition;
+
+ViewWidget::ViewWidget(ViewRenderer& renderer, MainWindowEvents& events)
+    : renderer_(renderer), events_(events) {
+  // The view is drawn by the X server into this native window; Qt must neither paint nor
+  // flush a backing store over it.
+  setAttribute(Qt::WA_NativeWindow);
+  setAttribute(Qt::WA_PaintOnScreen);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void ViewWidget::paintEvent(QPaintEvent* /*event*/) {
+  renderer_.Redraw();
+}
+
+void ViewWidget::resizeEvent(QResizeEvent* /*event*/) {
+  if (events_.resized) events_.resized();
+}
+
+void ViewWidget::mousePressEvent(QMouseEvent* event) {
+  int button = 0;
+  switch (event->button()) {
+    case Qt::LeftButton:
+      button = 1;
+      break;
+    case Qt::RightButton:
+      button = 2;
+      break;
+    case Qt::MiddleButton:
+      button = 4;
+      break;
+    default:
+      return;
+  }
+  int shift = 0;
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & Qt::ShiftModifier) shift |= 1;
+  if (modifiers & Qt::ControlModifier) shift |= 2;
+  if (modifiers & Qt::AltModifier) shift |= 4;
+  const double ratio = devicePixelRatioF();
+  if (events_.mouseDown) {
+    events_.mouseDown(button, shift, event->position().x() * ratio, event->position().y() * ratio);
+  }
+}
+
+void ViewWidget::closeEvent(QCloseEvent* event) {
+  // The core closes the program itself (and never returns); Qt must not hide the window first.
+  event->ignore();
+  if (events_.closeRequested) events_.closeRequested();
+}
+
+bool ViewWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && events_.activated) events_.activated();
+  return QWidget::event(event);
+}
+
+QtMainWindow::QtMainWindow(const Connection& x, double twipsPerPixel)
+    : x_(x), twipsPerPixel_(twipsPerPixel) {}
+
+QtMainWindow::~QtMainWindow() = default;
+
+int QtMainWindow::ToPixels(float twips) const {
+  const double pixels = std::nearbyint(static_cast<double>(twips) / twipsPerPixel_);
+  return static_cast<int>(std::clamp(pixels, -1.0e6, 1.0e6));
+}
+
+void QtMainWindow::Create(MainWindowEvents events) {
+  events_ = std::move(events);
+  renderer_ = std::make_unique<ViewRenderer>(x_);
+  widget_ = std::make_unique<ViewWidget>(*renderer_, events_);
+  widget_->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+  widget_->setWindowTitle(QString::fromUtf8(def::kCaption.data(), def::kCaption.size()));
+  widget_->setWindowIcon(resources::MagnifierIcon());
+  widget_->setMinimumSize(1, 1);
+  window_ = static_cast<xcb_window_t>(widget_->winId());
+
+  // Fixed names for window rules and for anyone looking for the window, whatever the binary
+  // is called: instance "vistrel", class "Vistrel".
+  static constexpr char kWmClass[] = "vistrel\0Vistrel";
+  x_.SetString(window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+               std::string_view(kWmClass, sizeof kWmClass));
+  renderer_->Attach(window_);
+
+  LearnExtentsBeforeMapping();
+  const FrameExtents e = assumedExtents_;
+  Outer outer;
+  outer.x = ToPixels(static_cast<float>(def::kClientLeftTwips)) - e.left;
+  outer.y = ToPixels(static_cast<float>(def::kClientTopTwips)) - e.top;
+  outer.width = ToPixels(static_cast<float>(def::kClientWidthTwips)) + e.left + e.right;
+  outer.height = ToPixels(static_cast<float>(def::kClientHeightTwips)) + e.top + e.bottom;
+  ApplyOuter(outer);
+}
+
+FrameExtents QtMainWindow::Extents() const {
+  const std::vector<std::uint32_t> v =
+      x_.CardinalsOrAtoms(window_, x_.Atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+  if (v.size() < 4) return {};
+  return {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+          static_cast<int>(v[3])};
+}
+
+void QtMainWindow::LearnExtentsBeforeMapping() {
+  // The stored geometry is the outer frame, so the frame's size must be known before the
+  // window is first placed; a window manager that offers it tells us on request.
+  if (!x_.WindowManagerSupports("_NET_REQUEST_FRAME_EXTENTS")) return;
+  x_.SendRootMessage(window_, x_.Atom("_NET_REQUEST_FRAME_EXTENTS"), 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+  const xcb_atom_t property = x_.Atom("_NET_FRAME_EXTENTS");
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (x_.CardinalsOrAtoms(window_, property, XCB_ATOM_CARDINAL).size() >= 4) {
+      assumedExtents_ = Extents();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+QtMainWindow::Outer QtMainWindow::CurrentOuter() {
+  if (!widget_->isVisible()) return hiddenOuter_;
+  xcb_connection_t* c = x_.Get();
+  xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
+      c, xcb_translate_coordinates(c, window_, x_.Root(), 0, 0), nullptr);
+  xcb_get_geometry_reply_t* geometry =
+      xcb_get_geometry_reply(c, xcb_get_geometry(c, window_), nullptr);
+  Outer outer = hiddenOuter_;
+  if (origin && geometry) {
+    const FrameExtents e = Extents();
+    outer.x = origin->dst_x - e.left;
+    outer.y = origin->dst_y - e.top;
+    outer.width = geometry->width + e.left + e.right;
+    outer.height = geometry->height + e.top + e.bottom;
+  }
+  std::free(origin);
+  std::free(geometry);
+  return outer;
+}
+
+void QtMainWindow::ApplyOuter(const Outer& outer) {
+  const FrameExtents e = widget_->isVisible() ? Extents() : assumedExtents_;
+  const double ratio = widget_->devicePixelRatioF();
+  const int clientWidth = std::max(1, outer.width - e.left - e.right);
+  const int clientHeight = std::max(1, outer.height - e.top - e.bottom);
+  widget_->setGeometry(static_cast<int>(std::lround((outer.x + e.left) / ratio)),
+                       static_cast<int>(std::lround((outer.y + e.top) / ratio)),
+                       static_cast<int>(std::lround(clientWidth / ratio)),
+                       static_cast<int>(std::lround(clientHeight / ratio)));
+  if (!widget_->isVisible()) hiddenOuter_ = outer;
+}
+
+void QtMainWindow::SetNetWmStateBeforeMapping() {
+  // No taskbar or pager entry: the tray icon is the program's handle. A window manager drops
+  // the state when the window is withdrawn, so it is set again before every mapping.
+  std::vector<xcb_atom_t> state{x_.Atom("_NET_WM_STATE_SKIP_TASKBAR"),
+                                x_.Atom("_NET_WM_STATE_SKIP_PAGER")};
+  if (topmost_) state.push_back(x_.Atom("_NET_WM_STATE_ABOVE"));
+  x_.SetAtoms(window_, x_.Atom("_NET_WM_STATE"), state);
+}
+
+bool QtMainWindow::Visible() {
+  return widget_->isVisible();
+}
+
+void QtMainWindow::Show() {
+  if (widget_->isVisible()) return;
+  SetNetWmStateBeforeMapping();
+  widget_->show();
+}
+
+void QtMainWindow::Hide() {
+  if (!widget_->isVisible()) return;
+  hiddenOuter_ = CurrentOuter();
+  widget_->hide();
+}
+
+platform::WindowState QtMainWindow::State() {
+  return widget_->isMinimized() ? platform::WindowState::kMinimized
+                                : platform::WindowState::kNormal;
+}
+
+void QtMainWindow::SetState(platform::WindowState state) {
+  const Qt::WindowStates current = widget_->windowState();
+  widget_->setWindowState(state == platform::WindowState::kMinimized
+                              ? current | Qt::WindowMinimized
+                              : current & ~Qt::WindowMinimized);
+}
+
+float QtMainWindow::Left() {
+  return static_cast<float>(CurrentOuter().x * twipsPerPixel_);
+}
+float QtMainWindow::Top() {
+  return static_cast<float>(CurrentOuter().y * twipsPerPixel_);
+}
+float QtMainWindow::Width() {
+  return static_cast<float>(CurrentOuter().width * twipsPerPixel_);
+}
+float QtMainWindow::Height() {
+  return static_cast<float>(CurrentOuter().height * twipsPerPixel_);
+}
+
+void QtMainWindow::SetLeft(float twips) {
+  Outer outer = CurrentOuter();
+  outer.x = ToPixels(twips);
+  ApplyOuter(outer);
+}
+void QtMainWindow::SetTop(float twips) {
+  Outer outer = CurrentOuter();
+  outer.y = ToPixels(twips);
+  ApplyOuter(outer);
+}
+void QtMainWindow::SetWidth(float twips) {
+  Outer outer = CurrentOuter();
+  outer.width = ToPixels(twips);
+  ApplyOuter(outer);
+}
+void QtMainWindow::SetHeight(float twips) {
+  Outer outer = CurrentOuter();
+  outer.height = ToPixels(twips);
+  ApplyOuter(outer);
+}
+
+double QtMainWindow::ClientWidth() {
+  return std::round(widget_->width() * widget_->devicePixelRatioF());
+}
+double QtMainWindow::ClientHeight() {
+  return std::round(widget_->height() * widget_->devicePixelRatioF());
+}
+
+void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int32_t, std::int32_t,
+                                std::int32_t, std::uint32_t) {
+  constexpr std::int32_t kTopmost = -1;
+  constexpr std::int32_t kNoTopmost = -2;
+  if (insertAfter != kTopmost && insertAfter != kNoTopmost) return;
+  topmost_ = insertAfter == kTopmost;
+  // A hidden window gets the state when it is next mapped; a mapped one asks the window manager.
+  if (widget_->isVisible()) {
+    constexpr std::uint32_t kRemove = 0, kAdd = 1, kSourceApplication = 1;
+    x_.SendRootMessage(window_, x_.Atom("_NET_WM_STATE"), topmost_ ? kAdd : kRemove,
+                       x_.Atom("_NET_WM_STATE_ABOVE"), 0, kSourceApplication);
+  }
+}
+
+std::optional<MenuItem> QtMainWindow::PopupMenu(const MenuState& menu) {
+  return ShowPopupMenu(menu);
+}
+
+std::uintptr_t QtMainWindow::PichookHandle() {
+  return window_;
+}
+std::uintptr_t QtMainWindow::IconHandle() {
+  return static_cast<std::uintptr_t>(resources::MagnifierIcon().cacheKey());
+}
+
+}  // namespace vistrel::x11

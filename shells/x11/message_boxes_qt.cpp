@@ -1,0 +1,42 @@
+#include "message_boxes_qt.h"
+
+namespace vistrel::x11 {
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& request) {
+  auto box = std::make_unique<QMessageBox>();
+  box->setWindowTitle(QString::fromStdString(request.title));
+  QString text = QString::fromStdString(request.text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  // Plain text: a path or a setting value must never be read as markup.
+  box->setTextFormat(Qt::PlainText);
+  box->setText(text);
+  switch (request.style & 0x70) {
+    case platform::kCritical:
+      box->setIcon(QMessageBox::Critical);
+      break;
+    case platform::kExclamation:
+      box->setIcon(QMessageBox::Warning);
+      break;
+    case platform::kInformation:
+      box->setIcon(QMessageBox::Information);
+      break;
+    case 0x20:
+      box->setIcon(QMessageBox::Question);
+      break;
+    default:
+      box->setIcon(QMessageBox::NoIcon);
+      break;
+  }
+  box->setStandardButtons(QMessageBox::Ok);
+  box->setDefaultButton(QMessageBox::Ok);
+  box->setEscapeButton(QMessageBox::Ok);
+  return box;
+}
+
+std::int32_t QtMessageBoxes::Show(const platform::MessageBoxRequest& request) {
+  std::unique_ptr<QMessageBox> box = BuildMessageBox(request);
+  box->exec();
+  return platform::kResultOk;
+}
+
+}  // namespace vistrel::x11

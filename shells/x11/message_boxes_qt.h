@@ -1,0 +1,19 @@
+// Message boxes on QMessageBox with the core's title, text, icon and OK button. Line breaks come
+// as CR LF (or LF LF); the help file and topic the core passes have no viewer here.
+#pragma once
+
+#include <QMessageBox>
+#include <memory>
+
+#include "platform/message_box.h"
+
+namespace vistrel::x11 {
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& request);
+
+class QtMessageBoxes : public platform::MessageBoxes {
+ public:
+  std::int32_t Show(const platform::MessageBoxRequest& request) override;
+};
+
+}  // namespace vistrel::x11

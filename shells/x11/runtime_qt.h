@@ -1,0 +1,57 @@
+// The process and its surroundings on Linux: the single-instance lock file, the command line,
+// the program's directory, file tests, the locale, ending the process; and the clock, the event
+// pump that Pause waits in, and the launcher for the help file and the homepage (xdg-open, the
+// argument passed as one argument, never through a shell).
+#pragma once
+
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/event_pump.h"
+#include "platform/launcher.h"
+#include "platform/runtime.h"
+
+namespace vistrel::x11 {
+
+class QtRuntime : public platform::Runtime {
+ public:
+  explicit QtRuntime(std::string commandLine);
+  // Where the lock lives: $XDG_RUNTIME_DIR, else the temporary directory.
+  static QString LockFilePath();
+
+  bool PreviousInstance() override;
+  std::string CommandLine() override { return commandLine_; }
+  std::string AppPath() override;
+  char PathSeparator() override { return '/'; }
+  void HideFromTaskList() override {}
+  bool CanOpenForReading(const std::string& path) override;
+  char DecimalSeparator() override;
+  [[noreturn]] void End() override;
+
+ private:
+  std::string commandLine_;
+  std::unique_ptr<QLockFile> lock_;
+};
+
+class QtClock : public platform::Clock {
+ public:
+  double SecondsSinceMidnight() override;
+  int CurrentYear() override;
+};
+
+class QtEventPump : public platform::EventPump {
+ public:
+  void WaitForEvents(double maxSeconds) override;
+};
+
+class XdgLauncher : public platform::Launcher {
+ public:
+  bool OpenTextFile(const std::string& path) override;
+  void OpenAddress(std::uintptr_t owner, const std::string& address) override;
+};
+
+}  // namespace vistrel::x11

@@ -1,0 +1,204 @@
+#include "settings/file_registry.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "settings/ini_text.h"
+
+namespace vistrel::x11 {
+namespace {
+
+constexpr platform::KeyHandle kCurrentUser = 0x80000001;
+constexpr std::string_view kSubKey = "Software\\Tarnwell\\Vistrel";
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// mkdir -p, owner-only as the XDG directories are.
+bool MakeDirectories(const std::string& dir) {
+  if (dir.empty()) return false;
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const std::string parent = DirectoryOf(dir);
+  if (parent != dir && !MakeDirectories(parent)) return false;
+  return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FileRegistry::DefaultPath() {
+  // XDG: a relative XDG_CONFIG_HOME is invalid and ignored.
+  std::string base;
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
+    base = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home && home[0] ? home : "/") + "/.config";
+  }
+  return base + "/Tarnwell/Vistrel.conf";
+}
+
+FileRegistry::FileRegistry(std::string path) : path_(std::move(path)) {}
+
+bool FileRegistry::IsSettingsKey(platform::KeyHandle root, std::string_view subKey) {
+  return root == kCurrentUser && EqualNoCase(subKey, kSubKey);
+}
+
+platform::KeyHandle FileRegistry::NewHandle(bool writable) {
+  const platform::KeyHandle handle = next_++;
+  open_[handle] = {writable};
+  return handle;
+}
+
+std::int32_t FileRegistry::RegCreateKey(platform::KeyHandle root, std::string_view subKey,
+                                        platform::KeyHandle& key) {
+  if (!IsSettingsKey(root, subKey)) return platform::kErrorAccessDenied;
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0) {
+    if (!MakeDirectories(DirectoryOf(path_))) return platform::kErrorAccessDenied;
+    // O_EXCL: a file that appeared meanwhile is someone's settings and stays as it is.
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) return platform::kErrorAccessDenied;
+    if (fd >= 0) {
+      const bool ok = WriteAll(fd, "[General]\n") && ::fsync(fd) == 0;
+      ::close(fd);
+      if (!ok) return platform::kErrorAccessDenied;
+    }
+  } else if (!S_ISREG(st.st_mode)) {
+    return platform::kErrorAccessDenied;
+  }
+  key = NewHandle(true);
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FileRegistry::RegOpenKeyEx(platform::KeyHandle root, std::string_view subKey,
+                                        std::uint32_t /*options*/, std::uint32_t access,
+                                        platform::KeyHandle& key) {
+  if (!IsSettingsKey(root, subKey)) return platform::kErrorFileNotFound;
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return platform::kErrorFileNotFound;
+  key = NewHandle((access & platform::kKeyWrite & ~platform::kKeyRead) != 0);
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FileRegistry::ReadFile(std::string& text) const {
+  const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? platform::kErrorFileNotFound : platform::kErrorAccessDenied;
+  text.clear();
+  char chunk[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return platform::kErrorAccessDenied;
+    }
+    if (n == 0) break;
+    text.append(chunk, static_cast<std::size_t>(n));
+    if (text.size() > ini::kMaxFileBytes) break;
+  }
+  ::close(fd);
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FileRegistry::RegQueryValueEx(platform::KeyHandle key, std::string_view name,
+                                           std::uint32_t& type, char* data, std::uint32_t& length) {
+  if (!open_.count(key)) return platform::kErrorInvalidHandle;
+  std::string text;
+  if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) return status;
+  const auto document = ini::Document::Parse(text);
+  if (!document) return kErrorInvalidData;
+  const auto value = document->Get(name);
+  if (!value) return platform::kErrorFileNotFound;
+  type = platform::kRegSz;
+  // A string value's data carries its NUL.
+  const std::size_t needed = value->size() + 1;
+  if (needed > length || data == nullptr) {
+    length = static_cast<std::uint32_t>(std::min<std::size_t>(needed, UINT32_MAX));
+    return data == nullptr ? platform::kErrorSuccess : platform::kErrorMoreData;
+  }
+  std::memcpy(data, value->data(), value->size());
+  data[value->size()] = '\0';
+  length = static_cast<std::uint32_t>(needed);
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FileRegistry::RegSetValueEx(platform::KeyHandle key, std::string_view name,
+                                         std::uint32_t /*type*/, std::string_view data) {
+  const auto found = open_.find(key);
+  if (found == open_.end()) return platform::kErrorInvalidHandle;
+  if (!found->second.writable) return platform::kErrorAccessDenied;
+  std::string text;
+  // The file went away since the key was opened: like a deleted key, store nothing.
+  if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) return status;
+  auto document = ini::Document::Parse(text);
+  if (!document) return kErrorInvalidData;
+  // A string value may carry its terminating NUL; the line holds the text before it.
+  if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)
+    data = data.substr(0, nul);
+  if (!document->Set(name, data)) return kErrorInvalidParameter;
+  return ReplaceFile(document->Serialize());
+}
+
+std::int32_t FileRegistry::ReplaceFile(const std::string& text) const {
+  // Write through a symbolic link to the file it names, so that the link stays.
+  std::string target = path_;
+  if (char resolved[PATH_MAX]; ::realpath(path_.c_str(), resolved)) target = resolved;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0) return platform::kErrorFileNotFound;
+
+  std::string temp = target + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return platform::kErrorAccessDenied;
+  const bool written =
+      ::fchmod(fd, st.st_mode & 07777) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return platform::kErrorAccessDenied;
+  }
+  // The rename itself must reach the disk too.
+  if (const int dir = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FileRegistry::RegCloseKey(platform::KeyHandle key) {
+  return open_.erase(key) ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
+}
+
+}  // namespace vistrel::x11

@@ -1,0 +1,55 @@
+// The registry calls over one settings file: the key HKEY_CURRENT_USER\Software\Tarnwell\Vistrel
+// is $XDG_CONFIG_HOME/Tarnwell/Vistrel.conf (default ~/.config), its string values the Name=text
+// lines of [General]. Creating the key creates the file; opening it fails when the file is gone,
+// so a save after the file was deleted stores nothing. Every write replaces the file atomically
+// (a temporary file in the same directory, flushed to disk, renamed over it), keeps every other
+// line, and never touches a file it could not read or make sense of. Every other key is absent.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/registry_api.h"
+
+namespace vistrel::x11 {
+
+// ERROR_INVALID_DATA: the file is there but is not a settings file.
+inline constexpr std::int32_t kErrorInvalidData = 13;
+// ERROR_INVALID_PARAMETER: a name or text that a line can not hold.
+inline constexpr std::int32_t kErrorInvalidParameter = 87;
+
+class FileRegistry : public platform::RegistryApi {
+ public:
+  // The file for this user's environment.
+  static std::string DefaultPath();
+  explicit FileRegistry(std::string path);
+
+  const std::string& Path() const { return path_; }
+
+  std::int32_t RegCreateKey(platform::KeyHandle root, std::string_view subKey,
+                            platform::KeyHandle& key) override;
+  std::int32_t RegOpenKeyEx(platform::KeyHandle root, std::string_view subKey,
+                            std::uint32_t options, std::uint32_t access,
+                            platform::KeyHandle& key) override;
+  std::int32_t RegQueryValueEx(platform::KeyHandle key, std::string_view name, std::uint32_t& type,
+                               char* data, std::uint32_t& length) override;
+  std::int32_t RegSetValueEx(platform::KeyHandle key, std::string_view name, std::uint32_t type,
+                             std::string_view data) override;
+  std::int32_t RegCloseKey(platform::KeyHandle key) override;
+
+ private:
+  struct OpenKey {
+    bool writable;
+  };
+  static bool IsSettingsKey(platform::KeyHandle root, std::string_view subKey);
+  // The file's bytes; an error code when it can not be read.
+  std::int32_t ReadFile(std::string& text) const;
+  std::int32_t ReplaceFile(const std::string& text) const;
+  platform::KeyHandle NewHandle(bool writable);
+
+  std::string path_;
+  std::map<platform::KeyHandle, OpenKey> open_;
+  platform::KeyHandle next_ = 0x1000;
+};
+
+}  // namespace vistrel::x11
