@@ -115,6 +115,13 @@ TEST_F(CaptureTick, CursorBeyondSixteenBitsIsStoredClamped) {
   EXPECT_EQ(world.form.LastCursorY, -32768);
 }
 
+TEST_F(CaptureTick, ViewBeyondSixteenBitsIsClampedAndStillDraws) {
+  SetView(40000, 70000, 1);
+  EXPECT_EQ(world.form.ViewWidth, 32767);
+  EXPECT_EQ(world.form.ViewHeight, 32767);
+  EXPECT_EQ(TickAt(512, 384), (StretchCall{32767, 32767, -31743, -31999, 32767, 32767}));
+}
+
 TEST_F(CaptureTick, HugeScreenAndCursorStayInsideSixteenBits) {
   world.form.ScreenWidth = 32767;
   world.form.ScreenHeight = 32767;
