@@ -80,6 +80,9 @@ void WinMainWindow::Create() {
                           frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                           nullptr, instance_, this);
   dc_ = GetDC(hwnd_);
+  // The icon as the window's own, not only its class's, so that others can ask for it.
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   const std::string hookName(def::kPichookName);
   pichook_ = CreateWindowExA(0, kPichookClass, hookName.c_str(), WS_CHILD, 0, 0, 0, 0, hwnd_,
                              nullptr, instance_, this);

@@ -1,0 +1,141 @@
+// Start and end: settings written at every kind of close and applied at the next start, the
+// second copy's box, and the command value that is not a number.
+#include <string>
+
+#include "cases.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kDialogClass = "#32770";
+
+void MoveMainWindow(HWND main, int x, int y, int width, int height) {
+  SetWindowPos(main, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  Check(WaitFor([&] {
+    RECT r{};
+    GetWindowRect(main, &r);
+    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
+  }), "the window moved");
+}
+
+std::string Setting(const char* name) { return GetSetting(name).value_or("(missing)"); }
+
+void ExpectSetting(const char* name, const char* expected) {
+  const std::string value = Setting(name);
+  Check(value == expected, std::string(name) + " = \"" + value + "\", expected \"" + expected + "\"");
+}
+
+void SettingsWrittenOnClose() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  MoveMainWindow(main, 100, 50, 300, 200);
+  OpenTrayMenu(vistrel);
+  Key('T');  // Always on &Top
+  Check(WaitFor([&] { return (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }),
+        "Always on Top made the window topmost");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  const auto code = vistrel.WaitForExit();
+  Check(code == 0u, "the close button ended the program normally");
+  ExpectSetting("Left", "1500");
+  ExpectSetting("Top", "750");
+  ExpectSetting("Width", "4500");
+  ExpectSetting("Height", "3000");
+  ExpectSetting("OnTop", "True");
+  ExpectSetting("Keep1to1", "False");
+  ExpectSetting("RefreshHigh", "False");
+  ExpectSetting("RefreshAlways", "False");
+}
+
+void SettingsAppliedAtStart() {
+  ClearSettings();
+  PutSetting("Left", "1500");
+  PutSetting("Top", "  750");
+  PutSetting("Width", "4500");
+  PutSetting("Height", "3000");
+  PutSetting("OnTop", "True");
+  PutSetting("Keep1to1", "true");
+  PutSetting("RefreshHigh", "yes");
+  const POINT centre = g_pattern->Centre();
+  MoveCursor(centre.x, centre.y);
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  RECT r{};
+  GetWindowRect(main, &r);
+  Check(r.left == 100 && r.top == 50 && r.right == 400 && r.bottom == 250,
+        "the window opened where the settings put it");
+  Check(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST, "OnTop made it topmost");
+  // Keep 1/1: zoom 1, the square at its own size.
+  ExpectPicture(main, "Keep1to1 starts at zoom 1",
+                [](const Picture& p) { return SquareRun(p) >= 19 && SquareRun(p) <= 21; });
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Check(vistrel.WaitForExit() == 0u, "closed normally");
+  ExpectSetting("Keep1to1", "True");
+  ExpectSetting("RefreshHigh", "False");  // "yes" was no Boolean: the default stayed
+  ExpectSetting("Top", "750");
+}
+
+void LogOffSavesTheSettings() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  MoveMainWindow(main, 60, 40, 250, 220);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  Check(answer == TRUE, "the program agrees to the end of the session");
+  Check(vistrel.Running(), "the query alone does not end the program");
+  SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  Check(vistrel.WaitForExit() == 0u, "the end of the session ended the program");
+  ExpectSetting("Left", "900");
+  ExpectSetting("Top", "600");
+  ExpectSetting("Width", "3750");
+  ExpectSetting("Height", "3300");
+}
+
+void SecondCopyIsRefused() {
+  ClearSettings();
+  Vistrel first;
+  first.WaitForMainWindow();
+  Vistrel second;
+  HWND box = second.WaitForWindowOf(kDialogClass, "Vistrel");
+  Check(box != nullptr, "the second copy shows its box");
+  const std::string expected =
+      "Vistrel is already running.\r\nTo view its popupmenu, rightclick on the Vistrel icon\r\n"
+      "in the system tray (on the taskbar, next to the clock).";
+  Check(StaticTexts(box) == expected, "already-running text: " + StaticTexts(box));
+  Check(second.FindWindowOf("VistrelMagnifier") == nullptr, "the second copy made no window");
+  PressOk(box);
+  Check(second.WaitForExit() == 0u, "the second copy ended after OK");
+  Check(first.Running(), "the first copy runs on");
+}
+
+void CommandValueNotANumber() {
+  ClearSettings();
+  Vistrel vistrel("abc");
+  HWND main = vistrel.WaitForMainWindow();
+  MoveMainWindow(main, 120, 90, 240, 200);
+  KeyChord({VK_MENU, 'V'});  // Freeze and Lock reads the command value after its first second
+  HWND box = vistrel.WaitForWindowOf(kDialogClass, "Oops...");
+  Check(box != nullptr, "Alt + V with the value abc shows the Oops... box");
+  const std::string expected =
+      "The optional command value must be nummeric (see the Vistrel readme.txt at COMMANDS).\r\n"
+      "Vistrel will quit now...";
+  Check(StaticTexts(box) == expected, "Oops text: " + StaticTexts(box));
+  PressOk(box);
+  Check(vistrel.WaitForExit() == 0u, "the program quit after OK");
+  ExpectSetting("Left", "1800");
+  ExpectSetting("Top", "1350");
+}
+
+}  // namespace
+
+void AddLifecycleCases(std::vector<Case>& cases) {
+  cases.push_back({"settings are written when the close button closes", SettingsWrittenOnClose});
+  cases.push_back({"settings are applied at the next start", SettingsAppliedAtStart});
+  cases.push_back({"log-off saves the settings like any close", LogOffSavesTheSettings});
+  cases.push_back({"a second copy shows the already-running box and ends", SecondCopyIsRefused});
+  cases.push_back({"command value abc: Oops... box, program quits, settings kept",
+                   CommandValueNotANumber});
+}
+
+}  // namespace e2e

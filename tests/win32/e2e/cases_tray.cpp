@@ -1,0 +1,161 @@
+// The tray icon's notifications (posted to pichook as the shell would send them), commands
+// chosen from the popup menu by their access keys, the About dialog and the Help command.
+// Under Wine another process cannot read a popup menu's items, so the cases check what each
+// command does rather than what the menu shows.
+#include <cstdio>
+#include <string>
+
+#include "cases.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kDialogClass = "#32770";
+
+void ChooseFromTrayMenu(const Vistrel& vistrel, WORD accessKey) {
+  OpenTrayMenu(vistrel);
+  Key(accessKey);
+}
+
+void TrayShowHideAndExit() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  ChooseFromTrayMenu(vistrel, 'D');  // Hi&de
+  Check(WaitFor([&] { return !IsWindowVisible(main); }), "Hide hid the window");
+  // A single click, a right-button press and mere movement over the icon do nothing.
+  for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN}) {
+    vistrel.TrayNotify(message);
+  }
+  Settle(300);
+  Check(!IsWindowVisible(main) && !vistrel.FindWindowOf("#32768"),
+        "other tray notifications neither show the window nor open the menu");
+  vistrel.TrayNotify(WM_LBUTTONDBLCLK);
+  Check(WaitFor([&] { return IsWindowVisible(main) != FALSE; }),
+        "a double click on the icon showed the window");
+  ChooseFromTrayMenu(vistrel, 'X');  // E&xit
+  const auto code = vistrel.WaitForExit();
+  Check(code.has_value(), "Exit ended the program");
+  Check(*code == 0, "Exit ended the program normally");
+  Check(GetSetting("Left").has_value() && GetSetting("OnTop") == "False",
+        "Exit saved the settings");
+}
+
+void TrayMenuZoomIn() {
+  ClearSettings();
+  const POINT centre = g_pattern->Centre();
+  MoveCursor(centre.x, centre.y);
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  ExpectPicture(main, "square at zoom 2",
+                [](const Picture& p) { return SquareRun(p) >= 39 && SquareRun(p) <= 41; });
+  ChooseFromTrayMenu(vistrel, 'I');  // Zoom &In
+  ExpectPicture(main, "Zoom In from the menu gives zoom 3",
+                [](const Picture& p) { return SquareRun(p) >= 58 && SquareRun(p) <= 62; });
+  ChooseFromTrayMenu(vistrel, 'O');  // Zoom &Out
+  ExpectPicture(main, "Zoom Out from the menu gives zoom 2 again",
+                [](const Picture& p) { return SquareRun(p) >= 39 && SquareRun(p) <= 41; });
+}
+
+void AboutDialog() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  ChooseFromTrayMenu(vistrel, 'A');  // &About
+  HWND about = vistrel.WaitForWindowOf(kDialogClass, "About");
+  Check(about != nullptr, "the About dialog opened");
+  const std::string texts = StaticTexts(about);
+  Check(FindChild(about, "Static", "Vistrel") != nullptr, "title label reads Vistrel");
+  Check(FindChild(about, "Static", "Version 1.0.5") != nullptr,
+        "version label reads Version 1.0.5; labels: " + texts);
+  Check(texts.find("Copyright (c) ") != std::string::npos, "copyright label is filled");
+  Check(FindChild(about, "Static", "https://tarnwell.example/vistrel/") != nullptr,
+        "the link shows the homepage");
+  Check(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, "About is a tool window");
+  RECT client{};
+  GetClientRect(about, &client);
+  Check(client.right == 220 && client.bottom == 293, "About's client area is 220 x 293");
+  HWND ok = FindChild(about, "Button", "&Ok");
+  Check(ok != nullptr, "the &Ok button exists");
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  const DWORD thread = GetWindowThreadProcessId(about, nullptr);
+  Check(WaitFor([&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == ok; }, 3000),
+        "OK has the focus when the dialog opens");
+  Check(!(GetWindowLongA(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) || gui.hwndFocus == ok,
+        "OK is default only through its focus");
+  Key(VK_ESCAPE);
+  Settle(300);
+  Check(IsWindow(about) && IsWindowVisible(about), "Escape does not close the dialog");
+  Key(VK_RETURN);
+  Check(WaitFor([&] { return !IsWindow(about); }), "Enter pressed OK and closed the dialog");
+  Check(IsWindowVisible(main) != FALSE, "the main window is shown after OK");
+}
+
+std::string NotepadTitle() {
+  HWND notepad = FindWindowA("Notepad", nullptr);
+  if (!notepad) return {};
+  char title[512] = {};
+  GetWindowTextA(notepad, title, sizeof title);
+  return title;
+}
+
+void CloseNotepads() {
+  while (HWND notepad = FindWindowA("Notepad", nullptr)) {
+    PostMessageA(notepad, WM_CLOSE, 0, 0);
+    if (!WaitFor([&] { return !IsWindow(notepad); }, 5000)) break;
+  }
+}
+
+void HelpOpensTheReadmeInNotepad() {
+  ClearSettings();
+  CloseNotepads();
+  Vistrel vistrel;
+  vistrel.WaitForMainWindow();
+  ChooseFromTrayMenu(vistrel, 'H');  // &Help
+  Check(WaitFor([&] { return NotepadTitle().find("readme") != std::string::npos; }),
+        "Notepad opened readme.txt (title \"" + NotepadTitle() + "\")");
+  CloseNotepads();
+}
+
+void HelpWithoutReadme() {
+  // A copy of the program in a directory with a space in its name and no readme.txt beside it.
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string dir = std::string(temp) + "vistrel e2e";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string exe = dir + "\\Vistrel.exe";
+  const std::string readme = dir + "\\readme.txt";
+  DeleteFileA(readme.c_str());
+  Check(CopyFileA(g_exePath.c_str(), exe.c_str(), FALSE) != FALSE, "copied Vistrel.exe");
+  ClearSettings();
+  {
+    Vistrel vistrel("", exe);
+    vistrel.WaitForMainWindow();
+    ChooseFromTrayMenu(vistrel, 'H');
+    HWND box = vistrel.WaitForWindowOf(kDialogClass, "Info");
+    Check(box != nullptr, "the Info box appeared");
+    Check(StaticTexts(box) == "The Vistrel readme.txt seems to be missing...",
+          "Info box text: " + StaticTexts(box));
+    Check(FindChild(box, "Button", nullptr) != nullptr && FindChild(box, "Button", "&Cancel") == nullptr,
+          "Info box has an OK button only");
+    PressOk(box);
+    Check(WaitFor([&] { return !IsWindow(box); }), "OK closed the Info box");
+    Check(vistrel.Running(), "the program runs on after the Info box");
+  }
+  DeleteFileA(exe.c_str());
+  RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+void AddTrayCases(std::vector<Case>& cases) {
+  cases.push_back({"tray: Hide from the menu, double click shows, other clicks do nothing, Exit",
+                   TrayShowHideAndExit});
+  cases.push_back({"tray menu: Zoom In and Zoom Out chosen by their access keys", TrayMenuZoomIn});
+  cases.push_back({"About: labels, OK focused, Escape ignored, Enter closes", AboutDialog});
+  cases.push_back({"Help opens readme.txt in Notepad", HelpOpensTheReadmeInNotepad});
+  cases.push_back({"Help without readme.txt shows the Info box", HelpWithoutReadme});
+}
+
+}  // namespace e2e

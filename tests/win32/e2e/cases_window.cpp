@@ -1,0 +1,169 @@
+// The main window as created, the magnified picture against the known pattern, zoom clicks,
+// the hot keys, and the version resource.
+#include <cstdio>
+#include <vector>
+
+#include "app/identity.h"
+#include "cases.h"
+
+namespace e2e {
+namespace {
+
+bool Near(int value, int expected, int tolerance) {
+  return value >= expected - tolerance && value <= expected + tolerance;
+}
+
+void WindowAsDesigned() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  const LONG style = GetWindowLongA(main, GWL_STYLE);
+  const LONG exStyle = GetWindowLongA(main, GWL_EXSTYLE);
+  Check((style & WS_CAPTION) == WS_CAPTION, "has a title bar");
+  Check(style & WS_SYSMENU, "has a close button");
+  Check(style & WS_THICKFRAME, "is sizable");
+  Check(!(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)), "has no minimise or maximise button");
+  Check(exStyle & WS_EX_TOOLWINDOW, "is a tool window (no taskbar button)");
+  Check(!(exStyle & WS_EX_APPWINDOW), "does not ask for a taskbar button");
+  Check(!(exStyle & WS_EX_TOPMOST), "is not topmost without the setting");
+  Check(GetWindow(main, GW_OWNER) == nullptr, "has no owner");
+  Check(GetMenu(main) == nullptr, "has no menu bar");
+  RECT client{};
+  GetClientRect(main, &client);
+  Check(client.right == 220 && client.bottom == 165, "client area is 220 x 165");
+  const POINT origin = ClientOrigin(main);
+  Check(origin.x == 205 && origin.y == 209, "client area starts at (205, 209)");
+  DWORD_PTR icon = 0;
+  SendMessageTimeoutA(main, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+  Check(icon != 0, "carries the magnifier icon");
+  Check(vistrel.Pichook() != nullptr && !IsWindowVisible(vistrel.Pichook()),
+        "has the hidden pichook window");
+  HKEY key = nullptr;
+  Check(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwell\\Vistrel", 0, KEY_READ, &key) ==
+            ERROR_SUCCESS,
+        "start-up created the settings key");
+  RegCloseKey(key);
+}
+
+void PictureFollowsTheCursor() {
+  ClearSettings();
+  const POINT centre = g_pattern->Centre();
+  const int w = g_pattern->Width();
+  const int h = g_pattern->Height();
+  MoveCursor(centre.x, centre.y);
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  // Zoom 2: the 20-pixel square is 40 pixels wide, centred in the 220-pixel view.
+  ExpectPicture(main, "square at zoom 2 in the middle of the view", [](const Picture& p) {
+    return Near(SquareRun(p), 40, 1) && p.At(110, 82) == kBlack && p.At(60, 82) == kWhite;
+  });
+  // Top right: the source ends at the screen's right edge and starts at its top.
+  MoveCursor(w - 4, 5);
+  ExpectPicture(main, "top right corner clamped to the screen", [](const Picture& p) {
+    return p.At(215, 80) == kBlue && p.At(205, 80) == kWhite && p.At(100, 3) == kGreen &&
+           p.At(100, 80) == kWhite;
+  });
+  // Bottom left: the source starts at the left edge and ends at the bottom.
+  MoveCursor(3, h - 3);
+  ExpectPicture(main, "bottom left corner clamped to the screen", [](const Picture& p) {
+    return p.At(4, 80) == kRed && p.At(14, 80) == kWhite && p.At(100, 161) == kYellow &&
+           p.At(100, 80) == kWhite;
+  });
+  // A left click on the view zooms in, a right click zooms out.
+  const POINT origin = ClientOrigin(main);
+  ClickAt(origin.x + 110, origin.y + 82);
+  MoveCursor(centre.x, centre.y);
+  ExpectPicture(main, "square at zoom 3 after a left click",
+                [](const Picture& p) { return Near(SquareRun(p), 60, 2); });
+  ClickAt(origin.x + 110, origin.y + 82, true);
+  MoveCursor(centre.x, centre.y);
+  ExpectPicture(main, "square at zoom 2 after a right click",
+                [](const Picture& p) { return Near(SquareRun(p), 40, 1); });
+}
+
+void HotKeysFreezeAndFollow() {
+  // Under Wine a hot key fires for input that passes through Wine (SendInput, or keys typed
+  // into a Wine window); keys typed into other X programs do not reach it. On Windows they are
+  // global.
+  ClearSettings();
+  const POINT centre = g_pattern->Centre();
+  MoveCursor(centre.x, centre.y);
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  ExpectPicture(main, "square before freezing",
+                [](const Picture& p) { return Near(SquareRun(p), 40, 1); });
+  KeyChord({VK_MENU, VK_SPACE});
+  MoveCursor(300, 600);
+  // Frozen: the view keeps showing the square's rectangle although the cursor left it.
+  Settle(500);
+  Check(Near(SquareRun(CaptureClient(main)), 40, 1), "Alt + Space froze the view on the square");
+  KeyChord({VK_MENU, VK_SPACE});
+  MoveCursor(301, 600);
+  ExpectPicture(main, "Alt + Space again follows the cursor to the white area",
+                [](const Picture& p) { return SquareRun(p) == 0 && p.At(110, 82) == kWhite; });
+}
+
+std::string VersionString(const std::vector<char>& info, const char* name) {
+  char* value = nullptr;
+  UINT length = 0;
+  const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+  if (!VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length)) {
+    return "(missing)";
+  }
+  return std::string(value);
+}
+
+void VersionResource() {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(g_exePath.c_str(), &handle);
+  Check(size > 0, "Vistrel.exe has a version resource");
+  std::vector<char> info(size);
+  Check(GetFileVersionInfoA(g_exePath.c_str(), 0, size, info.data()) != FALSE,
+        "the version resource can be read");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  Check(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed,
+        "fixed version information");
+  Check(fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00000005,
+        "file version 1.0.0.5");
+  Check(fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00000005,
+        "product version 1.0.0.5");
+  WORD* translation = nullptr;
+  Check(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(&translation), &length) &&
+            length >= 4,
+        "translation entry");
+  Check(translation[0] == vistrel::identity::kLanguage &&
+            translation[1] == vistrel::identity::kCodePage,
+        "US English, Unicode");
+  const struct {
+    const char* name;
+    std::string_view expected;
+  } fields[] = {
+      {"FileVersion", vistrel::identity::kFileVersionText},
+      {"ProductVersion", vistrel::identity::kFileVersionText},
+      {"FileDescription", vistrel::identity::kFileDescription},
+      {"ProductName", vistrel::identity::kProductName},
+      {"InternalName", vistrel::identity::kInternalName},
+      {"OriginalFilename", vistrel::identity::kOriginalFilename},
+      {"CompanyName", vistrel::identity::kCompanyName},
+  };
+  for (const auto& field : fields) {
+    const std::string value = VersionString(info, field.name);
+    Check(value == field.expected, std::string(field.name) + " is \"" + value + "\"");
+  }
+}
+
+}  // namespace
+
+void AddWindowCases(std::vector<Case>& cases) {
+  cases.push_back({"version resource carries every field", VersionResource});
+  cases.push_back({"main window: sizable tool window, close only, 220 x 165 at (205, 209)",
+                   WindowAsDesigned});
+  cases.push_back({"picture follows the cursor, clamps at the edges, zooms by clicks",
+                   PictureFollowsTheCursor});
+  cases.push_back({"hot keys: Alt + Space freezes the view and releases it",
+                   HotKeysFreezeAndFollow});
+}
+
+}  // namespace e2e

@@ -1,0 +1,228 @@
+// The Windows shell's own pieces against the real Win32 API under Wine: the command line and
+// module path, the tray record copy, the registry calls as the Registry module makes them, the
+// message box parameters, the viewer's command line and Pause's wait.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "event_pump_win.h"
+#include "launcher_win.h"
+#include "message_box_win.h"
+#include "registry_win.h"
+#include "settings/registry.h"
+#include "tray_win.h"
+#include "win_text.h"
+
+namespace vistrel::win32 {
+namespace {
+
+struct TextCase {
+  const char* input;
+  const char* expected;
+};
+
+TEST(CommandLine, TheArgumentsAreTheTextAfterTheProgramName) {
+  const TextCase cases[] = {
+      {R"("C:\Program Files\Vistrel\Vistrel.exe" 5)", "5"},
+      {R"("C:\Program Files\Vistrel\Vistrel.exe")", ""},
+      {R"("C:\x y\Vistrel.exe"abc)", "abc"},
+      {"Vistrel.exe", ""},
+      {"Vistrel.exe   2.5", "2.5"},
+      {"Vistrel.exe\tabc def ", "abc def "},
+      {R"("C:\unterminated)", ""},
+      {"", ""},
+  };
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(ArgumentsAfterProgramName(c.input), c.expected) << c.input;
+  }
+}
+
+TEST(CommandLine, TheProgramDirectoryKeepsItsSeparatorOnlyAtADriveRoot) {
+  const TextCase cases[] = {
+      {R"(C:\Vistrel.exe)", R"(C:\)"},
+      {R"(C:\Program Files\Vistrel\Vistrel.exe)", R"(C:\Program Files\Vistrel)"},
+      {R"(\\server\share\Vistrel.exe)", R"(\\server\share)"},
+      {"Vistrel.exe", ""},
+  };
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(DirectoryOfModule(c.input), c.expected) << c.input;
+  }
+}
+
+TEST(CommandLine, TwipsBecomeWholePixelsWithTiesToEven) {
+  EXPECT_EQ(TwipsToPixels(3075, 15), 205);
+  EXPECT_EQ(TwipsToPixels(-300, 15), -20);
+  EXPECT_EQ(TwipsToPixels(22.5, 15), 2);  // 1.5 -> 2
+  EXPECT_EQ(TwipsToPixels(37.5, 15), 2);  // 2.5 -> 2
+}
+
+TEST(Tray, TheCoreRecordIsCopiedFieldByFieldIntoTheFirstForm) {
+  TrayIconRecord record;
+  record.cbSize = kTrayRecordSize;
+  record.hWnd = 0x1234;
+  record.uID = kTrayIconId;
+  record.uFlags = kNifMessage | kNifIcon | kNifTip;
+  record.uCallbackMessage = 512;
+  record.hIcon = 0x5678;
+  record.SetTip("Vistrel 1.05");
+  const NOTIFYICONDATAA data = ToNotifyIconData(record);
+  EXPECT_EQ(data.cbSize, NOTIFYICONDATAA_V1_SIZE);
+  EXPECT_EQ(data.hWnd, reinterpret_cast<HWND>(0x1234));
+  EXPECT_EQ(data.uID, 1u);
+  EXPECT_EQ(data.uFlags, 7u);
+  EXPECT_EQ(data.uCallbackMessage, 512u);
+  EXPECT_EQ(data.hIcon, reinterpret_cast<HICON>(0x5678));
+  EXPECT_STREQ(data.szTip, "Vistrel 1.05");
+  EXPECT_EQ(data.szTip[13], ' ');  // the record's padding travels with it
+#ifdef _WIN64
+  EXPECT_EQ(NOTIFYICONDATAA_V1_SIZE, 104u);
+#endif
+}
+
+TEST(Registry, PredefinedRootsAreSignExtendedAndRealHandlesKept) {
+  EXPECT_EQ(ToHkey(kHkeyCurrentUser), HKEY_CURRENT_USER);
+  EXPECT_EQ(ToHkey(kHkeyClassesRoot), HKEY_CLASSES_ROOT);
+  EXPECT_EQ(ToHkey(kHkeyDynData), HKEY_DYN_DATA);
+  EXPECT_EQ(ToHkey(0x1234), reinterpret_cast<HKEY>(0x1234));
+}
+
+class NoBoxes : public platform::MessageBoxes {
+ public:
+  std::int32_t Show(const platform::MessageBoxRequest& r) override {
+    shown.push_back(r.text);
+    return platform::kResultOk;
+  }
+  std::vector<std::string> shown;
+};
+
+// The Registry module over the real registry: what it writes it reads back, by its own rules.
+class RealRegistry : public ::testing::Test {
+ protected:
+  static constexpr const char* kPath = "HKEY_CURRENT_USER\\Software\\Tarnwell\\VistrelShellTest";
+  void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest"); }
+  void TearDown() override { SetUp(); }
+  WinRegistryApi api;
+  NoBoxes boxes;
+  Registry registry{api, boxes};
+};
+
+TEST_F(RealRegistry, WrittenTextsComeBackByTheModulesRules) {
+  registry.CreateKey(kPath);
+  const TextCase cases[] = {
+      {"1440", "1440"},
+      {"True", "True"},
+      {"  12", "12"},     // leading blanks are trimmed
+      {"12  ", "12  "},   // trailing ones stand before the NUL and survive
+      {"-300", "-300"},
+  };
+  for (const TextCase& c : cases) {
+    registry.WriteStringValue(kPath, "Value", c.input);
+    EXPECT_EQ(registry.ReadStringValue(kPath, "Value"), std::optional<std::string>(c.expected))
+        << '"' << c.input << '"';
+  }
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(RealRegistry, TheBufferHolds254CharactersAndTheirNul) {
+  registry.CreateKey(kPath);
+  registry.WriteStringValue(kPath, "Long", std::string(254, 'x'));
+  EXPECT_EQ(registry.ReadStringValue(kPath, "Long"), std::optional<std::string>(std::string(254, 'x')));
+  registry.WriteStringValue(kPath, "Long", std::string(255, 'x'));
+  EXPECT_EQ(registry.ReadStringValue(kPath, "Long"), std::optional<std::string>("Error"));
+}
+
+TEST_F(RealRegistry, WritingDoesNotCreateTheKeyAndMissingValuesReadAsError) {
+  registry.WriteStringValue(kPath, "Top", "1440");
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", 0, KEY_READ,
+                          &key),
+            ERROR_SUCCESS);
+  EXPECT_EQ(registry.ReadStringValue(kPath, "Top"), std::optional<std::string>("Error"));
+  registry.CreateKey(kPath);
+  EXPECT_EQ(registry.ReadStringValue(kPath, "Missing"), std::optional<std::string>("Error"));
+}
+
+TEST_F(RealRegistry, StoredDataIsTheTextAndItsNul) {
+  registry.CreateKey(kPath);
+  registry.WriteStringValue(kPath, "OnTop", "True");
+  char data[16] = {};
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", "OnTop",
+                         RRF_RT_ANY, &type, data, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 5u);
+  EXPECT_STREQ(data, "True");
+}
+
+TEST(MessageBoxes, TheRuntimeStylesAreThePlatformsBoxStyles) {
+  const struct {
+    std::int32_t style;
+    DWORD expected;
+  } cases[] = {
+      {platform::kOkOnly, MB_OK},
+      {platform::kCritical, MB_OK | MB_ICONHAND},
+      {platform::kExclamation, MB_OK | MB_ICONEXCLAMATION},
+      {platform::kInformation, MB_OK | MB_ICONINFORMATION},
+  };
+  for (const auto& c : cases) {
+    platform::MessageBoxRequest request{"text", c.style, "Title", {}, 1000013};
+    const MSGBOXPARAMSA params = ToMessageBoxParams(request, nullptr);
+    EXPECT_EQ(params.dwStyle, c.expected);
+    EXPECT_STREQ(params.lpszText, "text");
+    EXPECT_STREQ(params.lpszCaption, "Title");
+    EXPECT_EQ(params.dwContextHelpId, 1000013u);
+  }
+}
+
+TEST(Launcher, TheViewerGetsThePathUnquotedAsBuilt) {
+  EXPECT_EQ(TextViewerCommandLine(R"(C:\Program Files\Vistrel\readme.txt)"),
+            R"(notepad.exe C:\Program Files\Vistrel\readme.txt)");
+  EXPECT_EQ(TextViewerCommandLine(R"(C:\\readme.txt)"), R"(notepad.exe C:\\readme.txt)");
+}
+
+TEST(EventPump, WaitingSleepsUntilTheDeadlineInsteadOfSpinning) {
+  MSG drain;
+  while (PeekMessageA(&drain, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  FILETIME created, ended, kernelBefore, userBefore, kernelAfter, userAfter;
+  GetThreadTimes(GetCurrentThread(), &created, &ended, &kernelBefore, &userBefore);
+  const ULONGLONG start = GetTickCount64();
+  WinEventPump pump;
+  pump.WaitForEvents(0.3);
+  const ULONGLONG elapsed = GetTickCount64() - start;
+  GetThreadTimes(GetCurrentThread(), &created, &ended, &kernelAfter, &userAfter);
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  const ULONGLONG cpu100ns =
+      ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore);
+  EXPECT_GE(elapsed, 280u);
+  // A spinning wait would burn the whole 300 ms.
+  EXPECT_LT(cpu100ns, 1000000u) << "CPU time in 100 ns units";
+}
+
+TEST(EventPump, APostedMessageEndsTheWaitAndIsHandled) {
+  static int handled = 0;
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_APP) ++handled;
+    return DefWindowProcA(h, m, w, l);
+  };
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "VistrelPumpTest";
+  RegisterClassA(&cls);
+  HWND window = CreateWindowA("VistrelPumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              cls.hInstance, nullptr);
+  PostMessageA(window, WM_APP, 0, 0);
+  const ULONGLONG start = GetTickCount64();
+  WinEventPump pump;
+  pump.WaitForEvents(5.0);
+  EXPECT_LT(GetTickCount64() - start, 2000u);
+  EXPECT_EQ(handled, 1);
+  DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace vistrel::win32
