@@ -225,11 +225,5 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Run-time error '7':\r\n\r\nOut of memory"}),
     fakes::NameFromWhat());
 
-TEST_F(Tray, DispatchRunsAHandlerThatSucceedsWithoutABox) {
-  world.form.Dispatch([&] { world.form.ZoomIn(); });
-  EXPECT_EQ(world.form.ZoomFactor, 3);
-  EXPECT_TRUE(world.messages.shown.empty());
-}
-
 }  // namespace
 }  // namespace vistrel
