@@ -176,8 +176,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, FreezeNonNumber,
 TEST_F(Freeze, TooLargeForSingleShowsTheErrorReportWithTimer1RunningAgain) {
   StartWith("1E+40");
   bool timerRanAtTheBox = false;
+  double boxAt = 0;
   world.messages.onShow = [&](const platform::MessageBoxRequest&) {
     timerRanAtTheBox = world.timer1.Enabled();
+    boxAt = world.clock.monotonic;
   };
   EXPECT_FALSE(world.Ends([&] { world.form.VBHotKey2_HotKey(); }));
   ASSERT_EQ(world.messages.shown.size(), 1u);
@@ -189,6 +191,7 @@ TEST_F(Freeze, TooLargeForSingleShowsTheErrorReportWithTimer1RunningAgain) {
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.style, 0);
   EXPECT_TRUE(timerRanAtTheBox);
+  EXPECT_NEAR(boxAt, 1.0, 0.01);  // after the live second
   EXPECT_EQ(world.form.SourceLocked, -1);
   EXPECT_FALSE(FreezeMark());
   const double after = world.clock.monotonic;

@@ -59,6 +59,27 @@ TEST_F(Tray, ATrayHostRestartAddsTheSameRecordAgainAndKeepsTheWindowHidden) {
   EXPECT_FALSE(world.window.visible);
 }
 
+TEST_F(Tray, PopupOffersEighteenItemsInOrderAllEnabledAndUncheckedAsCreated) {
+  std::vector<std::string_view> captions;
+  for (const auto& item : kPopupMenu) captions.push_back(item.caption);
+  EXPECT_EQ(captions,
+            (std::vector<std::string_view>{
+                "&Show", "Hi&de", "-", "Zoom &In", "Zoom &Out", "Keep 1/1 (No Zooming)", "-",
+                "Refresh High", "Refresh Always", "Freeze (press Alt + Spacebar to toggle)",
+                "Freeze and Lock (press Alt + v to toggle)", "-", "Always on &Top", "-", "&Help",
+                "&About", "-", "E&xit"}));
+  const MenuState created;
+  for (const auto& item : kPopupMenu) {
+    EXPECT_TRUE(created.Enabled(item.item)) << item.name;
+    EXPECT_FALSE(created.Checked(item.item)) << item.name;
+  }
+  world.journal.clear();
+  for (const auto separator : {MenuItem::menuSeperator1, MenuItem::menuSeperator5}) {
+    world.form.MenuClick(separator);  // a separator has no handler
+  }
+  EXPECT_TRUE(world.journal.empty());
+}
+
 TEST_F(Tray, ShowAndHideKeepTheirEnabledStatesOppositeAndInStepWithTheWindow) {
   EXPECT_TRUE(world.window.visible);
   EXPECT_FALSE(ShowEnabled());
