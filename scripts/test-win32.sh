@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the Windows program and tests it under Wine on a private X server: the core's unit tests
+# and the shell's own tests through ctest, then the end-to-end driver against Vistrel.exe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/build-win.sh
+
+. tests/win32/wine-env.sh
+vistrel_wine_up
+echo "== Wine prefix ready (DISPLAY=$DISPLAY)"
+
+echo "== unit tests under Wine (ctest in build-win/)"
+ctest --test-dir build-win --output-on-failure -j"$(nproc)" --timeout 120
+
+echo "== end-to-end tests of Vistrel.exe under Wine"
+# The driver prints one line per case and "N passed, M failed"; a crash of the program or of
+# the driver fails the run.
+timeout 600 "$VISTREL_WINE64" build-win/vistrel_e2e.exe | tee build-win/e2e.log
+status=${PIPESTATUS[0]}
+if [ "$status" -ne 0 ] || ! grep -Eq '^[0-9]+ passed, 0 failed' build-win/e2e.log; then
+  echo "Windows end-to-end tests failed (exit status $status)" >&2
+  exit 1
+fi
+echo "Windows tests passed."
