@@ -71,11 +71,34 @@ inline constexpr std::string_view kCompany = "Tarnwell software";
 
 inline constexpr FontDefinition kDefault{"", 0, false};
 
+// clang-format off: one control a row reads better than one field a line.
 inline constexpr std::array<AboutControlDefinition, 17> kControls{{
-    {AboutControl::lblprogtitle, "lblprogtitle", ControlKind::kLabel, 360, 345, 3675, 330,
-     {"MS Sans Serif", 13.5, false}, kDefaultColour, 0, "", false, false},
-    {AboutControl::lblversion, "lblversion", ControlKind::kLabel, 360, 675, 3675, 195,
-     {"MS Sans Serif", 9.75, true}, kDefaultColour, 0, "", false, false},
+    {AboutControl::lblprogtitle,
+     "lblprogtitle",
+     ControlKind::kLabel,
+     360,
+     345,
+     3675,
+     330,
+     {"MS Sans Serif", 13.5, false},
+     kDefaultColour,
+     0,
+     "",
+     false,
+     false},
+    {AboutControl::lblversion,
+     "lblversion",
+     ControlKind::kLabel,
+     360,
+     675,
+     3675,
+     195,
+     {"MS Sans Serif", 9.75, true},
+     kDefaultColour,
+     0,
+     "",
+     false,
+     false},
     {AboutControl::lblcopyright, "lblcopyright", ControlKind::kLabel, 360, 930, 795, 195, kDefault,
      kDefaultColour, 0, "", true, false},
     {AboutControl::lblcopyright2, "lblcopyright2", ControlKind::kLabel, 360, 1140, 2580, 240,
@@ -100,8 +123,8 @@ inline constexpr std::array<AboutControlDefinition, 17> kControls{{
      kDefaultColour, 0, "Updates and more free programs are at:", true, false},
     {AboutControl::lbltext5, "lbltext5", ControlKind::kLabel, 360, 2895, 1545, 195, kDefault,
      kDefaultColour, 0, "Visit my homepage at", true, false},
-    {AboutControl::lblurl, "lblurl", ControlKind::kLabel, 360, 3105, 1740, 195, kDefault,
-     kLinkBlue, 0, kHomepage, true, false},
+    {AboutControl::lblurl, "lblurl", ControlKind::kLabel, 360, 3105, 1740, 195, kDefault, kLinkBlue,
+     0, kHomepage, true, false},
     // First in the tab order (so it has the focus), neither default nor cancel button.
     {AboutControl::cmdok, "cmdok", ControlKind::kButton, 360, 3600, 1590, 390, kDefault,
      kDefaultColour, 0, "&Ok", false, false},
@@ -109,6 +132,7 @@ inline constexpr std::array<AboutControlDefinition, 17> kControls{{
     {AboutControl::imghand, "imghand", ControlKind::kImage, 1605, 4380, 480, 480, kDefault,
      kDefaultColour, 0, "", false, false},
 }};
+// clang-format on
 
 inline constexpr const AboutControlDefinition& Control(AboutControl id) {
   return kControls[static_cast<std::size_t>(id)];

@@ -10,7 +10,9 @@ std::string frmMain::HelpFilePath() {
   return p_.runtime.AppPath() + p_.runtime.PathSeparator() + "readme.txt";
 }
 
-bool frmMain::fileexists(const std::string& Path) { return p_.runtime.CanOpenForReading(Path); }
+bool frmMain::fileexists(const std::string& Path) {
+  return p_.runtime.CanOpenForReading(Path);
+}
 
 void frmMain::menuHelp_Click() {
   const std::string path = HelpFilePath();
@@ -22,7 +24,10 @@ void frmMain::menuHelp_Click() {
   if (!p_.launcher.OpenTextFile(path)) {
     // The help file is there but no viewer could be started: say so rather than do nothing.
     p_.messages.Show({"The text viewer could not be started to show\r\n" + path,
-                      platform::kExclamation, std::string(identity::kTitle), {}, 0});
+                      platform::kExclamation,
+                      std::string(identity::kTitle),
+                      {},
+                      0});
   }
 }
 

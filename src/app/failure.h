@@ -35,8 +35,12 @@ inline constexpr std::int32_t kTypeMismatch = 13;
 inline Failure InvalidProcedureCall() {
   return Failure(kInvalidProcedureCall, "Invalid procedure call or argument");
 }
-inline Failure Overflow() { return Failure(kOverflow, "Overflow"); }
-inline Failure TypeMismatch() { return Failure(kTypeMismatch, "Type mismatch"); }
+inline Failure Overflow() {
+  return Failure(kOverflow, "Overflow");
+}
+inline Failure TypeMismatch() {
+  return Failure(kTypeMismatch, "Type mismatch");
+}
 }  // namespace failures
 
 }  // namespace vistrel

@@ -23,7 +23,9 @@ void frmMain::Form_Unload(std::int16_t& /*cancel*/) {
   p_.runtime.End();
 }
 
-void frmMain::Form_Terminate() { p_.hotkeys.Shutdown(); }
+void frmMain::Form_Terminate() {
+  p_.hotkeys.Shutdown();
+}
 
 void frmMain::Unload(UnloadMode mode) {
   std::int16_t cancel = 0;
@@ -37,16 +39,22 @@ std::string frmMain::SettingText(settings::Setting setting) {
   const char separator = p_.runtime.DecimalSeparator();
   const auto number = [&](float value) { return text_forms::FromSingle(value, separator); };
   switch (setting) {
-    case Setting::Top: return number(p_.window.Top());
-    case Setting::Left: return number(p_.window.Left());
-    case Setting::Height: return number(p_.window.Height());
-    case Setting::Width: return number(p_.window.Width());
+    case Setting::Top:
+      return number(p_.window.Top());
+    case Setting::Left:
+      return number(p_.window.Left());
+    case Setting::Height:
+      return number(p_.window.Height());
+    case Setting::Width:
+      return number(p_.window.Width());
     case Setting::RefreshHigh:
       return text_forms::FromBoolean(menu_.Checked(MenuItem::menuRefreshHigh));
     case Setting::RefreshAlways:
       return text_forms::FromBoolean(menu_.Checked(MenuItem::menuRefreshAlways));
-    case Setting::Keep1to1: return text_forms::FromBoolean(menu_.Checked(MenuItem::menuKeep1to1));
-    case Setting::OnTop: return text_forms::FromBoolean(menu_.Checked(MenuItem::menuOnTop));
+    case Setting::Keep1to1:
+      return text_forms::FromBoolean(menu_.Checked(MenuItem::menuKeep1to1));
+    case Setting::OnTop:
+      return text_forms::FromBoolean(menu_.Checked(MenuItem::menuOnTop));
   }
   return {};
 }
@@ -62,8 +70,8 @@ void frmMain::Dispatch(const std::function<void()>& handler) {
 }
 
 void frmMain::ReportUnhandled(const Failure& failure) {
-  p_.messages.Show({startup_messages::UnhandledFailureText(failure), platform::kCritical,
-                    "Vistrel", failure.HelpFile(), failure.HelpContext()});
+  p_.messages.Show({startup_messages::UnhandledFailureText(failure), platform::kCritical, "Vistrel",
+                    failure.HelpFile(), failure.HelpContext()});
   p_.runtime.End();
   std::abort();
 }

@@ -17,8 +17,11 @@ frmMain::frmMain(platform::Platform& platform)
 void frmMain::Form_Initialize() {
   try {
     if (p_.runtime.PreviousInstance()) {
-      p_.messages.Show({startup_messages::AlreadyRunningText(), platform::kInformation,
-                        std::string(identity::kTitle), {}, 0});
+      p_.messages.Show({startup_messages::AlreadyRunningText(),
+                        platform::kInformation,
+                        std::string(identity::kTitle),
+                        {},
+                        0});
       p_.runtime.End();
     }
   } catch (const Failure& failure) {
@@ -62,7 +65,9 @@ void frmMain::Form_Load() {
   step([&] { menuVisible_Click(); });
 }
 
-void frmMain::Form_GotFocus() { ForceRedraw(); }
+void frmMain::Form_GotFocus() {
+  ForceRedraw();
+}
 
 void frmMain::RestoreSetting(settings::Setting setting) {
   const std::optional<std::string> text =
@@ -79,14 +84,30 @@ void frmMain::ApplySetting(settings::Setting setting, const std::string& text) {
   const auto number = [&] { return text_forms::ToSingle(text, separator); };
   const auto boolean = [&] { return text_forms::ToBoolean(text, separator); };
   switch (setting) {
-    case Setting::Top: p_.window.SetTop(number()); break;
-    case Setting::Left: p_.window.SetLeft(number()); break;
-    case Setting::Height: p_.window.SetHeight(number()); break;
-    case Setting::Width: p_.window.SetWidth(number()); break;
-    case Setting::RefreshHigh: menu_.SetChecked(MenuItem::menuRefreshHigh, boolean()); break;
-    case Setting::RefreshAlways: menu_.SetChecked(MenuItem::menuRefreshAlways, boolean()); break;
-    case Setting::Keep1to1: menu_.SetChecked(MenuItem::menuKeep1to1, boolean()); break;
-    case Setting::OnTop: menu_.SetChecked(MenuItem::menuOnTop, boolean()); break;
+    case Setting::Top:
+      p_.window.SetTop(number());
+      break;
+    case Setting::Left:
+      p_.window.SetLeft(number());
+      break;
+    case Setting::Height:
+      p_.window.SetHeight(number());
+      break;
+    case Setting::Width:
+      p_.window.SetWidth(number());
+      break;
+    case Setting::RefreshHigh:
+      menu_.SetChecked(MenuItem::menuRefreshHigh, boolean());
+      break;
+    case Setting::RefreshAlways:
+      menu_.SetChecked(MenuItem::menuRefreshAlways, boolean());
+      break;
+    case Setting::Keep1to1:
+      menu_.SetChecked(MenuItem::menuKeep1to1, boolean());
+      break;
+    case Setting::OnTop:
+      menu_.SetChecked(MenuItem::menuOnTop, boolean());
+      break;
   }
 }
 

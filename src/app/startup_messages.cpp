@@ -19,8 +19,7 @@ std::string StartupErrorText(const Failure& failure) {
     advice = "Re-install the program to fix this, or get the latest vbruntimes at Tarnwell.";
   }
   return std::string("An Error was generated:") + kCrLf + "Description: Error" +
-         ErrorNumberText(failure.Number()) + " - " + failure.Description() + kCrLf + kCrLf +
-         advice;
+         ErrorNumberText(failure.Number()) + " - " + failure.Description() + kCrLf + kCrLf + advice;
 }
 
 std::string UnhandledFailureText(const Failure& failure) {

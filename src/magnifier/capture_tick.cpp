@@ -10,7 +10,9 @@
 namespace vistrel {
 namespace {
 // Positions of very large desktops are clamped into the 16-bit fields: the tick never fails.
-std::int32_t Clamp16(std::int32_t v) { return std::clamp<std::int32_t>(v, -32768, 32767); }
+std::int32_t Clamp16(std::int32_t v) {
+  return std::clamp<std::int32_t>(v, -32768, 32767);
+}
 }  // namespace
 
 void frmMain::Timer1_Timer() {

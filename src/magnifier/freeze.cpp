@@ -1,6 +1,8 @@
 // Freeze (hold the source rectangle, keep it live) and Freeze and Lock (also hold the picture
 // still for the command-line number of seconds), and Pause, the wait that keeps the program
 // responsive: handlers, including Freeze and Lock itself, run inside it.
+#include <algorithm>
+
 #include "app/frm_main.h"
 #include "app/numeric.h"
 #include "app/startup_messages.h"
@@ -9,6 +11,7 @@
 namespace vistrel {
 namespace {
 constexpr double kSecondsPerDay = 86400.0;
+constexpr double kLongestWait = 3600.0;
 constexpr const char* kDefaultHold = "10";
 }  // namespace
 
@@ -22,9 +25,15 @@ void frmMain::ToggleFreeze() {
   }
 }
 
-void frmMain::menuFreeze_Click() { ToggleFreeze(); }
-void frmMain::VBHotKey1_HotKey() { ToggleFreeze(); }
-void frmMain::VBHotKey2_HotKey() { menuFreezeAndLock_Click(); }
+void frmMain::menuFreeze_Click() {
+  ToggleFreeze();
+}
+void frmMain::VBHotKey1_HotKey() {
+  ToggleFreeze();
+}
+void frmMain::VBHotKey2_HotKey() {
+  menuFreezeAndLock_Click();
+}
 
 void frmMain::menuFreezeAndLock_Click() {
   bool timerStopped = false;
@@ -52,14 +61,17 @@ void frmMain::ShowFreezeAndLockFailure(const Failure& failure) {
     p_.messages.Show({std::string("The optional command value must be nummeric (see the Vistrel "
                                   "readme.txt at COMMANDS).") +
                           kCrLf + "Vistrel will quit now...",
-                      platform::kExclamation, "Oops...", {}, 0});
+                      platform::kExclamation,
+                      "Oops...",
+                      {},
+                      0});
     // Quit through the normal close, so the tray icon goes and this run's settings are kept.
     Unload(UnloadMode::kFormCode);
   }
-  p_.messages.Show({std::string("An Error was generated:") + kCrLf + kCrLf + "Description:" + kCrLf +
-                        "Error" + startup_messages::ErrorNumberText(failure.Number()) + " - " +
-                        failure.Description() + kCrLf + "menuFreezeAndLock_Click" + kCrLf + kCrLf +
-                        "Please inform the author with the error description above.",
+  p_.messages.Show({std::string("An Error was generated:") + kCrLf + kCrLf + "Description:" +
+                        kCrLf + "Error" + startup_messages::ErrorNumberText(failure.Number()) +
+                        " - " + failure.Description() + kCrLf + "menuFreezeAndLock_Click" + kCrLf +
+                        kCrLf + "Please inform the author with the error description above.",
                     platform::kOkOnly, "Error", failure.HelpFile(), failure.HelpContext()});
 }
 
@@ -67,12 +79,18 @@ void frmMain::Pause(float nSecond) {
   // Seconds since midnight, read as single precision like the runtime's timer.
   const auto now = [&] { return static_cast<float>(p_.clock.SecondsSinceMidnight()); };
   double start = now();
+  double previous = start;
   for (;;) {
     const float elapsed = static_cast<float>(now() - start);
     if (!(elapsed < nSecond)) return;
-    // Sleep until an event arrives or the time is up, handling every event meanwhile.
-    p_.pump.WaitForEvents(static_cast<double>(nSecond) - elapsed);
-    if (now() < start) start -= kSecondsPerDay;
+    // Sleep until an event arrives or the time is up, handling every event meanwhile. No single
+    // wait spans a midnight unseen: each is at most an hour.
+    p_.pump.WaitForEvents(std::min(static_cast<double>(nSecond) - elapsed, kLongestWait));
+    // The clock went back: a midnight passed. Compared with the last reading, not the start,
+    // so that a hold of a day or more also sees its second midnight.
+    const double reading = now();
+    if (reading < previous) start -= kSecondsPerDay;
+    previous = reading;
   }
 }
 

@@ -35,8 +35,12 @@ void frmMain::ZoomOut() {
   ForceRedraw();
 }
 
-void frmMain::menuZoomIN_Click() { ZoomIn(); }
-void frmMain::menuZoomOUT_Click() { ZoomOut(); }
+void frmMain::menuZoomIN_Click() {
+  ZoomIn();
+}
+void frmMain::menuZoomOUT_Click() {
+  ZoomOut();
+}
 
 void frmMain::menuKeep1to1_Click() {
   menu_.SetChecked(MenuItem::menuKeep1to1, !menu_.Checked(MenuItem::menuKeep1to1));

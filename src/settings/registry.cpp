@@ -41,8 +41,11 @@ platform::KeyHandle Registry::GetRootKey(std::string_view rootName) {
 void Registry::SplitKeyPath(std::string& keyPath) {
   const std::size_t backslash = keyPath.find('\\');
   if (keyPath.compare(0, 5, "HKEY_") != 0 || keyPath.size() < 5 || keyPath.back() == '\\') {
-    messages_.Show({"Incorrect Format:\n\n" + keyPath, platform::kOkOnly,
-                    std::string(identity::kTitle), {}, 0});
+    messages_.Show({"Incorrect Format:\n\n" + keyPath,
+                    platform::kOkOnly,
+                    std::string(identity::kTitle),
+                    {},
+                    0});
     RootKey = 0;
     return;
   }

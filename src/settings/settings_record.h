@@ -8,7 +8,8 @@
 
 namespace vistrel::settings {
 
-inline constexpr std::string_view SettingsKeyPath = "HKEY_CURRENT_USER\\Software\\Tarnwell\\Vistrel";
+inline constexpr std::string_view SettingsKeyPath =
+    "HKEY_CURRENT_USER\\Software\\Tarnwell\\Vistrel";
 
 enum class Setting { Top, Left, Height, Width, RefreshHigh, RefreshAlways, Keep1to1, OnTop };
 enum class TextForm { kNumber, kBoolean };
@@ -41,9 +42,8 @@ inline constexpr const SettingDefinition& Definition(Setting setting) {
 
 // Start-up reads these in this order, before the topmost call and the screen measurement;
 // "Keep1to1" is read after them, just before the first zoom is chosen.
-inline constexpr std::array<Setting, 7> kRestoreOrder{Setting::Top,         Setting::Left,
-                                                      Setting::Height,      Setting::Width,
-                                                      Setting::RefreshHigh, Setting::RefreshAlways,
-                                                      Setting::OnTop};
+inline constexpr std::array<Setting, 7> kRestoreOrder{
+    Setting::Top,         Setting::Left,          Setting::Height, Setting::Width,
+    Setting::RefreshHigh, Setting::RefreshAlways, Setting::OnTop};
 
 }  // namespace vistrel::settings

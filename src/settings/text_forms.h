@@ -26,6 +26,8 @@ bool ToBoolean(std::string_view text, char decimalSeparator);
 // (with the user's separator), "1E+20"; no leading blank.
 std::string FromSingle(float value, char decimalSeparator);
 
-inline std::string FromBoolean(bool value) { return value ? "True" : "False"; }
+inline std::string FromBoolean(bool value) {
+  return value ? "True" : "False";
+}
 
 }  // namespace vistrel::text_forms

@@ -20,7 +20,11 @@ void frmMain::FillTrayIconData() {
   TrayIconData.SetTip(identity::TrayTip());
 }
 
-void frmMain::ReAddTrayIcon() { p_.tray.NotifyIcon(kNimAdd, TrayIconData); }
+void frmMain::ReAddTrayIcon() {
+  // Before start-up has filled the record there is no icon to bring back.
+  if (TrayIconData.cbSize == 0) return;
+  p_.tray.NotifyIcon(kNimAdd, TrayIconData);
+}
 
 void frmMain::pichook_MouseMove(std::int16_t /*button*/, std::int16_t /*shift*/, float x,
                                 float /*y*/) {
@@ -48,28 +52,57 @@ void frmMain::menuHide_Click() {
   menu_.SetEnabled(MenuItem::menuHide, false);
 }
 
-void frmMain::menuExit_Click() { Unload(UnloadMode::kFormCode); }
+void frmMain::menuExit_Click() {
+  Unload(UnloadMode::kFormCode);
+}
 
 void frmMain::MenuClick(MenuItem item) {
   switch (item) {
-    case MenuItem::menuVisible: menuVisible_Click(); break;
-    case MenuItem::menuHide: menuHide_Click(); break;
-    case MenuItem::menuZoomIN: menuZoomIN_Click(); break;
-    case MenuItem::menuZoomOUT: menuZoomOUT_Click(); break;
-    case MenuItem::menuKeep1to1: menuKeep1to1_Click(); break;
-    case MenuItem::menuRefreshHigh: menuRefreshHigh_Click(); break;
-    case MenuItem::menuRefreshAlways: menuRefreshAlways_Click(); break;
-    case MenuItem::menuFreeze: menuFreeze_Click(); break;
-    case MenuItem::menuFreezeAndLock: menuFreezeAndLock_Click(); break;
-    case MenuItem::menuOnTop: menuOnTop_Click(); break;
-    case MenuItem::menuHelp: menuHelp_Click(); break;
-    case MenuItem::menuAbout: menuAbout_Click(); break;
-    case MenuItem::menuExit: menuExit_Click(); break;
+    case MenuItem::menuVisible:
+      menuVisible_Click();
+      break;
+    case MenuItem::menuHide:
+      menuHide_Click();
+      break;
+    case MenuItem::menuZoomIN:
+      menuZoomIN_Click();
+      break;
+    case MenuItem::menuZoomOUT:
+      menuZoomOUT_Click();
+      break;
+    case MenuItem::menuKeep1to1:
+      menuKeep1to1_Click();
+      break;
+    case MenuItem::menuRefreshHigh:
+      menuRefreshHigh_Click();
+      break;
+    case MenuItem::menuRefreshAlways:
+      menuRefreshAlways_Click();
+      break;
+    case MenuItem::menuFreeze:
+      menuFreeze_Click();
+      break;
+    case MenuItem::menuFreezeAndLock:
+      menuFreezeAndLock_Click();
+      break;
+    case MenuItem::menuOnTop:
+      menuOnTop_Click();
+      break;
+    case MenuItem::menuHelp:
+      menuHelp_Click();
+      break;
+    case MenuItem::menuAbout:
+      menuAbout_Click();
+      break;
+    case MenuItem::menuExit:
+      menuExit_Click();
+      break;
     case MenuItem::menuSeperator1:
     case MenuItem::menuSeperator2:
     case MenuItem::menuSeperator3:
     case MenuItem::menuSeperator4:
-    case MenuItem::menuSeperator5: break;
+    case MenuItem::menuSeperator5:
+      break;
   }
 }
 

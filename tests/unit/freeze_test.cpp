@@ -108,6 +108,13 @@ TEST_F(Freeze, HoldAcrossMidnightLastsTheRequestedTime) {
   EXPECT_NEAR(world.clock.now, 8.0, 0.01);
 }
 
+TEST_F(Freeze, HoldOfMoreThanADaySeesEveryMidnightAndEnds) {
+  StartWith("100000");
+  world.pump.deliverTimers = false;
+  world.form.VBHotKey2_HotKey();
+  ExpectSwitches({{false, 1.0}, {true, 100001.0}});
+}
+
 TEST_F(Freeze, PauseWaitsForEventsWithADeadlineInsteadOfSpinning) {
   StartWith("10");
   world.pump.deliverTimers = false;  // nothing else happens: each wait runs to its deadline

@@ -59,6 +59,12 @@ TEST_F(Tray, ATrayHostRestartAddsTheSameRecordAgainAndKeepsTheWindowHidden) {
   EXPECT_FALSE(world.window.visible);
 }
 
+TEST(TrayBeforeStart, ATrayHostRestartBeforeStartUpAddsNothing) {
+  FakeWorld world;
+  world.form.ReAddTrayIcon();
+  EXPECT_TRUE(world.tray.calls.empty());
+}
+
 TEST_F(Tray, PopupOffersEighteenItemsInOrderAllEnabledAndUncheckedAsCreated) {
   std::vector<std::string_view> captions;
   for (const auto& item : kPopupMenu) captions.push_back(item.caption);
