@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   # core, unit tests, benchmarks
   cmake g++ make python3 googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+  libxcb-xinput-dev
   # the Linux program
   qt6-base-dev libxcb1-dev libxcb-render0-dev libxcb-xfixes0-dev libxcb-keysyms1-dev
   libx11-dev libx11-xcb-dev libxrender-dev
