@@ -49,8 +49,7 @@ void BM_TickCursorMoving(benchmark::State& state) {
     s.world.form.Timer1_Timer();
     s.Trim(++i);
   }
-  state.counters["draws"] =
-      benchmark::Counter(static_cast<double>(i), benchmark::Counter::kIsRate);
+  state.counters["draws"] = benchmark::Counter(static_cast<double>(i), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TickCursorMoving);
 

@@ -54,12 +54,12 @@ if [ ${#peers[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${peers[@]}" >&2
 fi
 build=${BENCH_BUILD_DIR:-build-bench}
-if [ ! -x "$build/bench/vistrel_floor" ] || [ ! -x "$build/bench/vistrel_first_frame" ] ||
-   [ bench/floor.cpp -nt "$build/bench/vistrel_floor" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" --target vistrel_floor vistrel_first_frame >/dev/null
-fi
+# The helpers; the configure step only once, the build is a no-op when they are up to date.
+[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target vistrel_floor vistrel_first_frame >/dev/null
+cmake --build "$build" --target vistrel_floor_xi2 >/dev/null 2>&1 || true  # needs libxcb-xinput-dev
 floor=$root_dir/$build/bench/vistrel_floor
+floor_xi2=$root_dir/$build/bench/vistrel_floor_xi2
 first_frame=$root_dir/$build/bench/vistrel_first_frame
 
 work=$(mktemp -d /tmp/vistrel-cost.XXXXXX)
@@ -141,6 +141,8 @@ add_config floor-moved-220 220x165 "$floor 220 165 2"
 add_config floor-tick-220 220x165 "$floor --every-tick 220 165 2"
 add_config floor-moved-1000 1000x700 "$floor 1000 700 2"
 add_config floor-tick-1000 1000x700 "$floor --every-tick 1000 700 2"
+[ -x "$floor_xi2" ] && add_config floor-xi2-220 220x165 "$floor_xi2 220 165 2"
+[ -x "$floor_xi2" ] && add_config floor-xi2-1000 1000x700 "$floor_xi2 1000 700 2"
 if [ -n "$vistrel" ]; then
   add_config vistrel-220 220x165 "vistrel False"
   add_config vistrel-refresh-220 220x165 "vistrel True"
@@ -232,11 +234,14 @@ cursor_home() {  # screen WxH -> hx hy
 
 # xdotool moves the cursor 3 pixels every 50 ms, 60 pixels to and fro, for the whole run.
 start_mover() {  # seconds
+  # Relative moves go through the XTEST device as a real mouse's do, with raw motion events;
+  # an absolute "mousemove" is a warp, which a real hand never makes.
   local steps=$(($1 * 20 + 20)) i dx=0 step=3 args=()
+  xdotool mousemove "$hx" "$hy"
   for ((i = 0; i < steps; i++)); do
+    args+=(mousemove_relative -- "$step" 0 sleep 0.05)
     dx=$((dx + step))
     if [ $dx -ge 30 ] || [ $dx -le -30 ]; then step=$((-step)); fi
-    args+=(mousemove $((hx + dx)) "$hy" sleep 0.05)
   done
   xdotool "${args[@]}" &
   mover_pid=$!

@@ -25,7 +25,8 @@ long PidOf(Display* dpy, Window w, Atom pidAtom) {
   unsigned char* data = nullptr;
   long pid = -1;
   if (XGetWindowProperty(dpy, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &rest,
-                         &data) == Success && data && count == 1 && format == 32) {
+                         &data) == Success &&
+      data && count == 1 && format == 32) {
     pid = *reinterpret_cast<long*>(data);
   }
   if (data) XFree(data);
@@ -42,7 +43,8 @@ bool Drawn(Display* dpy, Window root, Atom pidAtom, pid_t pid) {
     XWindowAttributes a;
     if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable) continue;
     if (a.width < 8 || a.height < 8 || PidOf(dpy, children[i], pidAtom) != pid) continue;
-    XImage* image = XGetImage(dpy, children[i], a.width / 2, a.height / 2, 1, 1, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(dpy, children[i], a.width / 2, a.height / 2, 1, 1, AllPlanes, ZPixmap);
     if (image) {
       drawn = (XGetPixel(image, 0, 0) & 0xffffff) == kMagenta;
       XDestroyImage(image);
@@ -63,9 +65,9 @@ int main(int argc, char** argv) {
   XSetWindowAttributes attrs{};
   attrs.override_redirect = True;
   attrs.background_pixel = kMagenta;
-  const Window square = XCreateWindow(dpy, root, cx - 200, cy - 200, 400, 400, 0, CopyFromParent,
-                                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel,
-                                      &attrs);
+  const Window square =
+      XCreateWindow(dpy, root, cx - 200, cy - 200, 400, 400, 0, CopyFromParent, InputOutput,
+                    CopyFromParent, CWOverrideRedirect | CWBackPixel, &attrs);
   XMapRaised(dpy, square);
   XWarpPointer(dpy, None, root, 0, 0, 0, 0, cx, cy);
   XSync(dpy, False);

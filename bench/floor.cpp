@@ -19,10 +19,12 @@
 int main(int argc, char** argv) {
   bool everyTick = argc > 1 && std::strcmp(argv[1], "--every-tick") == 0;
   int a = everyTick ? 2 : 1;
-  const int w = argc > a + 1 ? std::atoi(argv[a]) : 220, h = argc > a + 1 ? std::atoi(argv[a + 1]) : 165;
+  const int w = argc > a + 1 ? std::atoi(argv[a]) : 220,
+            h = argc > a + 1 ? std::atoi(argv[a + 1]) : 165;
   const int zoom = argc > a + 2 ? std::atoi(argv[a + 2]) : 2;
   Display* dpy = XOpenDisplay(nullptr);
-  if (!dpy || w < 1 || h < 1 || zoom < 1) return std::fprintf(stderr, "no display or bad size\n"), 1;
+  if (!dpy || w < 1 || h < 1 || zoom < 1)
+    return std::fprintf(stderr, "no display or bad size\n"), 1;
   const int scr = DefaultScreen(dpy);
   const Window root = RootWindow(dpy, scr);
   const Window win = XCreateSimpleWindow(dpy, root, 0, 0, w, h, 0, 0, 0);
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
   const Picture dst = XRenderCreatePicture(dpy, win, format, 0, nullptr);
   // Set once: the per-frame offset goes into the composite's source origin, which the server
   // adds before it applies the scale, so a frame is exactly one request.
-  XTransform scale{{{XDoubleToFixed(1.0 / zoom), 0, 0}, {0, XDoubleToFixed(1.0 / zoom), 0},
+  XTransform scale{{{XDoubleToFixed(1.0 / zoom), 0, 0},
+                    {0, XDoubleToFixed(1.0 / zoom), 0},
                     {0, 0, XDoubleToFixed(1)}}};
   XRenderSetPictureTransform(dpy, src, &scale);
   XRenderSetPictureFilter(dpy, src, FilterNearest, nullptr, 0);
@@ -57,10 +60,14 @@ int main(int argc, char** argv) {
       XNextEvent(dpy, &e);
       draw |= e.type == Expose;
     }
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
-    pollfd pfd{ConnectionNumber(dpy), POLLIN, 0};
-    if (!draw && wait.count() > 0 && poll(&pfd, 1, static_cast<int>(wait.count())) > 0) continue;
-    if (Clock::now() >= due) {
+    const auto now = Clock::now();
+    if (!draw && now < due) {  // sleep until the tick or an event, rounding up: no spinning
+      pollfd pfd{ConnectionNumber(dpy), POLLIN, 0};
+      poll(&pfd, 1,
+           static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count()));
+      continue;
+    }
+    if (now >= due) {
       due += std::chrono::milliseconds(50);
       Window r, c;
       int x, y, wx, wy;

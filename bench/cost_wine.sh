@@ -1,0 +1,194 @@
+#!/usr/bin/env bash
+# What Vistrel.exe costs under Wine: CPU of its process, of the wineserver, of Wine's other
+# processes (explorer.exe and the services) and of the X server, in ms per second, with the
+# cursor still (a) and moving 3 pixels every 50 ms (b); the peak RSS of the Vistrel.exe process;
+# and the cost of a 10 s Freeze and Lock hold. Median of --runs runs. A private Xvfb and a fresh
+# 64-bit prefix, with the environment of the Windows end-to-end tests.
+#
+#   bench/cost_wine.sh [--seconds 20] [--runs 3] [--screen 1920x1080] [--exe build-win/Vistrel.exe]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=20
+runs=3
+screen=1920x1080
+exe=build-win/Vistrel.exe
+while [ $# -gt 0 ]; do
+  case $1 in
+    --seconds) seconds=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --screen) screen=$2; shift 2 ;;
+    --exe) exe=$2; shift 2 ;;
+    *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+  esac
+done
+if [ ! -f "$exe" ]; then
+  echo "$exe is not built (bash scripts/build-win.sh)" >&2
+  exit 1
+fi
+exe=$(realpath "$exe")
+wine64=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wine64" ] || wine64=$(command -v wine64 || command -v wine)
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+
+work=$(mktemp -d /tmp/vistrel-cost-wine.XXXXXX)
+started=()
+cleanup() {
+  if [ -n "${WINEPREFIX:-}" ]; then "$wineserver" -k >/dev/null 2>&1 || true; fi
+  local pid
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+cpu_ns() {
+  local total=0 t v
+  for t in /proc/"$1"/task/*/schedstat; do
+    read -r v _ < "$t" 2>/dev/null || continue
+    total=$((total + v))
+  done
+  echo "$total"
+}
+now_ns() { date +%s%N; }
+# Every process of our prefix (Wine passes WINEPREFIX on to all of them), as "pid name" lines.
+prefix_processes() {
+  local p
+  for p in /proc/[0-9]*; do
+    if tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      echo "${p#/proc/} $(tr '\0' ' ' < "$p/cmdline" 2>/dev/null | awk '{print $1}')"
+    fi
+  done
+}
+vistrel_pid() { prefix_processes | awk '$2 ~ /Vistrel\.exe$/ {print $1; exit}'; }
+server_pid() { prefix_processes | awk '$2 ~ /wineserver$/ {print $1; exit}'; }
+
+# --- X server, tray host, prefix ---------------------------------------------------------------
+fifo=$work/displayfd
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
+  >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+started+=("$xvfb_pid")
+read -r number < "$fifo"
+export DISPLAY=:$number
+trayer --edge top --align right --widthtype pixel --width 64 --height 24 \
+  --SetDockType false >"$work/trayer.log" 2>&1 &
+started+=("$!")
+
+export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+echo "== preparing a fresh prefix on $DISPLAY ($screen)" >&2
+"$wine64" wineboot -i >/dev/null 2>&1
+# Unmanaged windows (Wine draws the frames; no window manager stalls a hide); read when a
+# process starts, so the prefix's first processes are ended before the runs.
+"$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w
+"$wineserver" -p
+"$wine64" wineboot >/dev/null 2>&1
+
+sw=${screen%x*}
+sh=${screen#*x}
+hx=$((sw / 2))
+hy=$((sh - 34))
+
+start_mover() {  # seconds
+  # Relative moves go through the XTEST device as a real mouse's do, with raw motion events;
+  # an absolute "mousemove" is a warp, which a real hand never makes.
+  local steps=$(($1 * 20 + 20)) i dx=0 step=3 args=()
+  xdotool mousemove "$hx" "$hy"
+  for ((i = 0; i < steps; i++)); do
+    args+=(mousemove_relative -- "$step" 0 sleep 0.05)
+    dx=$((dx + step))
+    if [ $dx -ge 30 ] || [ $dx -le -30 ]; then step=$((-step)); fi
+  done
+  xdotool "${args[@]}" &
+  mover_pid=$!
+  started+=("$mover_pid")
+}
+
+results=$work/results.tsv
+: > "$results"
+# One measurement: Vistrel.exe, wineserver, the prefix's other processes, X server.
+measure() {  # label run seconds
+  local pids p t0 t1 vp sp v0 s0 o0 x0 v1 s1 o1 x1 rss anon
+  vp=$(vistrel_pid)
+  sp=$(server_pid)
+  pids=$(prefix_processes | awk -v a="$vp" -v b="$sp" '$1 != a && $1 != b {print $1}')
+  others() { local t=0 q; for q in $pids; do t=$((t + $(cpu_ns "$q"))); done; echo $t; }
+  t0=$(now_ns); v0=$(cpu_ns "$vp"); s0=$(cpu_ns "$sp"); o0=$(others); x0=$(cpu_ns "$xvfb_pid")
+  sleep "$3"
+  t1=$(now_ns); v1=$(cpu_ns "$vp"); s1=$(cpu_ns "$sp"); o1=$(others); x1=$(cpu_ns "$xvfb_pid")
+  rss=$(awk '/^VmHWM:/ {print $2}' /proc/"$vp"/status)
+  anon=$(awk '/^RssAnon:/ {print $2}' /proc/"$vp"/status)
+  awk -v l="$1" -v r="$2" -v t=$((t1 - t0)) -v v=$((v1 - v0)) -v s=$((s1 - s0)) -v o=$((o1 - o0)) \
+      -v x=$((x1 - x0)) -v rss="$rss" -v anon="$anon" \
+      'BEGIN { printf "%s\t%s\t%.3f\t%.3f\t%.3f\t%.3f\t%d\t%d\n", l, r, v/t*1000, s/t*1000, o/t*1000, x/t*1000, rss, anon }' \
+      >> "$results"
+}
+
+start_vistrel() {
+  "$wine64" "$exe" >"$work/vistrel.log" 2>&1 &
+  started+=("$!")
+  local i
+  for i in $(seq 100); do
+    [ -n "$(vistrel_pid)" ] && xdotool search --name '^Vistrel$' >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 2
+}
+stop_vistrel() {
+  local vp
+  vp=$(vistrel_pid)
+  [ -n "$vp" ] && kill "$vp" 2>/dev/null
+  for _ in $(seq 50); do [ -z "$(vistrel_pid)" ] && return 0; sleep 0.1; done
+  vp=$(vistrel_pid)
+  [ -n "$vp" ] && kill -9 "$vp" 2>/dev/null
+  return 0
+}
+
+for run in $(seq "$runs"); do
+  start_vistrel
+  xdotool mousemove "$hx" "$hy"
+  sleep 1
+  measure a "$run" "$seconds"
+  start_mover "$seconds"
+  sleep 0.5
+  measure b "$run" "$seconds"
+  kill "$mover_pid" 2>/dev/null || true
+  wait "$mover_pid" 2>/dev/null || true
+  # Freeze and Lock: Wine sees keys of the window that has the X focus; the hold starts one
+  # second after the key and lasts 10 s. Measured 8 s inside it.
+  xdotool mousemove "$hx" "$hy"
+  window=$(xdotool search --name '^Vistrel$' | head -1)
+  xdotool windowfocus "$window" 2>/dev/null || true
+  sleep 0.3
+  xdotool key alt+v
+  sleep 1.5
+  measure hold "$run" 8
+  echo "   run $run done" >&2
+  stop_vistrel
+done
+
+echo
+echo "Vistrel.exe under Wine on $screen, medians of $runs x ${seconds}s; CPU in ms per second"
+awk -F'\t' '
+  { n = ++count[$1]; for (f = 3; f <= 6; f++) val[$1, f, n] = $f; if ($7 > rss) rss = $7; if ($8 > anon) anon = $8 }
+  function median(key, f, n,    i, j, v, t) {
+    for (i = 1; i <= n; i++) v[i] = val[key, f, i]
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+  }
+  END {
+    printf "%-34s %11s %11s %11s %9s %9s\n", "scenario", "Vistrel.exe", "wineserver", "other wine", "X server", "total"
+    split("a b hold", order, " ")
+    names["a"] = "(a) cursor still"; names["b"] = "(b) cursor moving"; names["hold"] = "Freeze and Lock hold (8 s)"
+    for (i = 1; i <= 3; i++) {
+      k = order[i]; n = count[k]; if (!n) continue
+      v = median(k, 3, n); s = median(k, 4, n); o = median(k, 5, n); x = median(k, 6, n)
+      printf "%-34s %11.2f %11.2f %11.2f %9.2f %9.2f\n", names[k], v, s, o, x, v + s + o + x
+    }
+    printf "Peak RSS of the Vistrel.exe process: %.1f MB (of it anonymous, not shared with other Wine processes: %.1f MB)\n", rss / 1024, anon / 1024
+  }' "$results"
