@@ -14,7 +14,9 @@ namespace {
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
 constexpr DWORD kDialogExStyle = WS_EX_TOOLWINDOW;
 
-std::size_t Index(AboutControl control) { return static_cast<std::size_t>(control); }
+std::size_t Index(AboutControl control) {
+  return static_cast<std::size_t>(control);
+}
 
 void AppendText(std::vector<WORD>& out, std::string_view text) {
   for (char c : text) out.push_back(static_cast<WORD>(static_cast<unsigned char>(c)));
@@ -66,7 +68,9 @@ WinAboutView::~WinAboutView() {
   }
 }
 
-int WinAboutView::Px(double twips) const { return TwipsToPixels(twips, twipsPerPixel_); }
+int WinAboutView::Px(double twips) const {
+  return TwipsToPixels(twips, twipsPerPixel_);
+}
 
 void WinAboutView::Deliver(const std::function<void()>& handler) {
   if (form_) {
@@ -76,7 +80,9 @@ void WinAboutView::Deliver(const std::function<void()>& handler) {
   }
 }
 
-bool WinAboutView::Visible() { return hwnd_ && IsWindowVisible(hwnd_); }
+bool WinAboutView::Visible() {
+  return hwnd_ && IsWindowVisible(hwnd_);
+}
 
 void WinAboutView::ShowModal() {
   const std::vector<WORD> dialog = EmptyDialogTemplate();
@@ -140,13 +146,15 @@ void WinAboutView::CreateControls() {
                             DEFAULT_PITCH | FF_SWISS, face.c_str());
     const bool button = def.kind == ControlKind::kButton;
     DWORD style = WS_CHILD | WS_VISIBLE;
-    style |= button ? (BS_PUSHBUTTON | WS_TABSTOP) : (SS_LEFT | SS_NOPREFIX);
+    // A label that does not wrap keeps its text on one line, cut at its right edge.
+    const DWORD label = (def.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX;
+    style |= button ? (BS_PUSHBUTTON | WS_TABSTOP) : label;
     if (def.id == AboutControl::lblurl) style |= SS_NOTIFY;
-    controls_[i] = CreateWindowExA(0, button ? "BUTTON" : "STATIC", texts_[i].c_str(), style,
-                                   Px(def.a), Px(def.b), Px(def.c), Px(def.d), hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(
-                                       kAboutControlIdBase + static_cast<int>(i))),
-                                   instance_, nullptr);
+    controls_[i] = CreateWindowExA(
+        0, button ? "BUTTON" : "STATIC", texts_[i].c_str(), style, Px(def.a), Px(def.b), Px(def.c),
+        Px(def.d), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutControlIdBase + static_cast<int>(i))),
+        instance_, nullptr);
     SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), FALSE);
     FitLabel(def.id);
   }

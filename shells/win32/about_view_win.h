@@ -3,8 +3,6 @@
 // geometry, the lines painted in their colours, and the hand pointer over the link.
 #pragma once
 
-#include "win32_api.h"
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -12,6 +10,7 @@
 
 #include "about/about_layout.h"
 #include "platform/about_view.h"
+#include "win32_api.h"
 
 namespace vistrel {
 class frmMain;

@@ -1,9 +1,8 @@
 // The local wall clock: seconds since midnight to the millisecond, and the year.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/clock.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

@@ -1,8 +1,8 @@
 #include "event_pump_win.h"
 
-#include "win32_api.h"
-
 #include <cmath>
+
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

@@ -2,9 +2,8 @@
 // hotkey/hotkey_bindings.h defines them; each press arrives as WM_HOTKEY on the UI thread.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/hotkeys.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

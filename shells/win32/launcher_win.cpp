@@ -1,13 +1,14 @@
 #include "launcher_win.h"
 
-#include "win32_api.h"
-#include <shellapi.h>
-
 #include <vector>
+
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 
-std::string TextViewerCommandLine(const std::string& path) { return "notepad.exe " + path; }
+std::string TextViewerCommandLine(const std::string& path) {
+  return "notepad.exe " + path;
+}
 
 bool WinLauncher::OpenTextFile(const std::string& path) {
   // CreateProcessA may write into the command line, so it gets its own buffer. No shell parses

@@ -96,7 +96,8 @@ void WinMainWindow::Deliver(const std::function<void()>& handler) {
 
 LRESULT CALLBACK WinMainWindow::MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* self = static_cast<WinMainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<WinMainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -125,9 +126,15 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       Deliver([&] { form_->Form_GotFocus(); });
       return 0;
-    case WM_LBUTTONDOWN: MouseDown(1, wParam, lParam); return 0;
-    case WM_RBUTTONDOWN: MouseDown(2, wParam, lParam); return 0;
-    case WM_MBUTTONDOWN: MouseDown(4, wParam, lParam); return 0;
+    case WM_LBUTTONDOWN:
+      MouseDown(1, wParam, lParam);
+      return 0;
+    case WM_RBUTTONDOWN:
+      MouseDown(2, wParam, lParam);
+      return 0;
+    case WM_MBUTTONDOWN:
+      MouseDown(4, wParam, lParam);
+      return 0;
     case WM_HOTKEY:
       if (wParam == kHotKey1Id) Deliver([&] { form_->VBHotKey1_HotKey(); });
       if (wParam == kHotKey2Id) Deliver([&] { form_->VBHotKey2_HotKey(); });
@@ -169,7 +176,8 @@ void WinMainWindow::MouseDown(std::int16_t button, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK WinMainWindow::PichookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* self = static_cast<WinMainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<WinMainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   WinMainWindow* self = FromHwnd(hwnd);
@@ -187,13 +195,17 @@ LRESULT CALLBACK WinMainWindow::PichookProc(HWND hwnd, UINT msg, WPARAM wParam, 
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-bool WinMainWindow::Visible() { return IsWindowVisible(hwnd_) != FALSE; }
+bool WinMainWindow::Visible() {
+  return IsWindowVisible(hwnd_) != FALSE;
+}
 
 void WinMainWindow::Show() {
   if (!Visible()) ShowWindow(hwnd_, SW_SHOW);
 }
 
-void WinMainWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void WinMainWindow::Hide() {
+  ShowWindow(hwnd_, SW_HIDE);
+}
 
 platform::WindowState WinMainWindow::State() {
   return IsIconic(hwnd_) ? platform::WindowState::kMinimized : platform::WindowState::kNormal;
@@ -239,8 +251,12 @@ void WinMainWindow::MoveFrame(const RECT& frame) {
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-float WinMainWindow::Left() { return static_cast<float>(FrameRect().left * twipsPerPixel_); }
-float WinMainWindow::Top() { return static_cast<float>(FrameRect().top * twipsPerPixel_); }
+float WinMainWindow::Left() {
+  return static_cast<float>(FrameRect().left * twipsPerPixel_);
+}
+float WinMainWindow::Top() {
+  return static_cast<float>(FrameRect().top * twipsPerPixel_);
+}
 float WinMainWindow::Width() {
   const RECT r = FrameRect();
   return static_cast<float>((r.right - r.left) * twipsPerPixel_);
@@ -326,8 +342,12 @@ std::optional<MenuItem> WinMainWindow::PopupMenu(const MenuState& state) {
   return kPopupMenu[chosen - kFirstMenuCommand].item;
 }
 
-std::uintptr_t WinMainWindow::PichookHandle() { return reinterpret_cast<std::uintptr_t>(pichook_); }
+std::uintptr_t WinMainWindow::PichookHandle() {
+  return reinterpret_cast<std::uintptr_t>(pichook_);
+}
 
-std::uintptr_t WinMainWindow::IconHandle() { return reinterpret_cast<std::uintptr_t>(icon_); }
+std::uintptr_t WinMainWindow::IconHandle() {
+  return reinterpret_cast<std::uintptr_t>(icon_);
+}
 
 }  // namespace vistrel::win32

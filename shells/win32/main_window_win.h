@@ -3,14 +3,13 @@
 // Dispatch) and carry out what the core asks of the window.
 #pragma once
 
-#include "win32_api.h"
-
 #include <functional>
 #include <optional>
 
 #include "app/frm_main.h"
 #include "platform/main_window.h"
 #include "timer_win.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

@@ -2,9 +2,8 @@
 // MB_ values, and a box that carries a help file opens its topic on F1.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/message_box.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

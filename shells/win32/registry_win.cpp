@@ -7,7 +7,9 @@ namespace {
 constexpr platform::KeyHandle kFirstPredefined = 0x80000000;
 constexpr platform::KeyHandle kLastPredefined = 0x80000006;
 
-platform::KeyHandle FromHkey(HKEY key) { return reinterpret_cast<platform::KeyHandle>(key); }
+platform::KeyHandle FromHkey(HKEY key) {
+  return reinterpret_cast<platform::KeyHandle>(key);
+}
 }  // namespace
 
 HKEY ToHkey(platform::KeyHandle key) {
@@ -44,7 +46,7 @@ std::int32_t WinRegistryApi::RegQueryValueEx(platform::KeyHandle key, std::strin
   DWORD valueType = type;
   DWORD size = length;
   const LONG status = ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &valueType,
-                                       reinterpret_cast<BYTE*>(data), &size);
+                                         reinterpret_cast<BYTE*>(data), &size);
   type = valueType;
   length = size;
   return status;
@@ -56,8 +58,8 @@ std::int32_t WinRegistryApi::RegSetValueEx(platform::KeyHandle key, std::string_
   // The text and its NUL, so that a read gives every character back.
   const std::string text(data);
   return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type,
-                        reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>(text.size() + 1));
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1));
 }
 
 std::int32_t WinRegistryApi::RegCloseKey(platform::KeyHandle key) {

@@ -3,9 +3,8 @@
 // platform defines HKEY_CURRENT_USER on 64-bit Windows.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/registry_api.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

@@ -32,7 +32,9 @@ bool WinRuntime::PreviousInstance() {
   return error == ERROR_ALREADY_EXISTS;
 }
 
-std::string WinRuntime::CommandLine() { return ArgumentsAfterProgramName(GetCommandLineA()); }
+std::string WinRuntime::CommandLine() {
+  return ArgumentsAfterProgramName(GetCommandLineA());
+}
 
 std::string WinRuntime::AppPath() {
   std::string path(MAX_PATH, '\0');
@@ -55,8 +57,8 @@ void WinRuntime::HideFromTaskList() {
 bool WinRuntime::CanOpenForReading(const std::string& path) {
   // Shared like the runtime's "open for input": only a file locked against reading, a
   // directory or a missing or malformed name fails.
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
@@ -70,6 +72,8 @@ char WinRuntime::DecimalSeparator() {
   return '.';
 }
 
-void WinRuntime::End() { ExitProcess(0); }
+void WinRuntime::End() {
+  ExitProcess(0);
+}
 
 }  // namespace vistrel::win32

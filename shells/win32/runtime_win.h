@@ -2,9 +2,8 @@
 // directory, file access, the user's decimal separator, and ending the process.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/runtime.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

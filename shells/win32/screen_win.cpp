@@ -26,7 +26,11 @@ void WinScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight, s
   ReleaseDC(desktop, screen);
 }
 
-double WinScreen::WidthTwips() { return GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel_; }
-double WinScreen::HeightTwips() { return GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel_; }
+double WinScreen::WidthTwips() {
+  return GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel_;
+}
+double WinScreen::HeightTwips() {
+  return GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel_;
+}
 
 }  // namespace vistrel::win32

@@ -2,9 +2,8 @@
 // per drawing tick from the desktop window's device context onto the main window's.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/screen.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

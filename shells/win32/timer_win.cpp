@@ -32,7 +32,9 @@ void WinTimer::SetEnabled(bool enabled) {
   }
 }
 
-void WinTimer::SetInterval(std::int32_t milliseconds) { interval_ = milliseconds; }
+void WinTimer::SetInterval(std::int32_t milliseconds) {
+  interval_ = milliseconds;
+}
 
 void WinTimer::AfterTick() {
   if (enabled_ && interval_ != running_) Start();

@@ -3,9 +3,8 @@
 // tick instead of restarting the count.
 #pragma once
 
-#include "win32_api.h"
-
 #include "platform/timer.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

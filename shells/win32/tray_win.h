@@ -3,10 +3,8 @@
 // 64-bit, where the handles are wider).
 #pragma once
 
-#include "win32_api.h"
-#include <shellapi.h>
-
 #include "platform/tray.h"
+#include "win32_api.h"
 
 namespace vistrel::win32 {
 

@@ -1,8 +1,5 @@
 // Vistrel.exe: builds the Win32 implementation of every platform interface, hands them to the
 // core, and runs the message loop. The program ends only through the core (Runtime::End).
-#include "win32_api.h"
-#include <commctrl.h>
-
 #include "about_view_win.h"
 #include "app/frm_main.h"
 #include "clock_win.h"
@@ -15,11 +12,14 @@
 #include "runtime_win.h"
 #include "screen_win.h"
 #include "tray_win.h"
+#include "win32_api.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace vistrel::win32;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  // ShellExecuteA may hand the homepage to a shell extension, which needs COM on this thread.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
   const double twipsPerPixel = ScreenTwipsPerPixel();
   WinScreen screen(twipsPerPixel);
@@ -33,10 +33,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   WinEventPump pump;
   WinRuntime runtime;
   WinAboutViewFactory about(instance, twipsPerPixel);
-  vistrel::platform::Platform platform{screen,   window,   window.Timer1(), window.Timer2(),
-                                       tray,     hotkeys,  registry,        messages,
-                                       launcher, clock,    pump,            runtime,
-                                       about};
+  vistrel::platform::Platform platform{
+      screen,   window,   window.Timer1(), window.Timer2(), tray, hotkeys,
+      registry, messages, launcher,        clock,           pump, runtime,
+      about};
   vistrel::frmMain form(platform);
 
   // A second copy shows where the first one lives and ends here, before any window exists.

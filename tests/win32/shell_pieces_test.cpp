@@ -99,7 +99,9 @@ class NoBoxes : public platform::MessageBoxes {
 class RealRegistry : public ::testing::Test {
  protected:
   static constexpr const char* kPath = "HKEY_CURRENT_USER\\Software\\Tarnwell\\VistrelShellTest";
-  void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest"); }
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest");
+  }
   void TearDown() override { SetUp(); }
   WinRegistryApi api;
   NoBoxes boxes;
@@ -109,10 +111,8 @@ class RealRegistry : public ::testing::Test {
 TEST_F(RealRegistry, WrittenTextsComeBackByTheModulesRules) {
   registry.CreateKey(kPath);
   const TextCase cases[] = {
-      {"1440", "1440"},
-      {"True", "True"},
-      {"  12", "12"},     // leading blanks are trimmed
-      {"12  ", "12  "},   // trailing ones stand before the NUL and survive
+      {"1440", "1440"}, {"True", "True"}, {"  12", "12"},  // leading blanks are trimmed
+      {"12  ", "12  "},  // trailing ones stand before the NUL and survive
       {"-300", "-300"},
   };
   for (const TextCase& c : cases) {
@@ -126,7 +126,8 @@ TEST_F(RealRegistry, WrittenTextsComeBackByTheModulesRules) {
 TEST_F(RealRegistry, TheBufferHolds254CharactersAndTheirNul) {
   registry.CreateKey(kPath);
   registry.WriteStringValue(kPath, "Long", std::string(254, 'x'));
-  EXPECT_EQ(registry.ReadStringValue(kPath, "Long"), std::optional<std::string>(std::string(254, 'x')));
+  EXPECT_EQ(registry.ReadStringValue(kPath, "Long"),
+            std::optional<std::string>(std::string(254, 'x')));
   registry.WriteStringValue(kPath, "Long", std::string(255, 'x'));
   EXPECT_EQ(registry.ReadStringValue(kPath, "Long"), std::optional<std::string>("Error"));
 }
@@ -134,9 +135,9 @@ TEST_F(RealRegistry, TheBufferHolds254CharactersAndTheirNul) {
 TEST_F(RealRegistry, WritingDoesNotCreateTheKeyAndMissingValuesReadAsError) {
   registry.WriteStringValue(kPath, "Top", "1440");
   HKEY key = nullptr;
-  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", 0, KEY_READ,
-                          &key),
-            ERROR_SUCCESS);
+  EXPECT_NE(
+      RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", 0, KEY_READ, &key),
+      ERROR_SUCCESS);
   EXPECT_EQ(registry.ReadStringValue(kPath, "Top"), std::optional<std::string>("Error"));
   registry.CreateKey(kPath);
   EXPECT_EQ(registry.ReadStringValue(kPath, "Missing"), std::optional<std::string>("Error"));

@@ -12,17 +12,22 @@ constexpr const char* kDialogClass = "#32770";
 void MoveMainWindow(HWND main, int x, int y, int width, int height) {
   SetWindowPos(main, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   Check(WaitFor([&] {
-    RECT r{};
-    GetWindowRect(main, &r);
-    return r.left == x && r.top == y && r.right - r.left == width && r.bottom - r.top == height;
-  }), "the window moved");
+          RECT r{};
+          GetWindowRect(main, &r);
+          return r.left == x && r.top == y && r.right - r.left == width &&
+                 r.bottom - r.top == height;
+        }),
+        "the window moved");
 }
 
-std::string Setting(const char* name) { return GetSetting(name).value_or("(missing)"); }
+std::string Setting(const char* name) {
+  return GetSetting(name).value_or("(missing)");
+}
 
 void ExpectSetting(const char* name, const char* expected) {
   const std::string value = Setting(name);
-  Check(value == expected, std::string(name) + " = \"" + value + "\", expected \"" + expected + "\"");
+  Check(value == expected,
+        std::string(name) + " = \"" + value + "\", expected \"" + expected + "\"");
 }
 
 void SettingsWrittenOnClose() {
@@ -134,8 +139,8 @@ void AddLifecycleCases(std::vector<Case>& cases) {
   cases.push_back({"settings are applied at the next start", SettingsAppliedAtStart});
   cases.push_back({"log-off saves the settings like any close", LogOffSavesTheSettings});
   cases.push_back({"a second copy shows the already-running box and ends", SecondCopyIsRefused});
-  cases.push_back({"command value abc: Oops... box, program quits, settings kept",
-                   CommandValueNotANumber});
+  cases.push_back(
+      {"command value abc: Oops... box, program quits, settings kept", CommandValueNotANumber});
 }
 
 }  // namespace e2e

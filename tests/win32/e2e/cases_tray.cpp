@@ -92,6 +92,41 @@ void AboutDialog() {
   Check(IsWindowVisible(main) != FALSE, "the main window is shown after OK");
 }
 
+void MenuClosesLikeAnyMenu() {
+  // The program makes itself the foreground window before the menu opens and posts a message
+  // after it closes; without that the menu would neither take keys nor close on a click
+  // elsewhere.
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  OpenTrayMenu(vistrel);
+  ClickAt(g_pattern->Width() - 100, g_pattern->Height() - 100);
+  Check(WaitFor([&] { return vistrel.FindWindowOf("#32768") == nullptr; }),
+        "a click elsewhere closed the menu");
+  OpenTrayMenu(vistrel);
+  Key(VK_ESCAPE);
+  Check(WaitFor([&] { return vistrel.FindWindowOf("#32768") == nullptr; }),
+        "Escape closed the menu");
+  Check(IsWindowVisible(main) != FALSE && vistrel.Running(), "nothing was chosen");
+  // The tray handler is free again: the next right click opens the menu once more.
+  OpenTrayMenu(vistrel);
+  Key(VK_ESCAPE);
+}
+
+void AboutWhileOnTop() {
+  ClearSettings();
+  PutSetting("OnTop", "True");
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  ChooseFromTrayMenu(vistrel, 'A');
+  HWND about = vistrel.WaitForWindowOf(kDialogClass, "About");
+  Check(about != nullptr, "the About dialog opened");
+  Check(!IsWindowVisible(main), "opening About hid the topmost main window");
+  Key(VK_RETURN);
+  Check(WaitFor([&] { return !IsWindow(about) && IsWindowVisible(main); }),
+        "OK closed the dialog and showed the main window again");
+}
+
 std::string NotepadTitle() {
   HWND notepad = FindWindowA("Notepad", nullptr);
   if (!notepad) return {};
@@ -137,7 +172,8 @@ void HelpWithoutReadme() {
     Check(box != nullptr, "the Info box appeared");
     Check(StaticTexts(box) == "The Vistrel readme.txt seems to be missing...",
           "Info box text: " + StaticTexts(box));
-    Check(FindChild(box, "Button", nullptr) != nullptr && FindChild(box, "Button", "&Cancel") == nullptr,
+    Check(FindChild(box, "Button", nullptr) != nullptr &&
+              FindChild(box, "Button", "&Cancel") == nullptr,
           "Info box has an OK button only");
     PressOk(box);
     Check(WaitFor([&] { return !IsWindow(box); }), "OK closed the Info box");
@@ -154,6 +190,8 @@ void AddTrayCases(std::vector<Case>& cases) {
                    TrayShowHideAndExit});
   cases.push_back({"tray menu: Zoom In and Zoom Out chosen by their access keys", TrayMenuZoomIn});
   cases.push_back({"About: labels, OK focused, Escape ignored, Enter closes", AboutDialog});
+  cases.push_back({"About while always on top hides the window until OK", AboutWhileOnTop});
+  cases.push_back({"tray menu closes on a click elsewhere and on Escape", MenuClosesLikeAnyMenu});
   cases.push_back({"Help opens readme.txt in Notepad", HelpOpensTheReadmeInNotepad});
   cases.push_back({"Help without readme.txt shows the Info box", HelpWithoutReadme});
 }

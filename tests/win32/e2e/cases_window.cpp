@@ -169,12 +169,12 @@ void VersionResource() {
 void AddWindowCases(std::vector<Case>& cases) {
   cases.push_back({"version resource carries every field", VersionResource});
   cases.push_back({"icon, hand pointer and manifest are built in", PicturesAreBuiltIn});
-  cases.push_back({"main window: sizable tool window, close only, 220 x 165 at (205, 209)",
-                   WindowAsDesigned});
+  cases.push_back(
+      {"main window: sizable tool window, close only, 220 x 165 at (205, 209)", WindowAsDesigned});
   cases.push_back({"picture follows the cursor, clamps at the edges, zooms by clicks",
                    PictureFollowsTheCursor});
-  cases.push_back({"hot keys: Alt + Space freezes the view and releases it",
-                   HotKeysFreezeAndFollow});
+  cases.push_back(
+      {"hot keys: Alt + Space freezes the view and releases it", HotKeysFreezeAndFollow});
 }
 
 }  // namespace e2e

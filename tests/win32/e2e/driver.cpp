@@ -82,8 +82,8 @@ Vistrel::Vistrel(const std::string& arguments, const std::string& exe) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   const std::string dir = DirectoryOf(exe);
-  Check(CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       dir.c_str(), &startup, &process_) != FALSE,
+  Check(CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                       &startup, &process_) != FALSE,
         "could not start " + exe);
 }
 
@@ -102,7 +102,9 @@ Vistrel::~Vistrel() {
   CloseHandle(process_.hProcess);
 }
 
-bool Vistrel::Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+bool Vistrel::Running() const {
+  return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> Vistrel::WaitForExit(DWORD timeoutMs) {
   const bool ended = WaitFor([&] { return !Running(); }, timeoutMs);
@@ -119,8 +121,7 @@ HWND Vistrel::FindWindowOf(const char* className, const char* caption) const {
   return data.found;
 }
 
-HWND Vistrel::WaitForWindowOf(const char* className, const char* caption,
-                              DWORD timeoutMs) const {
+HWND Vistrel::WaitForWindowOf(const char* className, const char* caption, DWORD timeoutMs) const {
   HWND found = nullptr;
   WaitFor([&] { return (found = FindWindowOf(className, caption)) != nullptr; }, timeoutMs);
   return found;
@@ -132,7 +133,9 @@ HWND Vistrel::WaitForMainWindow() {
   return main_;
 }
 
-HWND Vistrel::Pichook() const { return FindWindowExA(main_, nullptr, kPichookClass, nullptr); }
+HWND Vistrel::Pichook() const {
+  return FindWindowExA(main_, nullptr, kPichookClass, nullptr);
+}
 
 void Vistrel::TrayNotify(UINT mouseMessage) const {
   HWND hook = Pichook();
@@ -163,7 +166,9 @@ std::string StaticTexts(HWND dialog) {
   return texts;
 }
 
-void PressOk(HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+void PressOk(HWND box) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
 
 void KeyChord(std::initializer_list<WORD> keys) {
   std::vector<INPUT> inputs;
@@ -186,15 +191,19 @@ void KeyChord(std::initializer_list<WORD> keys) {
   SendInputs(inputs);
 }
 
-void Key(WORD vk) { KeyChord({vk}); }
+void Key(WORD vk) {
+  KeyChord({vk});
+}
 
 void MoveCursor(int x, int y) {
   SetCursorPos(x, y);
-  WaitFor([&] {
-    POINT p;
-    GetCursorPos(&p);
-    return p.x == x && p.y == y;
-  }, 2000);
+  WaitFor(
+      [&] {
+        POINT p;
+        GetCursorPos(&p);
+        return p.x == x && p.y == y;
+      },
+      2000);
 }
 
 void ClickAt(int x, int y, bool right) {
@@ -254,7 +263,9 @@ int Picture::RunLength(int y, std::uint32_t colour) const {
   return best;
 }
 
-void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarnwell"); }
+void ClearSettings() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarnwell");
+}
 
 void PutSetting(const char* name, const char* text) {
   HKEY key = nullptr;

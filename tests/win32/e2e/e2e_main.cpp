@@ -13,23 +13,26 @@ PatternWindow* g_pattern = nullptr;
 void ExpectPicture(HWND main, const std::string& label,
                    const std::function<bool(const Picture&)>& test, DWORD timeoutMs) {
   Picture last;
-  const bool ok = WaitFor([&] {
-    last = CaptureClient(main);
-    return last.width > 0 && test(last);
-  }, timeoutMs);
+  const bool ok = WaitFor(
+      [&] {
+        last = CaptureClient(main);
+        return last.width > 0 && test(last);
+      },
+      timeoutMs);
   if (!ok) {
     char detail[160] = "";
     if (last.width > 0) {
       const int y = last.height / 2;
       std::snprintf(detail, sizeof detail, " (view %dx%d, middle row: black run %d, centre %06X)",
-                    last.width, last.height, last.RunLength(y, kBlack),
-                    last.At(last.width / 2, y));
+                    last.width, last.height, last.RunLength(y, kBlack), last.At(last.width / 2, y));
     }
     Check(false, label + detail);
   }
 }
 
-int SquareRun(const Picture& picture) { return picture.RunLength(picture.height / 2, kBlack); }
+int SquareRun(const Picture& picture) {
+  return picture.RunLength(picture.height / 2, kBlack);
+}
 
 void OpenTrayMenu(const Vistrel& vistrel) {
   vistrel.TrayNotify(WM_RBUTTONUP);

@@ -42,7 +42,9 @@ PatternWindow::PatternWindow() {
   });
 }
 
-PatternWindow::~PatternWindow() { DestroyWindow(hwnd_); }
+PatternWindow::~PatternWindow() {
+  DestroyWindow(hwnd_);
+}
 
 LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_PAINT) {
@@ -57,8 +59,8 @@ LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     Fill(dc, 0, r.bottom - kBand, r.right, r.bottom, kYellow);
     const int cx = r.right / 2;
     const int cy = r.bottom / 2;
-    Fill(dc, cx - kSquareSize / 2, cy - kSquareSize / 2, cx + kSquareSize / 2,
-         cy + kSquareSize / 2, kBlack);
+    Fill(dc, cx - kSquareSize / 2, cy - kSquareSize / 2, cx + kSquareSize / 2, cy + kSquareSize / 2,
+         kBlack);
     EndPaint(hwnd, &ps);
     return 0;
   }
