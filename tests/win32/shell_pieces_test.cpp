@@ -96,62 +96,67 @@ class NoBoxes : public platform::MessageBoxes {
 };
 
 // The Registry module over the real registry: what it writes it reads back, by its own rules.
+// Each test has a key of its own, since ctest runs them side by side.
 class RealRegistry : public ::testing::Test {
  protected:
-  static constexpr const char* kPath = "HKEY_CURRENT_USER\\Software\\Tarnwell\\VistrelShellTest";
   void SetUp() override {
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest");
+    subKey = std::string("Software\\Tarnwell\\VistrelShellTest\\") +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    path = "HKEY_CURRENT_USER\\" + subKey;
+    RegDeleteTreeA(HKEY_CURRENT_USER, subKey.c_str());
   }
-  void TearDown() override { SetUp(); }
+  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, subKey.c_str()); }
+  std::string subKey;
+  std::string path;
   WinRegistryApi api;
   NoBoxes boxes;
   Registry registry{api, boxes};
 };
 
 TEST_F(RealRegistry, WrittenTextsComeBackByTheModulesRules) {
-  registry.CreateKey(kPath);
+  registry.CreateKey(path);
   const TextCase cases[] = {
       {"1440", "1440"}, {"True", "True"}, {"  12", "12"},  // leading blanks are trimmed
       {"12  ", "12  "},  // trailing ones stand before the NUL and survive
       {"-300", "-300"},
   };
   for (const TextCase& c : cases) {
-    registry.WriteStringValue(kPath, "Value", c.input);
-    EXPECT_EQ(registry.ReadStringValue(kPath, "Value"), std::optional<std::string>(c.expected))
+    registry.WriteStringValue(path, "Value", c.input);
+    EXPECT_EQ(registry.ReadStringValue(path, "Value"), std::optional<std::string>(c.expected))
         << '"' << c.input << '"';
   }
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(RealRegistry, TheBufferHolds254CharactersAndTheirNul) {
-  registry.CreateKey(kPath);
-  registry.WriteStringValue(kPath, "Long", std::string(254, 'x'));
-  EXPECT_EQ(registry.ReadStringValue(kPath, "Long"),
+  registry.CreateKey(path);
+  registry.WriteStringValue(path, "Long", std::string(254, 'x'));
+  EXPECT_EQ(registry.ReadStringValue(path, "Long"),
             std::optional<std::string>(std::string(254, 'x')));
-  registry.WriteStringValue(kPath, "Long", std::string(255, 'x'));
-  EXPECT_EQ(registry.ReadStringValue(kPath, "Long"), std::optional<std::string>("Error"));
+  registry.WriteStringValue(path, "Long", std::string(255, 'x'));
+  EXPECT_EQ(registry.ReadStringValue(path, "Long"), std::optional<std::string>("Error"));
 }
 
 TEST_F(RealRegistry, WritingDoesNotCreateTheKeyAndMissingValuesReadAsError) {
-  registry.WriteStringValue(kPath, "Top", "1440");
+  registry.WriteStringValue(path, "Top", "1440");
   HKEY key = nullptr;
   EXPECT_NE(
       RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", 0, KEY_READ, &key),
       ERROR_SUCCESS);
-  EXPECT_EQ(registry.ReadStringValue(kPath, "Top"), std::optional<std::string>("Error"));
-  registry.CreateKey(kPath);
-  EXPECT_EQ(registry.ReadStringValue(kPath, "Missing"), std::optional<std::string>("Error"));
+  EXPECT_EQ(registry.ReadStringValue(path, "Top"), std::optional<std::string>("Error"));
+  registry.CreateKey(path);
+  EXPECT_EQ(registry.ReadStringValue(path, "Missing"), std::optional<std::string>("Error"));
 }
 
 TEST_F(RealRegistry, StoredDataIsTheTextAndItsNul) {
-  registry.CreateKey(kPath);
-  registry.WriteStringValue(kPath, "OnTop", "True");
+  registry.CreateKey(path);
+  registry.WriteStringValue(path, "OnTop", "True");
   char data[16] = {};
   DWORD size = sizeof data;
   DWORD type = 0;
-  ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", "OnTop",
-                         RRF_RT_ANY, &type, data, &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegGetValueA(HKEY_CURRENT_USER, subKey.c_str(), "OnTop", RRF_RT_ANY, &type, data, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(size, 5u);
   EXPECT_STREQ(data, "True");

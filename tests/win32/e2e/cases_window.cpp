@@ -100,6 +100,47 @@ void HotKeysFreezeAndFollow() {
                 [](const Picture& p) { return SquareRun(p) == 0 && p.At(110, 82) == kWhite; });
 }
 
+void FreezeAndLockHoldsThePicture() {
+  // Started with 3: Alt + V freezes at once, stops the picture after one second for three
+  // seconds, then the frozen view is live again. The square turns red during the hold.
+  ClearSettings();
+  const POINT centre = g_pattern->Centre();
+  MoveCursor(centre.x, centre.y);
+  Vistrel vistrel("3");
+  HWND main = vistrel.WaitForMainWindow();
+  ExpectPicture(main, "square before Alt + V",
+                [](const Picture& p) { return Near(SquareRun(p), 40, 1); });
+  struct Restore {
+    ~Restore() { g_pattern->SetSquareColour(kBlack); }
+  } restore;
+  const ULONGLONG start = GetTickCount64();
+  const auto since = [&] { return static_cast<double>(GetTickCount64() - start) / 1000.0; };
+  KeyChord({VK_MENU, 'V'});
+  WaitFor([&] { return since() >= 1.6; }, 3000);
+  g_pattern->SetSquareColour(kRed);
+  const double cpuBefore = vistrel.CpuSeconds();
+  const double holdFrom = since();
+  WaitFor([&] { return since() >= 2.6; }, 3000);
+  Check(Near(SquareRun(CaptureClient(main)), 40, 1), "the picture stands still during the hold");
+  ExpectPicture(
+      main, "the frozen view is live again after the hold",
+      [](const Picture& p) { return p.RunLength(p.height / 2, kRed) >= 39; }, 8000);
+  const double heldUntil = since();
+  Check(heldUntil >= 3.7, "the hold lasted the command value's seconds (ended after " +
+                              std::to_string(heldUntil) + " s)");
+  const double cpu = vistrel.CpuSeconds() - cpuBefore;
+  Check(cpu < 0.5 * (heldUntil - holdFrom),
+        "the hold waits without spinning (" + std::to_string(cpu) + " s CPU)");
+  // It ends frozen with Freeze checked: the view stays on the square; Alt + Space releases it.
+  MoveCursor(300, 600);
+  Settle(300);
+  Check(CaptureClient(main).RunLength(82, kRed) >= 39, "the view stays frozen after the hold");
+  KeyChord({VK_MENU, VK_SPACE});
+  MoveCursor(301, 600);
+  ExpectPicture(main, "Alt + Space then follows the cursor",
+                [](const Picture& p) { return p.At(110, 82) == kWhite; });
+}
+
 std::string VersionString(const std::vector<char>& info, const char* name) {
   char* value = nullptr;
   UINT length = 0;
@@ -175,6 +216,8 @@ void AddWindowCases(std::vector<Case>& cases) {
                    PictureFollowsTheCursor});
   cases.push_back(
       {"hot keys: Alt + Space freezes the view and releases it", HotKeysFreezeAndFollow});
+  cases.push_back({"Alt + V: Freeze and Lock holds the picture for the command value's seconds",
+                   FreezeAndLockHoldsThePicture});
 }
 
 }  // namespace e2e

@@ -115,6 +115,16 @@ std::optional<DWORD> Vistrel::WaitForExit(DWORD timeoutMs) {
   return code;
 }
 
+double Vistrel::CpuSeconds() const {
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process_.hProcess, &created, &ended, &kernel, &user)) return 0;
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+           1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 HWND Vistrel::FindWindowOf(const char* className, const char* caption) const {
   FindData data{Pid(), className, caption, nullptr};
   EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&data));

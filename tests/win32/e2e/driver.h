@@ -52,6 +52,8 @@ class Vistrel {
   bool Running() const;
   // Waits for the process to end; returns its exit code, or nothing if it is still running.
   std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000);
+  // CPU time the process has used so far, in seconds.
+  double CpuSeconds() const;
   // Sends the tray's callback message 512 with a mouse message number to pichook.
   void TrayNotify(UINT mouseMessage) const;
 

@@ -5,6 +5,8 @@
 namespace e2e {
 namespace {
 
+std::uint32_t g_squareColour = kBlack;
+
 COLORREF Ref(std::uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
@@ -46,6 +48,18 @@ PatternWindow::~PatternWindow() {
   DestroyWindow(hwnd_);
 }
 
+void PatternWindow::SetSquareColour(std::uint32_t rgb) {
+  g_squareColour = rgb;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  UpdateWindow(hwnd_);
+  WaitFor([&] {
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, width_ / 2, height_ / 2);
+    ReleaseDC(nullptr, screen);
+    return c == Ref(rgb);
+  });
+}
+
 LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_PAINT) {
     PAINTSTRUCT ps;
@@ -60,7 +74,7 @@ LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     const int cx = r.right / 2;
     const int cy = r.bottom / 2;
     Fill(dc, cx - kSquareSize / 2, cy - kSquareSize / 2, cx + kSquareSize / 2, cy + kSquareSize / 2,
-         kBlack);
+         g_squareColour);
     EndPaint(hwnd, &ps);
     return 0;
   }

@@ -26,6 +26,8 @@ class PatternWindow {
   POINT Centre() const { return {width_ / 2, height_ / 2}; }
   int Width() const { return width_; }
   int Height() const { return height_; }
+  // Repaints the square in another colour and waits until the screen shows it.
+  void SetSquareColour(std::uint32_t rgb);
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
