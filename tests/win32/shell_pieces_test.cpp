@@ -140,9 +140,7 @@ TEST_F(RealRegistry, TheBufferHolds254CharactersAndTheirNul) {
 TEST_F(RealRegistry, WritingDoesNotCreateTheKeyAndMissingValuesReadAsError) {
   registry.WriteStringValue(path, "Top", "1440");
   HKEY key = nullptr;
-  EXPECT_NE(
-      RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwell\\VistrelShellTest", 0, KEY_READ, &key),
-      ERROR_SUCCESS);
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
   EXPECT_EQ(registry.ReadStringValue(path, "Top"), std::optional<std::string>("Error"));
   registry.CreateKey(path);
   EXPECT_EQ(registry.ReadStringValue(path, "Missing"), std::optional<std::string>("Error"));
