@@ -1,5 +1,9 @@
 #include "message_boxes_qt.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QShortcut>
+
 namespace vistrel::x11 {
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& request) {
@@ -30,6 +34,13 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& 
   box->setStandardButtons(QMessageBox::Ok);
   box->setDefaultButton(QMessageBox::Ok);
   box->setEscapeButton(QMessageBox::Ok);
+  // Ctrl+C copies the box as text, in the layout users know from the other platform's boxes.
+  auto* copy = new QShortcut(QKeySequence::Copy, box.get());
+  QObject::connect(copy, &QShortcut::activated, [title = box->windowTitle(), text] {
+    const QString rule = QStringLiteral("---------------------------\n");
+    QGuiApplication::clipboard()->setText(rule + title + QLatin1Char('\n') + rule + text +
+                                          QLatin1Char('\n') + rule + QStringLiteral("OK\n") + rule);
+  });
   return box;
 }
 

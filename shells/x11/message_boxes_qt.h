@@ -1,5 +1,6 @@
 // Message boxes on QMessageBox with the core's title, text, icon and OK button. Line breaks come
-// as CR LF (or LF LF); the help file and topic the core passes have no viewer here.
+// as CR LF (or LF LF); the help file and topic the core passes have no viewer here. Ctrl+C
+// copies a box's title, text and button to the clipboard.
 #pragma once
 
 #include <QMessageBox>

@@ -3,6 +3,7 @@
 //   window X Y W H RGB   shows a plain coloured window (no window manager frame) until killed
 //   clipboard [SECONDS]  prints the CLIPBOARD text (as UTF8_STRING), fails when there is none
 //   grab-alt-space       holds the passive grab of Alt+Space on the root until killed
+//   owner SELECTION      prints the window that owns the selection (0 for none)
 // The pattern gives every pixel of a 4096 x 4096 screen its own colour, so that a picture shifted
 // or scaled by one pixel can not match by accident.
 #include <xcb/xcb.h>
@@ -106,6 +107,13 @@ int Clipboard(xcb_connection_t* c, xcb_screen_t* s, double seconds) {
   return 1;
 }
 
+int Owner(xcb_connection_t* c, const char* selection) {
+  auto* reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection)), nullptr);
+  std::printf("%u\n", reply ? reply->owner : 0u);
+  std::free(reply);
+  return 0;
+}
+
 int GrabAltSpace(xcb_connection_t* c, xcb_screen_t* s) {
   // Space is keycode 65 in the server's default keymap (evdev and Xvfb's both).
   auto* error =
@@ -144,6 +152,7 @@ int main(int argc, char** argv) {
   if (command == "window" && argc == 7) rc = Window(c, s, argv + 2);
   if (command == "clipboard") rc = Clipboard(c, s, argc > 2 ? std::atof(argv[2]) : 3.0);
   if (command == "grab-alt-space") rc = GrabAltSpace(c, s);
+  if (command == "owner" && argc == 3) rc = Owner(c, argv[2]);
   xcb_disconnect(c);
   return rc;
 }

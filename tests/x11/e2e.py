@@ -1,0 +1,642 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the Linux program on a real X server.
+
+Each test starts build/vistrel (or the program given) on Xvfb with a real tray host (trayer, or
+icewm where a window manager matters), with its own HOME and XDG directories, drives it with real
+input from xdotool and checks real X state: pixels from screenshots, window properties, the
+settings file, the clipboard text of its message boxes (Ctrl+C copies a box's text, as users can).
+
+    e2e.py --vistrel build/vistrel --probe build/tests/x11/x11_probe [-k NAME]
+"""
+
+import argparse
+import math
+import os
+import shutil
+import signal
+import stat
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+import xsession
+from xsession import TestFailure, XSession, new_home, pixel, wait_for
+
+SCREEN_W, SCREEN_H = 1024, 768
+LAST_TRAY_CLICK = 0.0
+BLACK = b"\x00\x00\x00"
+
+
+# --- the program under test -----------------------------------------------------------------
+class Vistrel:
+    def __init__(self, session, home, args=(), binary=None, env=None, name="vistrel"):
+        self.session = session
+        self.home = home
+        self.env = dict(session.env, **home, **(env or {}))
+        self.proc = session.spawn([binary or OPTIONS.vistrel, *args], env=self.env,
+                                  log=f"{name}.log")
+        self._main = None
+
+    @property
+    def config_file(self):
+        return os.path.join(self.home["XDG_CONFIG_HOME"], "Tarnwell", "Vistrel.conf")
+
+    def windows_of_type(self, kind, viewable=True):
+        found = []
+        for w in self.session.find(viewable=viewable):
+            props = self.session.prop(w.id, "_NET_WM_PID") + self.session.prop(
+                w.id, "_NET_WM_WINDOW_TYPE")
+            if f"= {self.proc.pid}" in props and kind in props:
+                found.append(w)
+        return found
+
+    def main_window(self, viewable=True, timeout=10):
+        def look():
+            wins = self.windows_of_type("_NET_WM_WINDOW_TYPE_UTILITY", viewable)
+            return wins[0] if wins else None
+        self._main = wait_for("the main window", look, timeout)
+        return self._main
+
+    def tray_icon(self, timeout=10):
+        def look():
+            all_windows = self.session.windows()
+            by_id = {w.id: w for w in all_windows}
+            for w in all_windows:
+                if w.wm_class[:1] == ("vistrel",) and w.width <= 64 and w.height <= 64 and \
+                        w.parent is not None and w.parent.wm_class[:1] != ("vistrel",) and \
+                        w.parent.id in by_id and self.session.viewable(w.id):
+                    return w
+            return None
+        return wait_for("the tray icon", look, timeout)
+
+    def popup_menu(self, timeout=5):
+        """The menu: an override-redirect window of ours larger than the tray icon."""
+        def look():
+            for w in self.session.find():
+                if w.width > 64 and f"= {self.proc.pid}" in self.session.prop(w.id, "_NET_WM_PID") \
+                        and "Override Redirect State: yes" in self.session.run(
+                            ["xwininfo", "-id", str(w.id)], check=False):
+                    return w
+            return None
+        return wait_for("the popup menu", look, timeout)
+
+    def menu_command(self, key):
+        """Right click on the tray icon, then choose an item by its access key."""
+        # Two presses within the double-click time make a double click, which opens no menu.
+        global LAST_TRAY_CLICK
+        time.sleep(max(0.0, LAST_TRAY_CLICK + 0.6 - time.monotonic()))
+        LAST_TRAY_CLICK = time.monotonic()
+        icon = self.tray_icon()
+        self.session.click(icon.x + icon.width // 2, icon.y + icon.height // 2, button=3)
+        self.popup_menu()
+        self.session.key(key)
+
+    def box(self, title, timeout=8):
+        def look():
+            for w in self.session.find(name=title):
+                props = self.session.prop(w.id, "_NET_WM_PID")
+                if f"= {self.proc.pid}" in props:
+                    return w
+            return None
+        return wait_for(f'the box "{title}"', look, timeout)
+
+    def box_text(self, window):
+        """The text of a dialog as Ctrl+C puts it on the clipboard."""
+        self.session.xdotool("windowfocus", "--sync", window.id)
+        self.session.key("ctrl+c")
+        return wait_for("the clipboard text", lambda: self.session.run(
+            [xsession.PROBE, "clipboard", "1"], check=False), 5)
+
+    def ended(self, timeout=8):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"the program did not end within {timeout} s")
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def stop(self):
+        self.session.stop_process(self.proc, signal.SIGKILL)
+
+
+def write_settings(home, text):
+    path = os.path.join(home["XDG_CONFIG_HOME"], "Tarnwell")
+    os.makedirs(path, exist_ok=True)
+    with open(os.path.join(path, "Vistrel.conf"), "w") as f:
+        f.write(text)
+
+
+def read_settings(vistrel):
+    with open(vistrel.config_file) as f:
+        return f.read()
+
+
+def settings_values(text):
+    values, section = {}, None
+    for line in text.splitlines():
+        if line.startswith("["):
+            section = line.strip("[]")
+        elif section == "General" and "=" in line:
+            name, value = line.split("=", 1)
+            values.setdefault(name.strip(), value)
+    return values
+
+
+# --- the picture ----------------------------------------------------------------------------
+def source_rect(view_w, view_h, zoom, cursor):
+    """The source rectangle as the program computes it: ties to even, clamps right then left."""
+    def axis(c, view, screen):
+        origin = round(c - view / (zoom * 2))
+        size = view / zoom
+        if size + origin > screen:
+            origin = round(screen - size)
+        elif origin < 0:
+            origin = 0
+        return origin
+    return (axis(cursor[0], view_w, SCREEN_W), axis(cursor[1], view_h, SCREEN_H),
+            round(view_w / zoom), round(view_h / zoom))
+
+
+def candidates(d, scale):
+    """Source offsets a nearest-pixel scaler may pick for view pixel d: the one holding the
+    pixel's centre, and its neighbour when the centre lies within the transform's fixed-point
+    error of their border."""
+    f = (d + 0.5) * scale
+    i = math.floor(f)
+    if f - i < 0.01:
+        return (i, i - 1)
+    if i + 1 - f < 0.01:
+        return (i, i + 1)
+    return (i,)
+
+
+def view_mismatches(shot, win, zoom, cursor, limit=5):
+    sx, sy, sw, sh = source_rect(win.width, win.height, zoom, cursor)
+    sxs, sys_ = sw / win.width, sh / win.height
+    columns = [candidates(dx, sxs) for dx in range(win.width)]
+    bad = []
+    for dy in range(win.height):
+        rows = candidates(dy, sys_)
+        for dx in range(win.width):
+            actual = pixel(shot, win.x + dx, win.y + dy)
+            ok = False
+            for oy in rows:
+                for ox in columns[dx]:
+                    x, y = sx + ox, sy + oy
+                    inside = 0 <= x < SCREEN_W and 0 <= y < SCREEN_H
+                    if actual == (pixel(shot, x, y) if inside else BLACK):
+                        ok = True
+                        break
+                if ok:
+                    break
+            if not ok:
+                bad.append((dx, dy, actual.hex()))
+                if len(bad) >= limit:
+                    return bad
+    return bad
+
+
+def expect_view(session, win, zoom, cursor, timeout=3.0):
+    """Waits until the view shows the screen around cursor at zoom."""
+    last = []
+
+    def matches():
+        nonlocal last
+        last = view_mismatches(session.screenshot(), win, zoom, cursor)
+        return not last
+    try:
+        wait_for(f"the view at zoom {zoom} around {cursor}", matches, timeout, 0.1)
+    except TestFailure as e:
+        raise TestFailure(f"{e}; first wrong view pixels (x, y, rgb): {last}")
+
+
+def view_shows(session, win, colour):
+    shot = session.screenshot()
+    return pixel(shot, win.x + win.width // 2, win.y + win.height // 2) == colour
+
+
+def setup_pattern(session):
+    session.run([xsession.PROBE, "pattern"])
+
+
+# --- tests ----------------------------------------------------------------------------------
+TESTS = []
+
+
+def test(host="trayer"):
+    def register(fn):
+        TESTS.append((fn.__name__, host, fn))
+        return fn
+    return register
+
+
+def corner_home(session, name, extra=""):
+    """A home whose settings put the 220 x 165 window at the screen's top-left corner, away from
+    the places the tests magnify."""
+    home = new_home(session.workdir, name)
+    write_settings(home, "[General]\nTop=0\nLeft=0\n" + extra)
+    return home
+
+
+@test()
+def picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):
+    v = Vistrel(session, corner_home(session, "view"))
+    win = v.main_window()
+    if (win.x, win.y, win.width, win.height) != (0, 0, 220, 165):
+        raise TestFailure(f"window not at the stored place with the defined size: {win}")
+    for cursor in [(600, 450), (2, 500), (1021, 400), (600, 1), (600, 766), (0, 0),
+                   (1023, 767)]:
+        session.move(*cursor)
+        expect_view(session, win, 2, cursor)
+    # Left click zooms in, right click zooms out (down to 1, no further).
+    centre = (win.x + 110, win.y + 80)
+    session.click(*centre, button=1)
+    session.move(600, 450)
+    expect_view(session, win, 3, (600, 450))
+    session.click(*centre, button=3, repeat=3)
+    session.move(601, 451)
+    expect_view(session, win, 1, (601, 451))
+    session.click(*centre, button=1, repeat=20)  # 1 -> 20, and one more does nothing
+    for cursor in [(602, 452), (3, 3), (1020, 764)]:
+        session.move(*cursor)
+        expect_view(session, win, 20, cursor)
+    v.stop()
+
+
+@test()
+def odd_view_size_rounds_ties_to_even(session):
+    # 101 x 99 at zoom 1 (Keep 1/1): the source starts at x - 50.5 and y - 49.5.
+    v = Vistrel(session, corner_home(session, "odd", "Width=1515\nHeight=1485\nKeep1to1=True\n"))
+    win = v.main_window()
+    if (win.width, win.height) != (101, 99):
+        raise TestFailure(f"view is {win.width} x {win.height}, not 101 x 99")
+    for cursor in [(600, 450), (601, 451)]:
+        session.move(*cursor)
+        expect_view(session, win, 1, cursor)
+    v.stop()
+
+
+@test()
+def tray_menu_commands_by_keyboard_and_double_click_shows(session):
+    v = Vistrel(session, corner_home(session, "tray"))
+    win = v.main_window()
+    v.menu_command("i")  # Zoom In
+    session.move(600, 450)
+    expect_view(session, win, 3, (600, 450))
+    v.menu_command("d")  # Hide
+    wait_for("the window to hide", lambda: not session.viewable(win.id))
+    # A single click and a right press-and-release over nothing else do not show it.
+    icon = v.tray_icon()
+    session.click(icon.x + icon.width // 2, icon.y + icon.height // 2, button=1)
+    time.sleep(0.6)
+    if session.viewable(win.id):
+        raise TestFailure("a single click on the tray icon showed the window")
+    session.move(icon.x + icon.width // 2, icon.y + icon.height // 2)
+    session.xdotool("click", "--repeat", 2, "--delay", 60, 1)
+    wait_for("the window to show again", lambda: session.viewable(win.id))
+    v.menu_command("x")  # Exit
+    if v.ended() != 0:
+        raise TestFailure("Exit did not end the program normally")
+    values = settings_values(read_settings(v))
+    if values.get("Left") != "0" or values.get("Top") != "0":
+        raise TestFailure(f"Exit did not save the window's place: {values}")
+
+
+@test()
+def alt_space_holds_the_source_while_the_cursor_moves(session):
+    v = Vistrel(session, corner_home(session, "freeze"))
+    win = v.main_window()
+    session.move(600, 450)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+space")
+    time.sleep(0.2)
+    session.move(300, 600)
+    time.sleep(0.3)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+space")
+    session.move(301, 601)
+    expect_view(session, win, 2, (301, 601))
+    v.stop()
+
+
+@test()
+def alt_v_holds_the_picture_for_the_command_line_seconds(session):
+    v = Vistrel(session, corner_home(session, "lock"), args=["2"])
+    win = v.main_window()
+    session.move(600, 450)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+v")
+    start = time.monotonic()
+    time.sleep(1.4)  # the first second stays live; after it the picture stands still
+    red = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+    time.sleep(0.4)
+    if view_shows(session, win, b"\xff\x00\x00"):
+        raise TestFailure("the picture changed during the hold")
+    wait_for("the live frozen view after the hold",
+             lambda: view_shows(session, win, b"\xff\x00\x00"), 5, 0.05)
+    held = time.monotonic() - start
+    if not 2.7 <= held <= 4.5:
+        raise TestFailure(f"the picture came back after {held:.2f} s, not after 1 + 2 s")
+    session.stop_process(red)
+    # Frozen afterwards: moving the cursor does not move the source.
+    session.move(300, 600)
+    expect_view(session, win, 2, (600, 450))
+    v.stop()
+
+
+@test()
+def settings_written_on_exit_are_applied_at_the_next_start(session):
+    home = new_home(session.workdir, "settings")
+    write_settings(home, "; kept as it is\n[General]\nTop=abc\nLeft=300\nKeep1to1=True\n"
+                         "RefreshHigh=True\nFuture=42\n[Other]\nTop=1\n")
+    v = Vistrel(session, home)
+    win = v.main_window()
+    if (win.x, win.y) != (20, 209):
+        raise TestFailure(f"Left=300 and Top=abc should place the window at 20, 209: {win}")
+    session.move(700, 300)
+    expect_view(session, win, 1, (700, 300))  # Keep 1/1 starts at zoom 1
+    v.menu_command("x")
+    v.ended()
+    text = read_settings(v)
+    expected = {"Top": "3135", "Left": "300", "Height": "2475", "Width": "3300",
+                "RefreshHigh": "True", "RefreshAlways": "False", "Keep1to1": "True",
+                "OnTop": "False", "Future": "42"}
+    if settings_values(text) != expected:
+        raise TestFailure(f"saved settings differ: {settings_values(text)}")
+    if not text.startswith("; kept as it is\n") or "[Other]\nTop=1\n" not in text:
+        raise TestFailure(f"lines of others were not kept:\n{text}")
+    # The next start puts the window back exactly; SIGTERM saves the same values again.
+    v2 = Vistrel(session, home)
+    win2 = v2.main_window()
+    if (win2.x, win2.y, win2.width, win2.height) != (20, 209, 220, 165):
+        raise TestFailure(f"the window moved between runs: {win2}")
+    session.stop_process(v2.proc, signal.SIGTERM)
+    if v2.proc.returncode != 0:
+        raise TestFailure("SIGTERM did not end the program through its normal close")
+    if read_settings(v2) != text:
+        raise TestFailure(f"the settings changed between runs:\n{read_settings(v2)}")
+
+
+@test()
+def a_write_after_the_settings_file_was_deleted_stores_nothing(session):
+    v = Vistrel(session, corner_home(session, "deleted"))
+    v.main_window()
+    os.remove(v.config_file)
+    session.stop_process(v.proc, signal.SIGTERM)
+    if os.path.exists(v.config_file):
+        raise TestFailure("closing re-created the deleted settings file")
+
+
+@test()
+def second_copy_shows_the_box_and_ends(session):
+    home = corner_home(session, "single")
+    first = Vistrel(session, home, name="first")
+    first.main_window()
+    first.tray_icon()
+    second = Vistrel(session, home, name="second")
+    box = second.box("Vistrel")
+    text = second.box_text(box)
+    for line in ("Vistrel is already running.",
+                 "To view its popupmenu, rightclick on the Vistrel icon",
+                 "in the system tray (on the taskbar, next to the clock)."):
+        if line not in text:
+            raise TestFailure(f"the box lacks {line!r}: {text!r}")
+    if "OK" not in text:
+        raise TestFailure(f"the box has no OK button: {text!r}")
+    if any(w.wm_class[:1] == ("vistrel",) and w.width <= 64 for w in session.windows()
+           if session.prop(w.id, "_NET_WM_PID").endswith(f"= {second.proc.pid}\n")
+           and session.viewable(w.id) and w.id != box.id):
+        raise TestFailure("the second copy added a tray icon")
+    session.key("Return")
+    if second.ended() != 0:
+        raise TestFailure("the second copy did not end normally")
+    if not first.alive():
+        raise TestFailure("the first copy ended too")
+    first.stop()
+    # A lock left by a copy that died is taken over.
+    third = Vistrel(session, home, name="third")
+    third.main_window()
+    third.stop()
+
+
+@test()
+def non_numeric_argument_says_oops_and_ends_with_settings_saved(session):
+    v = Vistrel(session, new_home(session.workdir, "oops"), args=["abc"])
+    v.main_window()
+    session.key("alt+v")
+    box = v.box("Oops...")
+    text = v.box_text(box)
+    want = ("The optional command value must be nummeric (see the Vistrel readme.txt at "
+            "COMMANDS).\nVistrel will quit now...")
+    if want not in text:
+        raise TestFailure(f"wrong text: {text!r}")
+    session.key("Return")
+    v.ended()
+    if settings_values(read_settings(v)).get("Top") != "3135":
+        raise TestFailure("the settings were not saved")
+
+
+@test()
+def help_opens_readme_with_xdg_open_or_says_it_is_missing(session):
+    home = corner_home(session, "help")
+    app_dir = os.path.join(session.workdir, "my apps")
+    os.makedirs(app_dir, exist_ok=True)
+    binary = os.path.join(app_dir, "vistrel")
+    shutil.copy2(OPTIONS.vistrel, binary)
+    # A stand-in for xdg-open that records its arguments, found through PATH as the real one is.
+    bin_dir = os.path.join(session.workdir, "fakebin")
+    os.makedirs(bin_dir, exist_ok=True)
+    record = os.path.join(session.workdir, "xdg-open.args")
+    fake = os.path.join(bin_dir, "xdg-open")
+    with open(fake, "w") as f:
+        f.write(f'#!/bin/sh\nfor a in "$@"; do printf "%s\\n" "$a"; done > "{record}.tmp"\n'
+                f'mv "{record}.tmp" "{record}"\n')
+    os.chmod(fake, 0o755)
+    env = {"PATH": bin_dir + os.pathsep + os.environ["PATH"]}
+    v = Vistrel(session, home, binary=binary, env=env)
+    v.main_window()
+    v.menu_command("h")
+    box = v.box("Info")
+    text = v.box_text(box)
+    if "The Vistrel readme.txt seems to be missing..." not in text:
+        raise TestFailure(f"wrong text: {text!r}")
+    session.key("Return")
+    wait_for("the box to close", lambda: not session.viewable(box.id))
+    readme = os.path.join(app_dir, "readme.txt")
+    with open(readme, "w") as f:
+        f.write("help\n")
+    v.menu_command("h")
+    args = wait_for("xdg-open to be started", lambda: os.path.exists(record) and open(record).read())
+    if args != readme + "\n":
+        raise TestFailure(f"xdg-open got {args!r}, not the one path {readme!r}")
+    v.stop()
+
+
+@test()
+def about_shows_the_version_and_ok_closes_it(session):
+    v = Vistrel(session, corner_home(session, "about"))
+    v.main_window()
+    v.menu_command("a")
+    box = v.box("About")
+    if (box.width, box.height) != (220, 293):
+        raise TestFailure(f"the About dialog is {box.width} x {box.height}, not 220 x 293")
+    session.key("Escape")
+    time.sleep(0.3)
+    if not session.viewable(box.id):
+        raise TestFailure("Escape closed the About dialog")
+    text = v.box_text(box)
+    for line in ("Vistrel", "Version 1.0.5", "Play and enjoy!", "https://tarnwell.example/vistrel/"):
+        if line + "\n" not in text:
+            raise TestFailure(f"the About dialog lacks {line!r}: {text!r}")
+    session.key("Return")  # OK has the focus
+    wait_for("the About dialog to close", lambda: not session.viewable(box.id))
+    v.stop()
+
+
+@test()
+def taken_hot_key_is_reported_once(session):
+    holder = session.spawn([xsession.PROBE, "grab-alt-space"], log="grab.log")
+    wait_for("the other program's grab",
+             lambda: "ready" in open(os.path.join(session.workdir, "grab.log")).read())
+    try:
+        v = Vistrel(session, corner_home(session, "grabbed"))
+        box = v.box("Vistrel")
+        text = v.box_text(box)
+        if "Alt + Space" not in text or "Alt + V" in text:
+            raise TestFailure(f"the box should name Alt + Space only: {text!r}")
+        session.key("Return")
+        wait_for("the box to close", lambda: not session.viewable(box.id))
+        v.main_window()
+        v.stop()
+    finally:
+        session.stop_process(holder)
+
+
+@test()
+def tray_icon_comes_back_when_the_tray_host_restarts(session):
+    v = Vistrel(session, corner_home(session, "rehost"))
+    v.main_window()
+    v.tray_icon()
+    session.stop_process(session.trayer)
+    session.procs.remove(session.trayer)
+    session.start_trayer()
+    icon = v.tray_icon()
+    session.click(icon.x + icon.width // 2, icon.y + icon.height // 2, button=3)
+    v.popup_menu()
+    session.key("Escape")
+    v.stop()
+
+
+@test(host="icewm")
+def window_manager_frame_on_top_and_no_creep(session):
+    home = new_home(session.workdir, "icewm")
+    v = Vistrel(session, home)
+    win = v.main_window()
+    if (win.x, win.y, win.width, win.height) != (205, 209, 220, 165):
+        raise TestFailure(f"the client area is not 220 x 165 at 205, 209: {win}")
+    state = session.prop(win.id, "_NET_WM_STATE")
+    if "SKIP_TASKBAR" not in state or "SKIP_PAGER" not in state:
+        raise TestFailure(f"the window is listed in the taskbar or pager: {state}")
+    v.menu_command("t")
+    wait_for("the above state", lambda: "_NET_WM_STATE_ABOVE" in session.prop(win.id, "_NET_WM_STATE"))
+    v.menu_command("t")
+    wait_for("the above state to go",
+             lambda: "_NET_WM_STATE_ABOVE" not in session.prop(win.id, "_NET_WM_STATE"))
+    v.menu_command("t")
+    extents = session.prop(win.id, "_NET_FRAME_EXTENTS").split("=")[1]
+    left, right, top, bottom = (int(n) for n in extents.split(","))
+    v.menu_command("x")
+    v.ended()
+    values = settings_values(read_settings(v))
+    want = {"Left": str((win.x - left) * 15), "Top": str((win.y - top) * 15),
+            "Width": str((220 + left + right) * 15), "Height": str((165 + top + bottom) * 15),
+            "OnTop": "True"}
+    if any(values.get(k) != val for k, val in want.items()):
+        raise TestFailure(f"stored frame {values} is not the outer frame {want}")
+    # Started again from those values: same place, same size, above from the start.
+    v2 = Vistrel(session, home, name="again")
+    win2 = v2.main_window()
+    if (win2.x, win2.y, win2.width, win2.height) != (win.x, win.y, 220, 165):
+        raise TestFailure(f"the window crept: {win} -> {win2}")
+    if "_NET_WM_STATE_ABOVE" not in session.prop(win2.id, "_NET_WM_STATE"):
+        raise TestFailure("OnTop=True did not start the window above")
+    session.stop_process(v2.proc, signal.SIGTERM)
+    if settings_values(read_settings(v2)) != values:
+        raise TestFailure(f"the frame changed between runs: {values} -> {read_settings(v2)}")
+
+
+@test(host="no-render")
+def without_render_the_client_side_copy_is_exact(session):
+    v = Vistrel(session, corner_home(session, "norender"))
+    win = v.main_window()
+    for cursor in [(600, 450), (1021, 766)]:
+        session.move(*cursor)
+        expect_view(session, win, 2, cursor)
+    v.stop()
+    with open(os.path.join(session.workdir, "vistrel.log")) as f:
+        if "RENDER" not in f.read():
+            raise TestFailure("no message about the missing RENDER extension")
+
+
+# --- runner ---------------------------------------------------------------------------------
+def main():
+    global OPTIONS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--vistrel", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("-k", dest="pattern", default="")
+    parser.add_argument("--keep", action="store_true", help="keep the work directory")
+    OPTIONS = parser.parse_args()
+    OPTIONS.vistrel = os.path.abspath(OPTIONS.vistrel)
+    xsession.PROBE = os.path.abspath(OPTIONS.probe)
+    for tool in ("Xvfb", "trayer", "icewm", "xdotool", "xwininfo", "xprop", "import"):
+        if not shutil.which(tool):
+            print(f"missing tool: {tool}", file=sys.stderr)
+            return 2
+
+    selected = [t for t in TESTS if OPTIONS.pattern in t[0]]
+    workdir = tempfile.mkdtemp(prefix="vistrel-e2e-")
+    passed, failed, sessions = 0, [], {}
+    started = time.monotonic()
+    try:
+        for name, host, fn in selected:
+            if host not in sessions:
+                args = ("-extension", "RENDER") if host == "no-render" else ()
+                sessions[host] = XSession("trayer" if host == "no-render" else host, args,
+                                          os.path.join(workdir, host))
+                os.makedirs(sessions[host].workdir, exist_ok=True)
+                setup_pattern(sessions[host])
+            session = sessions[host]
+            before = list(session.procs)
+            t0 = time.monotonic()
+            try:
+                fn(session)
+                passed += 1
+                print(f"PASS {name} ({time.monotonic() - t0:.1f} s)", flush=True)
+            except Exception as e:  # noqa: BLE001 - every failure is reported the same way
+                failed.append(name)
+                detail = str(e) if isinstance(e, TestFailure) else traceback.format_exc()
+                print(f"FAIL {name} ({time.monotonic() - t0:.1f} s): {detail}", flush=True)
+            finally:
+                for proc in session.procs[:]:
+                    if proc not in before and proc is not getattr(session, "trayer", None):
+                        session.stop_process(proc, signal.SIGKILL)
+                        session.procs.remove(proc)
+    finally:
+        for session in sessions.values():
+            session.stop()
+        if not OPTIONS.keep and not failed:
+            shutil.rmtree(workdir, ignore_errors=True)
+        elif failed:
+            print(f"logs kept in {workdir}")
+    print(f"{passed} passed, {len(failed)} failed ({time.monotonic() - started:.0f} s)")
+    return 0 if not failed and passed else 1
+
+
+OPTIONS = None
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,240 @@
+"""A private X session for the end-to-end tests: Xvfb on a display it picks itself (-displayfd),
+a tray host or a window manager, the programs a test starts, and the means to look at and drive
+them (xwininfo, xprop, xdotool, import). Everything started here is stopped by its PID."""
+
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+PROBE = os.environ.get("VISTREL_X11_PROBE", "x11_probe")
+
+
+class TestFailure(Exception):
+    pass
+
+
+def wait_for(what, condition, timeout=5.0, interval=0.05):
+    """Polls condition() until it returns something true; fails naming what was awaited."""
+    if os.environ.get("VISTREL_E2E_TRACE"):
+        print(f"  {time.strftime('%T')} waiting for {what}", flush=True)
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TestFailure(f"timed out after {timeout:.1f} s waiting for {what}")
+        time.sleep(interval)
+
+
+class Window:
+    def __init__(self, wid, name, wm_class, width, height, x, y, parent):
+        self.id = wid
+        self.name = name
+        self.wm_class = wm_class
+        self.width, self.height, self.x, self.y = width, height, x, y
+        self.parent = parent
+
+    def __repr__(self):
+        return f"<{self.id:#x} {self.name!r} {self.wm_class} {self.width}x{self.height}+{self.x}+{self.y}>"
+
+
+_TREE_LINE = re.compile(
+    r'^(\s*)(0x[0-9a-f]+) (?:\(has no name\)|"(.*)"):\s*\((.*)\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)')
+
+
+class XSession:
+    """Xvfb 1024x768x24 at 96 DPI with the given extras ("trayer", "icewm" or nothing)."""
+
+    def __init__(self, host="trayer", xvfb_args=(), workdir=None):
+        self.workdir = workdir or tempfile.mkdtemp(prefix="vistrel-x11-")
+        os.makedirs(self.workdir, exist_ok=True)
+        self.procs = []
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-dpi", "96",
+             "-nolisten", "tcp", "-noreset", *xvfb_args],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(self.workdir, "xvfb.log"), "w"))
+        os.close(write_fd)
+        ready, _, _ = select.select([read_fd], [], [], 15)
+        if not ready:
+            self.stop()
+            raise TestFailure("Xvfb did not report its display")
+        number = os.read(read_fd, 64).decode().strip()
+        os.close(read_fd)
+        self.display = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.display)
+        for key in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER"):
+            self.env.pop(key, None)
+        wait_for(f"the X server on {self.display}", self._answers, 10, 0.1)
+        self.host = host
+        if host == "trayer":
+            self.start_trayer()
+        elif host == "icewm":
+            cfg = os.path.join(self.workdir, "icewm")
+            os.makedirs(cfg, exist_ok=True)
+            with open(os.path.join(cfg, "preferences"), "w") as f:
+                f.write("TaskBarShowClock=0\nTaskBarShowAPMStatus=0\nTaskBarShowMailboxStatus=0\n"
+                        "TaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nShowPopupsAbovePointer=0\n"
+                        "FocusRequestFlashTime=0\nQuickSwitch=0\n")
+            self.wm = self.spawn(["icewm"], env=dict(self.env, ICEWM_PRIVCFG=cfg), log="icewm.log")
+            wait_for("icewm's tray", lambda: self.selection_owned("_NET_SYSTEM_TRAY_S0"), 10)
+            wait_for("icewm to manage windows", lambda: self.selection_owned("WM_S0"), 10)
+
+    def _answers(self):
+        if self.xvfb.poll() is not None:
+            raise TestFailure(f"Xvfb ended with {self.xvfb.returncode}")
+        return subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+
+    # --- processes -------------------------------------------------------------------------
+    def spawn(self, argv, env=None, log=None, **kwargs):
+        out = open(os.path.join(self.workdir, log), "a") if log else subprocess.DEVNULL
+        proc = subprocess.Popen(argv, env=env or self.env, stdout=out, stderr=subprocess.STDOUT,
+                                **kwargs)
+        self.procs.append(proc)
+        return proc
+
+    def start_trayer(self):
+        self.trayer = self.spawn(["trayer", "--edge", "bottom", "--align", "right",
+                                  "--widthtype", "request", "--height", "24",
+                                  "--SetDockType", "true", "--transparent", "false"],
+                                 log="trayer.log")
+        wait_for("trayer to own the tray", lambda: self.selection_owned("_NET_SYSTEM_TRAY_S0"), 10)
+
+    def stop_process(self, proc, sig=signal.SIGTERM, timeout=5):
+        if proc.poll() is None:
+            proc.send_signal(sig)
+            try:
+                proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+
+    def stop(self):
+        for proc in reversed(self.procs):
+            self.stop_process(proc)
+        if self.xvfb.poll() is None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(5)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+
+    def run(self, argv, check=True, timeout=20, **kwargs):
+        t0 = time.monotonic()
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout,
+                                **kwargs)
+        if os.environ.get("VISTREL_E2E_TRACE") and time.monotonic() - t0 > 0.5:
+            print(f"  slow ({time.monotonic() - t0:.1f} s): {argv}", flush=True)
+        if check and result.returncode != 0:
+            raise TestFailure(f"{' '.join(argv)} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    # --- looking -----------------------------------------------------------------------------
+    def selection_owned(self, name):
+        """The window owning the selection (tray hosts and window managers own one), or 0."""
+        out = subprocess.run([PROBE, "owner", name], env=self.env, capture_output=True,
+                             text=True).stdout.strip()
+        return int(out or "0")
+
+    def windows(self):
+        """Every window of the tree with its parent, absolute position and WM_CLASS."""
+        out = self.run(["xwininfo", "-root", "-tree"])
+        windows, stack = [], []
+        for line in out.splitlines():
+            m = _TREE_LINE.match(line)
+            if not m:
+                continue
+            depth = len(m.group(1))
+            while stack and stack[-1][0] >= depth:
+                stack.pop()
+            parent = stack[-1][1] if stack else None
+            classes = re.findall(r'"([^"]*)"', m.group(4))
+            win = Window(int(m.group(2), 16), m.group(3), tuple(classes), int(m.group(5)),
+                         int(m.group(6)), int(m.group(7)), int(m.group(8)), parent)
+            windows.append(win)
+            stack.append((depth, win))
+        return windows
+
+    def viewable(self, wid):
+        out = self.run(["xwininfo", "-id", str(wid)], check=False)
+        return "IsViewable" in out
+
+    def prop(self, wid, name):
+        return self.run(["xprop", "-id", str(wid), name], check=False)
+
+    def find(self, name=None, wm_class="vistrel", viewable=True):
+        found = []
+        for w in self.windows():
+            if wm_class and (not w.wm_class or w.wm_class[0] != wm_class):
+                continue
+            if name is not None and w.name != name:
+                continue
+            if viewable and not self.viewable(w.id):
+                continue
+            found.append(w)
+        return found
+
+    def screenshot(self):
+        """The whole screen as (width, height, rgb bytes)."""
+        data = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
+                              capture_output=True, timeout=20).stdout
+        return parse_ppm(data)
+
+    # --- input -------------------------------------------------------------------------------
+    def xdotool(self, *args):
+        self.run(["xdotool", *[str(a) for a in args]])
+
+    def pointer(self):
+        out = self.run(["xdotool", "getmouselocation", "--shell"])
+        values = dict(line.split("=", 1) for line in out.split())
+        return int(values["X"]), int(values["Y"])
+
+    def move(self, x, y):
+        # Not --sync: it waits for a motion that never comes when the pointer is there already.
+        self.xdotool("mousemove", x, y)
+        wait_for(f"the pointer at {x}, {y}", lambda: self.pointer() == (x, y), 5, 0.02)
+
+    def click(self, x, y, button=1, repeat=1):
+        self.move(x, y)
+        for _ in range(repeat):
+            self.xdotool("click", button)
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+
+def parse_ppm(data):
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    if not m:
+        raise TestFailure("screenshot is not a PPM picture")
+    width, height = int(m.group(1)), int(m.group(2))
+    return width, height, data[m.end():m.end() + width * height * 3]
+
+
+def pixel(shot, x, y):
+    width, _, rgb = shot
+    i = (y * width + x) * 3
+    return rgb[i:i + 3]
+
+
+def new_home(root, name):
+    """A HOME with its own XDG directories for one test."""
+    home = os.path.join(root, name)
+    if os.path.exists(home):
+        shutil.rmtree(home)
+    dirs = {k: os.path.join(home, d) for k, d in
+            (("HOME", ""), ("XDG_CONFIG_HOME", ".config"), ("XDG_RUNTIME_DIR", "run"),
+             ("XDG_DATA_HOME", ".local/share"), ("XDG_CACHE_HOME", ".cache"))}
+    for path in dirs.values():
+        os.makedirs(path, mode=0o700, exist_ok=True)
+    return dirs
