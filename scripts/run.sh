@@ -1,12 +1,79 @@
 #!/usr/bin/env bash
-# Builds Vistrel if needed and starts it on your desktop.
+# Builds Vistrel if needed and starts it on your desktop. Without a display ($DISPLAY unset) it
+# shows what it does on a virtual one instead: a private Xvfb with a tray host and a small scene,
+# the cursor on it, Vistrel magnifying it, and a screenshot of the magnified view saved as PNG;
+# then it stops everything it started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
-if [ ! -x build/vistrel ]; then
-  echo "The Linux program is not built yet (it comes with issue 3); the core and its tests are." >&2
+build=${VISTREL_BUILD_DIR:-build}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$build/vistrel" "$@"
+fi
+
+work=$(mktemp -d /tmp/vistrel-run.XXXXXX)
+pids=()
+cleanup() {
+  # Only what this script started, newest first, by PID.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work/home"
+}
+trap cleanup EXIT
+
+echo "No display: starting a virtual one to show Vistrel at work."
+exec 3> >(cat >"$work/display")
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 2>"$work/xvfb.log" &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+if [ ! -s "$work/display" ]; then
+  echo "Xvfb did not start (see $work/xvfb.log)" >&2
   exit 1
 fi
-exec build/vistrel "$@"
+export DISPLAY=":$(head -1 "$work/display")"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# A tray host, and something to look at.
+trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+pids+=($!)
+probe=$build/tests/x11/x11_probe
+if [ -x "$probe" ]; then
+  "$probe" pattern
+  "$probe" window 660 300 120 90 ff4040 >/dev/null & pids+=($!)
+  "$probe" window 740 360 120 90 40a0ff >/dev/null & pids+=($!)
+fi
+xlogo -geometry 160x160+560+220 >/dev/null 2>&1 & pids+=($!)
+xclock -update 1 -geometry 140x140+800+180 >/dev/null 2>&1 & pids+=($!)
+xeyes -geometry 150x100+640+470 >/dev/null 2>&1 & pids+=($!)
+sleep 1
+xdotool mousemove 720 350
+
+# Its own settings and lock, so that nothing of yours is touched.
+mkdir -p "$work/home/run" && chmod 700 "$work/home/run"
+HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/home/run" \
+  "$build/vistrel" "$@" >"$work/vistrel.log" 2>&1 &
+vistrel=$!
+pids+=($vistrel)
+
+window=""
+for _ in $(seq 100); do
+  window=$(xdotool search --onlyvisible --pid "$vistrel" --name '^Vistrel$' 2>/dev/null | while read -r w; do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q UTILITY && echo "$w"; done | head -1 || true)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "Vistrel did not show its window (see $work/vistrel.log)" >&2
+  exit 1
+fi
+sleep 1
+view="$PWD/$build/vistrel-view.png"
+screen="$PWD/$build/vistrel-screen.png"
+import -silent -window "$window" "$view"
+import -silent -window root "$screen"
+echo "The magnified view:  $view"
+echo "The whole screen:    $screen"

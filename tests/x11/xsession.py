@@ -56,19 +56,14 @@ class XSession:
         self.workdir = workdir or tempfile.mkdtemp(prefix="vistrel-x11-")
         os.makedirs(self.workdir, exist_ok=True)
         self.procs = []
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-dpi", "96",
-             "-nolisten", "tcp", "-noreset", *xvfb_args],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.workdir, "xvfb.log"), "w"))
-        os.close(write_fd)
-        ready, _, _ = select.select([read_fd], [], [], 15)
-        if not ready:
-            self.stop()
-            raise TestFailure("Xvfb did not report its display")
-        number = os.read(read_fd, 64).decode().strip()
-        os.close(read_fd)
+        # Other X servers come and go on this machine; a start that loses a race for a display
+        # number is tried again.
+        for _ in range(3):
+            number = self._start_xvfb(xvfb_args)
+            if number:
+                break
+        else:
+            raise TestFailure("Xvfb did not start; see " + os.path.join(self.workdir, "xvfb.log"))
         self.display = ":" + number
         self.env = dict(os.environ, DISPLAY=self.display)
         for key in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER"):
@@ -87,6 +82,29 @@ class XSession:
             self.wm = self.spawn(["icewm"], env=dict(self.env, ICEWM_PRIVCFG=cfg), log="icewm.log")
             wait_for("icewm's tray", lambda: self.selection_owned("_NET_SYSTEM_TRAY_S0"), 10)
             wait_for("icewm to manage windows", lambda: self.selection_owned("WM_S0"), 10)
+
+    def _start_xvfb(self, xvfb_args):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-dpi", "96",
+             "-nolisten", "tcp", "-noreset", *xvfb_args],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(self.workdir, "xvfb.log"), "a"))
+        os.close(write_fd)
+        text = b""
+        deadline = time.monotonic() + 15
+        while not text.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_fd], [], [], 0.2)
+            if ready:
+                chunk = os.read(read_fd, 64)
+                if not chunk:
+                    break
+                text += chunk
+        os.close(read_fd)
+        if not text.strip().isdigit():
+            self.stop_process(self.xvfb)
+            return None
+        return text.decode().strip()
 
     def _answers(self):
         if self.xvfb.poll() is not None:

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# End-to-end tests of the Linux program (build/vistrel) on its own Xvfb with a real tray host
+# and window manager. scripts/test.sh runs this after building build/; on its own it builds what
+# it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
+
+exec python3 tests/x11/e2e.py --vistrel build/vistrel --probe build/tests/x11/x11_probe "$@"
