@@ -28,6 +28,6 @@ void ExpectPicture(HWND main, const std::string& label,
 // The width of the black square along the view's middle row: 20 pixels times the zoom.
 int SquareRun(const Picture& picture);
 // Opens the tray's popup menu (right-button release on the icon) and waits for it.
-void OpenTrayMenu(const Vistrel& vistrel);
+void OpenTrayMenu(const Vistrel& vistrel, const std::string& when = "");
 
 }  // namespace e2e

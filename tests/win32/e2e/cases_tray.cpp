@@ -103,13 +103,13 @@ void MenuClosesLikeAnyMenu() {
   ClickAt(g_pattern->Width() - 100, g_pattern->Height() - 100);
   Check(WaitFor([&] { return vistrel.FindWindowOf("#32768") == nullptr; }),
         "a click elsewhere closed the menu");
-  OpenTrayMenu(vistrel);
+  OpenTrayMenu(vistrel, "after a click elsewhere closed it");
   Key(VK_ESCAPE);
   Check(WaitFor([&] { return vistrel.FindWindowOf("#32768") == nullptr; }),
         "Escape closed the menu");
   Check(IsWindowVisible(main) != FALSE && vistrel.Running(), "nothing was chosen");
   // The tray handler is free again: the next right click opens the menu once more.
-  OpenTrayMenu(vistrel);
+  OpenTrayMenu(vistrel, "after Escape closed it");
   Key(VK_ESCAPE);
 }
 

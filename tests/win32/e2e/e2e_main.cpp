@@ -34,7 +34,7 @@ int SquareRun(const Picture& picture) {
   return picture.RunLength(picture.height / 2, kBlack);
 }
 
-void OpenTrayMenu(const Vistrel& vistrel) {
+void OpenTrayMenu(const Vistrel& vistrel, const std::string& when) {
   // Right after a menu has closed its loop may still be winding down, and a notification that
   // arrives then is ignored as the tray handler is still busy; a user would click again, and
   // so does this. A notification that arrives while the menu is open is ignored the same way.
@@ -42,7 +42,7 @@ void OpenTrayMenu(const Vistrel& vistrel) {
     vistrel.TrayNotify(WM_RBUTTONUP);
     if (vistrel.WaitForWindowOf("#32768", nullptr, 2000)) return;
   }
-  Check(false, "the popup menu did not open");
+  Check(false, "the popup menu did not open" + (when.empty() ? "" : " " + when));
 }
 
 }  // namespace e2e
