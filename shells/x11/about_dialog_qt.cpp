@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <array>
 #include <cmath>
@@ -66,6 +68,12 @@ class AboutDialog : public QDialog, public platform::AboutView {
   bool Visible() override { return isVisible(); }
   void ShowModal() override {
     if (ok_) ok_->setFocus(Qt::OtherFocusReason);
+    // Centred over the main window's client area (or the screen while it is hidden), placed
+    // here rather than by Qt's guess of frame sizes it has not seen yet.
+    const QWidget* owner = parentWidget();
+    const QRect over = owner && owner->isVisible() ? owner->geometry()
+                                                   : QGuiApplication::primaryScreen()->geometry();
+    move(over.center() - QPoint(width() / 2, height() / 2));
     exec();
   }
   void Close() override { done(0); }
@@ -113,10 +121,12 @@ class AboutDialog : public QDialog, public platform::AboutView {
 
   static QFont FontFor(const FontDefinition& f) {
     QFont font = QApplication::font();
-    // "MS Sans Serif" is a Windows bitmap font; the nearest here is the desktop's sans serif.
+    // "MS Sans Serif" is a Windows bitmap font. The nearest in width are the Helvetica and Arial
+    // metric fonts; the wider DejaVu Sans would cut the fixed-width labels short.
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Sans Serif")});
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Sans Serif")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(f.points > 0 ? f.points : about_layout::kDialogFont.points);
     font.setBold(f.bold);

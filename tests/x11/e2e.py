@@ -251,6 +251,12 @@ def picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):
                    (1023, 767)]:
         session.move(*cursor)
         expect_view(session, win, 2, cursor)
+    # A window laid over the view and taken away again: the view is drawn anew on the expose,
+    # though the cursor stands still.
+    cover = session.spawn([xsession.PROBE, "window", "40", "30", "120", "90", "00ff00"])
+    wait_for("the covering window", lambda: pixel(session.screenshot(), 100, 60) == b"\x00\xff\x00")
+    session.stop_process(cover)
+    expect_view(session, win, 2, (1023, 767))
     # Left click zooms in, right click zooms out (down to 1, no further).
     centre = (win.x + 110, win.y + 80)
     session.click(*centre, button=1)
@@ -548,6 +554,8 @@ def window_manager_frame_on_top_and_no_creep(session):
     v.menu_command("t")
     extents = session.prop(win.id, "_NET_FRAME_EXTENTS").split("=")[1]
     left, right, top, bottom = (int(n) for n in extents.split(","))
+    v.menu_command("d")  # closed while hidden: the place it had when it was hidden is stored
+    wait_for("the window to hide", lambda: not session.viewable(win.id))
     v.menu_command("x")
     v.ended()
     values = settings_values(read_settings(v))
@@ -566,6 +574,36 @@ def window_manager_frame_on_top_and_no_creep(session):
     session.stop_process(v2.proc, signal.SIGTERM)
     if settings_values(read_settings(v2)) != values:
         raise TestFailure(f"the frame changed between runs: {values} -> {read_settings(v2)}")
+
+
+@test()
+def installed_program_finds_its_help_beside_its_real_file(session):
+    prefix = os.path.join(session.workdir, "prefix")
+    build = os.path.dirname(OPTIONS.vistrel)
+    session.run(["cmake", "--install", build, "--prefix", prefix], timeout=120)
+    for path in ("lib/vistrel/vistrel", "lib/vistrel/readme.txt", "share/applications/vistrel.desktop"):
+        if not os.path.isfile(os.path.join(prefix, path)):
+            raise TestFailure(f"cmake --install did not install {path}")
+    icons = [p for p in ("share/icons/hicolor/32x32/apps/vistrel.png", "share/pixmaps/vistrel.xpm")
+             if os.path.isfile(os.path.join(prefix, p))]
+    link = os.path.join(prefix, "bin", "vistrel")
+    if not icons or not os.path.islink(link) or \
+            os.path.realpath(link) != os.path.join(prefix, "lib", "vistrel", "vistrel"):
+        raise TestFailure("the icon or the bin/ link is missing")
+    bin_dir = os.path.join(session.workdir, "fakebin-install")
+    os.makedirs(bin_dir, exist_ok=True)
+    record = os.path.join(session.workdir, "xdg-open-install.args")
+    with open(os.path.join(bin_dir, "xdg-open"), "w") as f:
+        f.write(f'#!/bin/sh\nprintf "%s\\n" "$@" > "{record}.tmp"; mv "{record}.tmp" "{record}"\n')
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    v = Vistrel(session, corner_home(session, "installed"), binary=link,
+                env={"PATH": bin_dir + os.pathsep + os.environ["PATH"]})
+    v.main_window()
+    v.menu_command("h")
+    args = wait_for("xdg-open to be started", lambda: os.path.exists(record) and open(record).read())
+    if args != os.path.join(prefix, "lib", "vistrel", "readme.txt") + "\n":
+        raise TestFailure(f"Help opened {args!r}")
+    v.stop()
 
 
 @test(host="no-render")

@@ -4,6 +4,7 @@
 //   clipboard [SECONDS]  prints the CLIPBOARD text (as UTF8_STRING), fails when there is none
 //   grab-alt-space       holds the passive grab of Alt+Space on the root until killed
 //   owner SELECTION      prints the window that owns the selection (0 for none)
+//   wiggle SECONDS [MS]  moves the pointer a little every MS milliseconds (default 50)
 // The pattern gives every pixel of a 4096 x 4096 screen its own colour, so that a picture shifted
 // or scaled by one pixel can not match by accident.
 #include <xcb/xcb.h>
@@ -108,9 +109,25 @@ int Clipboard(xcb_connection_t* c, xcb_screen_t* s, double seconds) {
 }
 
 int Owner(xcb_connection_t* c, const char* selection) {
-  auto* reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection)), nullptr);
+  auto* reply =
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, Atom(c, selection)), nullptr);
   std::printf("%u\n", reply ? reply->owner : 0u);
   std::free(reply);
+  return 0;
+}
+
+// Moves the pointer a few pixels every interval for the given time, as a hand does: the cost
+// measurements use it instead of one xdotool process per step.
+int Wiggle(xcb_connection_t* c, xcb_screen_t* s, double seconds, int intervalMs) {
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+  for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+    const int x = s->width_in_pixels / 2 + (i % 20) * 3, y = s->height_in_pixels / 2 + (i % 7) * 2;
+    xcb_warp_pointer(c, XCB_NONE, s->root, 0, 0, 0, 0, static_cast<std::int16_t>(x),
+                     static_cast<std::int16_t>(y));
+    xcb_flush(c);
+    std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+  }
   return 0;
 }
 
@@ -153,6 +170,8 @@ int main(int argc, char** argv) {
   if (command == "clipboard") rc = Clipboard(c, s, argc > 2 ? std::atof(argv[2]) : 3.0);
   if (command == "grab-alt-space") rc = GrabAltSpace(c, s);
   if (command == "owner" && argc == 3) rc = Owner(c, argv[2]);
+  if (command == "wiggle" && argc >= 3)
+    rc = Wiggle(c, s, std::atof(argv[2]), argc > 3 ? std::atoi(argv[3]) : 50);
   xcb_disconnect(c);
   return rc;
 }
