@@ -29,16 +29,19 @@ using namespace vistrel::x11;
 
 class XEventFilter : public QAbstractNativeEventFilter {
  public:
-  XEventFilter(XcbHotKeys& hotkeys, QtTray& tray) : hotkeys_(hotkeys), tray_(tray) {}
+  XEventFilter(XcbHotKeys& hotkeys, QtTray& tray, QtMainWindow& window)
+      : hotkeys_(hotkeys), tray_(tray), window_(window) {}
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t") return false;
     tray_.HandleXEvent(message);
+    window_.HandleXEvent(message);
     return hotkeys_.HandleXEvent(message);
   }
 
  private:
   XcbHotKeys& hotkeys_;
   QtTray& tray_;
+  QtMainWindow& window_;
 };
 
 // The one argument, as the text after the program's name.
@@ -147,7 +150,7 @@ int main(int argc, char** argv) {
   aboutOwner = window.Widget();
   screen.SetRenderer(&window.Renderer());
 
-  XEventFilter filter(hotkeys, tray);
+  XEventFilter filter(hotkeys, tray, window);
   app.installNativeEventFilter(&filter);
   const std::vector<std::string> unavailable = hotkeys.Register();
   timer1.Start(main_window_definition::kTimer1.enabled);

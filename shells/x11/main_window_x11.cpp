@@ -183,7 +183,33 @@ bool QtMainWindow::Visible() {
 void QtMainWindow::Show() {
   if (widget_->isVisible()) return;
   SetNetWmStateBeforeMapping();
+  shownOuter_ = hiddenOuter_;
+  awaitingExtents_ = true;
   widget_->show();
+}
+
+bool QtMainWindow::HandleXEvent(const void* event) {
+  const auto* generic = static_cast<const xcb_generic_event_t*>(event);
+  if (!awaitingExtents_ || (generic->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+  const auto* notify = static_cast<const xcb_property_notify_event_t*>(event);
+  if (notify->window != window_ || notify->atom != x_.Atom("_NET_FRAME_EXTENTS")) return false;
+  awaitingExtents_ = false;
+  const FrameExtents real = Extents();
+  if (real == assumedExtents_) return false;
+  // The frame differs from the one the window was placed for: place a stored frame again, so
+  // that the next close stores what the last one did (no creep). A defined client area stays
+  // where it is; only the outer frame it implies changes.
+  const FrameExtents old = assumedExtents_;
+  assumedExtents_ = real;
+  if (outerStored_) {
+    ApplyOuter(shownOuter_);
+  } else {
+    hiddenOuter_.x += old.left - real.left;
+    hiddenOuter_.y += old.top - real.top;
+    hiddenOuter_.width += real.left + real.right - old.left - old.right;
+    hiddenOuter_.height += real.top + real.bottom - old.top - old.bottom;
+  }
+  return false;
 }
 
 void QtMainWindow::Hide() {
@@ -218,21 +244,25 @@ float QtMainWindow::Height() {
 }
 
 void QtMainWindow::SetLeft(float twips) {
+  outerStored_ = true;
   Outer outer = CurrentOuter();
   outer.x = ToPixels(twips);
   ApplyOuter(outer);
 }
 void QtMainWindow::SetTop(float twips) {
+  outerStored_ = true;
   Outer outer = CurrentOuter();
   outer.y = ToPixels(twips);
   ApplyOuter(outer);
 }
 void QtMainWindow::SetWidth(float twips) {
+  outerStored_ = true;
   Outer outer = CurrentOuter();
   outer.width = ToPixels(twips);
   ApplyOuter(outer);
 }
 void QtMainWindow::SetHeight(float twips) {
+  outerStored_ = true;
   Outer outer = CurrentOuter();
   outer.height = ToPixels(twips);
   ApplyOuter(outer);

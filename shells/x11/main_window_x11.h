@@ -16,6 +16,7 @@ namespace vistrel::x11 {
 
 struct FrameExtents {
   int left = 0, right = 0, top = 0, bottom = 0;
+  bool operator==(const FrameExtents&) const = default;
 };
 
 // The events of the window that reach the core.
@@ -75,6 +76,10 @@ class QtMainWindow : public platform::MainWindow {
   std::uintptr_t PichookHandle() override;
   std::uintptr_t IconHandle() override;
 
+  // X events from the shell's filter: the frame extents the window manager reports after
+  // mapping, for a manager that could not tell them before.
+  bool HandleXEvent(const void* event);
+
  private:
   struct Outer {
     int x = 0, y = 0, width = 0, height = 0;
@@ -96,6 +101,11 @@ class QtMainWindow : public platform::MainWindow {
   FrameExtents assumedExtents_;
   Outer hiddenOuter_;
   bool topmost_ = false;
+  // The outer frame came from the settings (else it follows the defined client area).
+  bool outerStored_ = false;
+  // Between a mapping and the window manager's first report of the frame.
+  bool awaitingExtents_ = false;
+  Outer shownOuter_;
 };
 
 }  // namespace vistrel::x11
