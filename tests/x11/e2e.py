@@ -66,7 +66,8 @@ class Vistrel:
             for w in all_windows:
                 if w.wm_class[:1] == ("vistrel",) and w.width <= 64 and w.height <= 64 and \
                         w.parent is not None and w.parent.wm_class[:1] != ("vistrel",) and \
-                        w.parent.id in by_id and self.session.viewable(w.id):
+                        w.parent.id in by_id and self.session.viewable(w.id) and \
+                        f"= {self.proc.pid}" in self.session.prop(w.id, "_NET_WM_PID"):
                     return w
             return None
         return wait_for("the tray icon", look, timeout)
@@ -452,16 +453,7 @@ def help_opens_readme_with_xdg_open_or_says_it_is_missing(session):
     os.makedirs(app_dir, exist_ok=True)
     binary = os.path.join(app_dir, "vistrel")
     shutil.copy2(OPTIONS.vistrel, binary)
-    # A stand-in for xdg-open that records its arguments, found through PATH as the real one is.
-    bin_dir = os.path.join(session.workdir, "fakebin")
-    os.makedirs(bin_dir, exist_ok=True)
-    record = os.path.join(session.workdir, "xdg-open.args")
-    fake = os.path.join(bin_dir, "xdg-open")
-    with open(fake, "w") as f:
-        f.write(f'#!/bin/sh\nfor a in "$@"; do printf "%s\\n" "$a"; done > "{record}.tmp"\n'
-                f'mv "{record}.tmp" "{record}"\n')
-    os.chmod(fake, 0o755)
-    env = {"PATH": bin_dir + os.pathsep + os.environ["PATH"]}
+    env, record = fake_xdg_open(session, "help")
     v = Vistrel(session, home, binary=binary, env=env)
     v.main_window()
     v.menu_command("h")
@@ -475,15 +467,32 @@ def help_opens_readme_with_xdg_open_or_says_it_is_missing(session):
     with open(readme, "w") as f:
         f.write("help\n")
     v.menu_command("h")
-    args = wait_for("xdg-open to be started", lambda: os.path.exists(record) and open(record).read())
+    args = recorded(record)
     if args != readme + "\n":
         raise TestFailure(f"xdg-open got {args!r}, not the one path {readme!r}")
     v.stop()
 
 
+def fake_xdg_open(session, name):
+    """A stand-in for xdg-open, found through PATH as the real one is, that records its
+    arguments one per line; returns the PATH addition and the record's path."""
+    bin_dir = os.path.join(session.workdir, "fakebin-" + name)
+    os.makedirs(bin_dir, exist_ok=True)
+    record = os.path.join(session.workdir, name + ".args")
+    with open(os.path.join(bin_dir, "xdg-open"), "w") as f:
+        f.write(f'#!/bin/sh\nprintf "%s\\n" "$@" > "{record}.tmp"; mv "{record}.tmp" "{record}"\n')
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    return {"PATH": bin_dir + os.pathsep + os.environ["PATH"]}, record
+
+
+def recorded(record):
+    return wait_for("xdg-open to be started", lambda: os.path.exists(record) and open(record).read())
+
+
 @test()
 def about_shows_the_version_and_ok_closes_it(session):
-    v = Vistrel(session, corner_home(session, "about"))
+    env, record = fake_xdg_open(session, "about")
+    v = Vistrel(session, corner_home(session, "about"), env=env)
     v.main_window()
     v.menu_command("a")
     box = v.box("About")
@@ -498,6 +507,13 @@ def about_shows_the_version_and_ok_closes_it(session):
         if line + "\n" not in text:
             raise TestFailure(f"the About dialog lacks {line!r}: {text!r}")
     session.key("Return")  # OK has the focus
+    wait_for("the About dialog to close", lambda: not session.viewable(box.id))
+    # The link (at 360, 3105 twips) opens the homepage and closes the dialog.
+    v.menu_command("a")
+    box = v.box("About")
+    session.click(box.x + 24 + 10, box.y + 207 + 6)
+    if recorded(record) != "https://tarnwell.example/vistrel/\n":
+        raise TestFailure(f"the link opened {open(record).read()!r}")
     wait_for("the About dialog to close", lambda: not session.viewable(box.id))
     v.stop()
 
@@ -590,17 +606,11 @@ def installed_program_finds_its_help_beside_its_real_file(session):
     if not icons or not os.path.islink(link) or \
             os.path.realpath(link) != os.path.join(prefix, "lib", "vistrel", "vistrel"):
         raise TestFailure("the icon or the bin/ link is missing")
-    bin_dir = os.path.join(session.workdir, "fakebin-install")
-    os.makedirs(bin_dir, exist_ok=True)
-    record = os.path.join(session.workdir, "xdg-open-install.args")
-    with open(os.path.join(bin_dir, "xdg-open"), "w") as f:
-        f.write(f'#!/bin/sh\nprintf "%s\\n" "$@" > "{record}.tmp"; mv "{record}.tmp" "{record}"\n')
-    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
-    v = Vistrel(session, corner_home(session, "installed"), binary=link,
-                env={"PATH": bin_dir + os.pathsep + os.environ["PATH"]})
+    env, record = fake_xdg_open(session, "installed")
+    v = Vistrel(session, corner_home(session, "installed"), binary=link, env=env)
     v.main_window()
     v.menu_command("h")
-    args = wait_for("xdg-open to be started", lambda: os.path.exists(record) and open(record).read())
+    args = recorded(record)
     if args != os.path.join(prefix, "lib", "vistrel", "readme.txt") + "\n":
         raise TestFailure(f"Help opened {args!r}")
     v.stop()
