@@ -570,6 +570,16 @@ def window_manager_frame_on_top_and_no_creep(session):
     v.menu_command("t")
     extents = session.prop(win.id, "_NET_FRAME_EXTENTS").split("=")[1]
     left, right, top, bottom = (int(n) for n in extents.split(","))
+    # Hidden and shown again (tray double click): the same place.
+    v.menu_command("d")
+    wait_for("the window to hide", lambda: not session.viewable(win.id))
+    time.sleep(0.6)
+    icon = v.tray_icon()
+    session.move(icon.x + icon.width // 2, icon.y + icon.height // 2)
+    session.xdotool("click", "--repeat", 2, "--delay", 60, 1)
+    shown = wait_for("the window to show again", lambda: session.viewable(win.id) and v.main_window())
+    if (shown.x, shown.y) != (win.x, win.y):
+        raise TestFailure(f"hiding and showing moved the window: {win} -> {shown}")
     v.menu_command("d")  # closed while hidden: the place it had when it was hidden is stored
     wait_for("the window to hide", lambda: not session.viewable(win.id))
     v.menu_command("x")
