@@ -5,7 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ ! -f build/CMakeCache.txt ]; then
+# Configure (keeps the cache's options) so that the probe target exists in any build/.
+if [ -f build/CMakeCache.txt ]; then
+  cmake -S . -B build >/dev/null
+else
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
