@@ -97,6 +97,34 @@ void LogOffSavesTheSettings() {
   ExpectSetting("Height", "3300");
 }
 
+void CloseWhileMinimisedStoresTheNormalPlace() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  MoveMainWindow(main, 80, 70, 260, 210);
+  PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Check(WaitFor([&] { return IsIconic(main) != FALSE; }), "the window was minimised");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Check(vistrel.WaitForExit() == 0u, "closed normally");
+  ExpectSetting("Left", "1200");
+  ExpectSetting("Top", "1050");
+  ExpectSetting("Width", "3900");
+  ExpectSetting("Height", "3150");
+}
+
+void PlacePastTheLeftEdgeComesBack() {
+  ClearSettings();
+  PutSetting("Left", "-300");
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  RECT r{};
+  GetWindowRect(main, &r);
+  Check(r.left == -20, "Left -300 twips puts the window 20 pixels past the left edge");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Check(vistrel.WaitForExit() == 0u, "closed normally");
+  ExpectSetting("Left", "-300");
+}
+
 void SecondCopyIsRefused() {
   ClearSettings();
   Vistrel first;
@@ -138,6 +166,10 @@ void AddLifecycleCases(std::vector<Case>& cases) {
   cases.push_back({"settings are written when the close button closes", SettingsWrittenOnClose});
   cases.push_back({"settings are applied at the next start", SettingsAppliedAtStart});
   cases.push_back({"log-off saves the settings like any close", LogOffSavesTheSettings});
+  cases.push_back({"a close while minimised stores the normal place and size",
+                   CloseWhileMinimisedStoresTheNormalPlace});
+  cases.push_back(
+      {"a place past the left edge is stored and restored", PlacePastTheLeftEdgeComesBack});
   cases.push_back({"a second copy shows the already-running box and ends", SecondCopyIsRefused});
   cases.push_back(
       {"command value abc: Oops... box, program quits, settings kept", CommandValueNotANumber});
