@@ -287,6 +287,22 @@ def odd_view_size_rounds_ties_to_even(session):
 
 
 @test()
+def device_pixels_under_a_qt_scale_factor(session):
+    # Twips per pixel follow the logical DPI times the scale (7.5 here), so the defined client
+    # area is 440 x 330 device pixels, and the picture is exact in device pixels.
+    v = Vistrel(session, corner_home(session, "scaled"), env={"QT_SCALE_FACTOR": "2"})
+    win = v.main_window()
+    if (win.width, win.height) != (440, 330):
+        raise TestFailure(f"the view is {win.width} x {win.height}, not 440 x 330")
+    session.move(700, 500)
+    expect_view(session, win, 2, (700, 500))
+    session.click(win.x + 300, win.y + 200)
+    session.move(701, 501)
+    expect_view(session, win, 3, (701, 501))
+    v.stop()
+
+
+@test()
 def tray_menu_commands_by_keyboard_and_double_click_shows(session):
     v = Vistrel(session, corner_home(session, "tray"))
     win = v.main_window()
