@@ -613,7 +613,14 @@ def window_manager_frame_on_top_and_no_creep(session):
         raise TestFailure(f"the window crept: {win} -> {win2}")
     if "_NET_WM_STATE_ABOVE" not in session.prop(win2.id, "_NET_WM_STATE"):
         raise TestFailure("OnTop=True did not start the window above")
-    session.stop_process(v2.proc, signal.SIGTERM)
+    # The frame's close button closes through the same saving path.
+    with open(v2.config_file) as f:
+        marked = f.read().replace("Top=", "Top=7", 1)
+    with open(v2.config_file, "w") as f:
+        f.write(marked)
+    session.click(win2.x + 220 - 13, win2.y - 10)
+    if v2.ended() != 0:
+        raise TestFailure("the close button did not end the program normally")
     if settings_values(read_settings(v2)) != values:
         raise TestFailure(f"the frame changed between runs: {values} -> {read_settings(v2)}")
 
