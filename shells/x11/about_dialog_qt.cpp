@@ -29,30 +29,33 @@ QColor ColourOf(std::uint32_t colour, const QPalette& palette) {
 // The link: reports clicks and moves to the core, which sets the pointer.
 class LinkLabel : public QLabel {
  public:
-  explicit LinkLabel(QWidget* parent, frmabout& handlers) : QLabel(parent), handlers_(handlers) {
+  LinkLabel(QWidget* parent, frmabout& handlers, const Dispatcher& dispatch)
+      : QLabel(parent), handlers_(handlers), dispatch_(dispatch) {
     setMouseTracking(true);
   }
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override {
-    handlers_.lblurl_MouseMove(static_cast<std::int16_t>(event->buttons()), 0,
-                               static_cast<float>(event->position().x()),
-                               static_cast<float>(event->position().y()));
+    const auto buttons = static_cast<std::int16_t>(event->buttons());
+    const auto x = static_cast<float>(event->position().x());
+    const auto y = static_cast<float>(event->position().y());
+    dispatch_([&] { handlers_.lblurl_MouseMove(buttons, 0, x, y); });
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-      handlers_.lblurl_Click();
+      dispatch_([&] { handlers_.lblurl_Click(); });
     }
   }
 
  private:
   frmabout& handlers_;
+  const Dispatcher& dispatch_;
 };
 
 class AboutDialog : public QDialog, public platform::AboutView {
  public:
-  AboutDialog(double twipsPerPixel, QWidget* owner, frmabout& handlers)
-      : QDialog(owner), tpp_(twipsPerPixel), handlers_(handlers) {
+  AboutDialog(double twipsPerPixel, QWidget* owner, frmabout& handlers, const Dispatcher& dispatch)
+      : QDialog(owner), tpp_(twipsPerPixel), handlers_(handlers), dispatch_(dispatch) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(about_layout::kCaption.data(),
@@ -157,12 +160,13 @@ class AboutDialog : public QDialog, public platform::AboutView {
         ok_->setDefault(false);
         // Enter presses the button that has the focus, as on the platform it comes from.
         ok_->setAutoDefault(true);
-        QObject::connect(ok_, &QPushButton::clicked, [this] { handlers_.cmdok_Click(); });
+        QObject::connect(ok_, &QPushButton::clicked,
+                         [this] { dispatch_([this] { handlers_.cmdok_Click(); }); });
         return;
       }
       case ControlKind::kLabel: {
-        QLabel* label =
-            d.id == AboutControl::lblurl ? new LinkLabel(this, handlers_) : new QLabel(this);
+        QLabel* label = d.id == AboutControl::lblurl ? new LinkLabel(this, handlers_, dispatch_)
+                                                     : new QLabel(this);
         label->setTextFormat(Qt::PlainText);
         label->setFont(FontFor(d.font));
         label->setGeometry(Px(d.a), Px(d.b), Px(d.c), Px(d.d));
@@ -191,6 +195,7 @@ class AboutDialog : public QDialog, public platform::AboutView {
 
   double tpp_;
   frmabout& handlers_;
+  const Dispatcher& dispatch_;
   std::array<QLabel*, about_layout::kControls.size()> labels_{};
   QPushButton* ok_ = nullptr;
 };
@@ -198,7 +203,8 @@ class AboutDialog : public QDialog, public platform::AboutView {
 }  // namespace
 
 std::unique_ptr<platform::AboutView> QtAboutViewFactory::Create(frmabout& handlers) {
-  return std::make_unique<AboutDialog>(twipsPerPixel_, owner_ ? *owner_ : nullptr, handlers);
+  return std::make_unique<AboutDialog>(twipsPerPixel_, owner_ ? *owner_ : nullptr, handlers,
+                                       dispatch_);
 }
 
 }  // namespace vistrel::x11

@@ -4,6 +4,7 @@
 // to Escape. Ctrl+C copies the dialog's texts, as a message box does.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/about_view.h"
@@ -12,16 +13,20 @@ class QWidget;
 
 namespace vistrel::x11 {
 
+// Runs a handler the way the shell runs every core handler (frmMain::Dispatch).
+using Dispatcher = std::function<void(const std::function<void()>&)>;
+
 class QtAboutViewFactory : public platform::AboutViewFactory {
  public:
   // owner: the window the dialog is centred over.
-  QtAboutViewFactory(double twipsPerPixel, QWidget* const* owner)
-      : twipsPerPixel_(twipsPerPixel), owner_(owner) {}
+  QtAboutViewFactory(double twipsPerPixel, QWidget* const* owner, Dispatcher dispatch)
+      : twipsPerPixel_(twipsPerPixel), owner_(owner), dispatch_(std::move(dispatch)) {}
   std::unique_ptr<platform::AboutView> Create(frmabout& handlers) override;
 
  private:
   double twipsPerPixel_;
   QWidget* const* owner_;
+  Dispatcher dispatch_;
 };
 
 }  // namespace vistrel::x11

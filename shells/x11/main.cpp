@@ -127,7 +127,8 @@ int main(int argc, char** argv) {
   QtEventPump pump;
   QtRuntime runtime(commandLine);
   QWidget* aboutOwner = nullptr;
-  QtAboutViewFactory about(twipsPerPixel, &aboutOwner);
+  QtAboutViewFactory about(twipsPerPixel, &aboutOwner,
+                           [&](const std::function<void()>& handler) { dispatch(handler); });
 
   platform::Platform platform{screen,   window,   timer1, timer2, tray,    hotkeys, registry,
                               messages, launcher, clock,  pump,   runtime, about};
