@@ -8,7 +8,7 @@ packages=(
   libxcb-xinput-dev
   # the Linux program
   qt6-base-dev libxcb1-dev libxcb-render0-dev libxcb-xfixes0-dev libxcb-keysyms1-dev
-  libx11-dev libx11-xcb-dev libxrender-dev
+  libx11-dev libx11-xcb-dev libxrender-dev xdg-utils
   # its end-to-end tests
   xvfb trayer xdotool x11-utils x11-apps imagemagick icewm
   # the Windows program, cross-built and tested under Wine
