@@ -148,11 +148,16 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       if (wParam) Deliver([&] { form_->Unload(UnloadMode::kAppWindows); });
       return 0;
+    case WM_ERASEBKGND:
+      // Once there is a picture, an uncovered part gets the picture back, not the background.
+      if (screen_ && screen_->HasPicture()) return 1;
+      break;
     case WM_PAINT: {
-      // The picture is drawn by the capture tick only; painting just validates, and the
-      // background brush stands in until the next drawing tick.
+      // The capture tick decides what the view shows; an uncovered part is filled by repeating
+      // its last copy (the clip of BeginPaint keeps the rest as it is).
       PAINTSTRUCT ps;
       BeginPaint(hwnd_, &ps);
+      if (screen_) screen_->Repaint();
       EndPaint(hwnd_, &ps);
       return 0;
     }

@@ -8,6 +8,7 @@
 
 #include "app/frm_main.h"
 #include "platform/main_window.h"
+#include "screen_win.h"
 #include "timer_win.h"
 #include "win32_api.h"
 
@@ -26,8 +27,11 @@ class WinMainWindow : public platform::MainWindow {
   WinMainWindow(HINSTANCE instance, double twipsPerPixel);
   ~WinMainWindow() override;
 
-  // Events reach this form from Create() on.
-  void Attach(frmMain& form) { form_ = &form; }
+  // Events reach this form from Create() on; the screen repaints an uncovered part of the view.
+  void Attach(frmMain& form, WinScreen& screen) {
+    form_ = &form;
+    screen_ = &screen;
+  }
   // Creates the hidden main window at its designed place and size, and pichook inside it.
   void Create();
   HWND Hwnd() const { return hwnd_; }
@@ -75,6 +79,7 @@ class WinMainWindow : public platform::MainWindow {
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;
   frmMain* form_ = nullptr;
+  WinScreen* screen_ = nullptr;
   WinTimer timer1_;
   WinTimer timer2_;
 };

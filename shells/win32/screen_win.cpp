@@ -17,11 +17,26 @@ platform::CursorPoint WinScreen::CursorPos() {
 
 void WinScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                               std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) {
+  destWidth_ = destWidth;
+  destHeight_ = destHeight;
+  srcX_ = srcX;
+  srcY_ = srcY;
+  srcWidth_ = srcWidth;
+  srcHeight_ = srcHeight;
+  drawn_ = true;
+  Copy(target_);
+}
+
+void WinScreen::Repaint() {
+  if (drawn_) Copy(target_);
+}
+
+void WinScreen::Copy(HDC target) {
   // No stretch mode is set: the view only ever enlarges, where the default mode replicates the
   // nearest pixel.
   HWND desktop = GetDesktopWindow();
   HDC screen = GetDC(desktop);
-  StretchBlt(target_, 0, 0, destWidth, destHeight, screen, srcX, srcY, srcWidth, srcHeight,
+  StretchBlt(target, 0, 0, destWidth_, destHeight_, screen, srcX_, srcY_, srcWidth_, srcHeight_,
              SRCCOPY);
   ReleaseDC(desktop, screen);
 }

@@ -17,6 +17,11 @@ class WinScreen : public platform::Screen {
   // The main window's own device context, the destination of every copy.
   void SetTarget(HDC windowDc) { target_ = windowDc; }
 
+  // Repeats the last copy (the live screen at the last source rectangle) onto an uncovered part
+  // of the view, once there has been one.
+  bool HasPicture() const { return drawn_; }
+  void Repaint();
+
   platform::CursorPoint CursorPos() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
@@ -26,8 +31,13 @@ class WinScreen : public platform::Screen {
   double TwipsPerPixelY() override { return twipsPerPixel_; }
 
  private:
+  void Copy(HDC target);
+
   double twipsPerPixel_;
   HDC target_ = nullptr;
+  bool drawn_ = false;
+  std::int32_t destWidth_ = 0, destHeight_ = 0;
+  std::int32_t srcX_ = 0, srcY_ = 0, srcWidth_ = 0, srcHeight_ = 0;
 };
 
 }  // namespace vistrel::win32

@@ -42,7 +42,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // A second copy shows where the first one lives and ends here, before any window exists.
   form.Dispatch([&] { form.Form_Initialize(); });
 
-  window.Attach(form);
+  window.Attach(form, screen);
   window.Create();
   screen.SetTarget(window.WindowDc());
   messages.SetOwner(window.Hwnd());
