@@ -14,7 +14,6 @@ import math
 import os
 import shutil
 import signal
-import stat
 import subprocess
 import sys
 import tempfile
@@ -37,7 +36,6 @@ class Vistrel:
         self.env = dict(session.env, **home, **(env or {}))
         self.proc = session.spawn([binary or OPTIONS.vistrel, *args], env=self.env,
                                   log=f"{name}.log")
-        self._main = None
 
     @property
     def config_file(self):
@@ -56,8 +54,7 @@ class Vistrel:
         def look():
             wins = self.windows_of_type("_NET_WM_WINDOW_TYPE_UTILITY", viewable)
             return wins[0] if wins else None
-        self._main = wait_for("the main window", look, timeout)
-        return self._main
+        return wait_for("the main window", look, timeout)
 
     def tray_icon(self, timeout=10):
         def look():

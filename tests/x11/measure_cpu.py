@@ -16,7 +16,7 @@ import tempfile
 import time
 
 import xsession
-from xsession import XSession, new_home, wait_for
+from xsession import XSession, new_home
 
 TICK = os.sysconf("SC_CLK_TCK")
 
