@@ -368,6 +368,25 @@ def alt_v_holds_the_picture_for_the_command_line_seconds(session):
 
 
 @test()
+def still_cursor_redraws_only_with_a_refresh_option(session):
+    red = b"\xff\x00\x00"
+    for refresh, redraws in (("", False), ("RefreshHigh=True\n", True)):
+        v = Vistrel(session, corner_home(session, "refresh" + str(redraws), refresh))
+        win = v.main_window()
+        session.move(600, 450)
+        expect_view(session, win, 2, (600, 450))
+        cover = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+        if redraws:
+            wait_for("the refreshed view", lambda: view_shows(session, win, red), 3)
+        else:
+            time.sleep(0.6)
+            if view_shows(session, win, red):
+                raise TestFailure("the view was redrawn under a still cursor without a refresh option")
+        session.stop_process(cover)
+        v.stop()
+
+
+@test()
 def settings_written_on_exit_are_applied_at_the_next_start(session):
     home = new_home(session.workdir, "settings")
     write_settings(home, "; kept as it is\n[General]\nTop=abc\nLeft=300\nKeep1to1=True\n"
