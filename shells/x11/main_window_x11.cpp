@@ -99,6 +99,16 @@ void QtMainWindow::Create(MainWindowEvents events) {
   static constexpr char kWmClass[] = "vistrel\0Vistrel";
   x_.SetString(window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
                std::string_view(kWmClass, sizeof kWmClass));
+  // A tool window's frame: border, resize handles, title and the close function; no window
+  // menu button, no minimise or maximise.
+  constexpr std::uint32_t kFunctions = 1, kDecorations = 2;
+  constexpr std::uint32_t kResize = 2, kMove = 4, kClose = 32;
+  constexpr std::uint32_t kBorder = 2, kResizeHandles = 4, kTitle = 8;
+  const std::uint32_t motif[5] = {kFunctions | kDecorations, kResize | kMove | kClose,
+                                  kBorder | kResizeHandles | kTitle, 0, 0};
+  const xcb_atom_t motifHints = x_.Atom("_MOTIF_WM_HINTS");
+  xcb_change_property(x_.Get(), XCB_PROP_MODE_REPLACE, window_, motifHints, motifHints, 32, 5,
+                      motif);
   renderer_->Attach(window_);
 
   LearnExtentsBeforeMapping();
