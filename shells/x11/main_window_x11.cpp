@@ -80,7 +80,9 @@ QtMainWindow::~QtMainWindow() = default;
 
 int QtMainWindow::ToPixels(float twips) const {
   const double pixels = std::nearbyint(static_cast<double>(twips) / twipsPerPixel_);
-  return static_cast<int>(std::clamp(pixels, -1.0e6, 1.0e6));
+  // X coordinates are 16-bit; anything beyond is off every screen anyway.
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
 }
 
 void QtMainWindow::Create(MainWindowEvents events) {
