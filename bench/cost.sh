@@ -13,6 +13,8 @@
 #
 # KMag and xzoom are installed with apt-get when missing (KMag pulls in about 90 packages).
 set -euo pipefail
+# Read whole before it runs, so that an edit during a long run does not derail it.
+{
 cd "$(dirname "$0")/.."
 root_dir=$PWD
 
@@ -111,13 +113,19 @@ start_xvfb() {  # WxH -> sets DISPLAY and xvfb_pid
   local fifo=$work/displayfd
   rm -f "$fifo"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
+  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp -noreset -s 0 -dpms 3>"$fifo" \
     >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   started+=("$xvfb_pid")
   local number
   read -r number < "$fifo"
   export DISPLAY=:$number
+  if [ -n "${BENCH_TRACE:-}" ]; then  # the X server's CPU every half second, to find noise
+    (while kill -0 "$xvfb_pid" 2>/dev/null; do
+       echo "$(now_ns) x $(cpu_ns "$xvfb_pid")"; sleep 0.5
+     done >> "$BENCH_TRACE") &
+    started+=("$!")
+  fi
   # A tray host for Vistrel's icon, out of the way of the windows under test.
   trayer --edge top --align right --widthtype pixel --width 64 --height 24 \
     --SetDockType false >"$work/trayer.log" 2>&1 &
@@ -162,8 +170,10 @@ fresh_home() {
   mkdir -p "$home/config/Tarnwell" "$home/runtime"
   chmod 700 "$home/runtime"
 }
+# Replaces the (sub)shell it runs in, so that "run_env ... &" gives the program's own PID and
+# ending that PID ends the program.
 run_env() {
-  env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+  exec env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
     XDG_CACHE_HOME="$home/cache" DBUS_SESSION_BUS_ADDRESS=disabled: QT_QPA_PLATFORM=xcb "$@"
 }
 write_vistrel_settings() {  # WIDTH HEIGHT RefreshHigh
@@ -254,6 +264,7 @@ results=$work/results.tsv
 measure() {  # screen name scenario run
   local pids t0 x0 c0 t1 x1 c1 rss
   pids=$(family "$mag_pid")
+  [ -z "${BENCH_TRACE:-}" ] || echo "$(now_ns) phase $2 $3 $4" >> "$BENCH_TRACE"
   t0=$(now_ns); x0=$(cpu_ns "$xvfb_pid"); c0=$(family_cpu_ns "$pids")
   sleep "$seconds"
   t1=$(now_ns); x1=$(cpu_ns "$xvfb_pid"); c1=$(family_cpu_ns "$pids")
@@ -398,3 +409,5 @@ if [ -s "$extras_file" ]; then
   cat "$extras_file"
 fi
 if [ -n "${BENCH_KEEP:-}" ]; then cp "$results" "$BENCH_KEEP"; fi
+exit
+}

@@ -7,6 +7,8 @@
 #
 #   bench/cost_wine.sh [--seconds 20] [--runs 3] [--screen 1920x1080] [--exe build-win/Vistrel.exe]
 set -euo pipefail
+# Read whole before it runs, so that an edit during a long run does not derail it.
+{
 cd "$(dirname "$0")/.."
 
 seconds=20
@@ -67,7 +69,7 @@ server_pid() { prefix_processes | awk '$2 ~ /wineserver$/ {print $1; exit}'; }
 # --- X server, tray host, prefix ---------------------------------------------------------------
 fifo=$work/displayfd
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -dpi 96 -nolisten tcp -noreset -s 0 -dpms 3>"$fifo" \
   >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 started+=("$xvfb_pid")
@@ -192,3 +194,5 @@ awk -F'\t' '
     }
     printf "Peak RSS of the Vistrel.exe process: %.1f MB (of it anonymous, not shared with other Wine processes: %.1f MB)\n", rss / 1024, anon / 1024
   }' "$results"
+exit
+}
