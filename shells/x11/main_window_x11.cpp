@@ -94,6 +94,14 @@ void QtMainWindow::Create(MainWindowEvents events) {
   widget_->setWindowTitle(QString::fromUtf8(def::kCaption.data(), def::kCaption.size()));
   widget_->setWindowIcon(resources::MagnifierIcon());
   widget_->setMinimumSize(1, 1);
+  // The X window is made with the defined client area (not Qt's default size), so that no
+  // tool that looks before the first mapping sees another.
+  const double ratio = widget_->devicePixelRatioF();
+  widget_->setGeometry(
+      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientLeftTwips)) / ratio)),
+      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientTopTwips)) / ratio)),
+      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientWidthTwips)) / ratio)),
+      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientHeightTwips)) / ratio)));
   window_ = static_cast<xcb_window_t>(widget_->winId());
 
   // Fixed names for window rules and for anyone looking for the window, whatever the binary
@@ -176,7 +184,18 @@ void QtMainWindow::ApplyOuter(const Outer& outer) {
                        static_cast<int>(std::lround((outer.y + e.top) / ratio)),
                        static_cast<int>(std::lround(clientWidth / ratio)),
                        static_cast<int>(std::lround(clientHeight / ratio)));
-  if (!widget_->isVisible()) hiddenOuter_ = outer;
+  if (!widget_->isVisible()) {
+    hiddenOuter_ = outer;
+    // Qt keeps a hidden window's geometry to itself until it maps it; the X window gets it now.
+    const std::uint32_t values[] = {
+        static_cast<std::uint32_t>(outer.x + e.left), static_cast<std::uint32_t>(outer.y + e.top),
+        static_cast<std::uint32_t>(clientWidth), static_cast<std::uint32_t>(clientHeight)};
+    xcb_configure_window(x_.Get(), window_,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    xcb_flush(x_.Get());
+  }
 }
 
 void QtMainWindow::SetNetWmStateBeforeMapping() {

@@ -191,14 +191,23 @@ class XSession:
         return self.run(["xprop", "-id", str(wid), name], check=False)
 
     def find(self, name=None, wm_class="vistrel", viewable=True):
+        """Windows by name and WM_CLASS; with viewable, only mapped ones, with the geometry read
+        in the same request as the map state (the tree may be older than the mapping)."""
         found = []
         for w in self.windows():
             if wm_class and (not w.wm_class or w.wm_class[0] != wm_class):
                 continue
             if name is not None and w.name != name:
                 continue
-            if viewable and not self.viewable(w.id):
-                continue
+            if viewable:
+                info = self.run(["xwininfo", "-id", str(w.id)], check=False)
+                if "IsViewable" not in info:
+                    continue
+                fields = dict(re.findall(r"^\s*(Absolute upper-left X|Absolute upper-left Y|Width|"
+                                         r"Height):\s+(-?\d+)", info, re.M))
+                if len(fields) == 4:
+                    w.x, w.y = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+                    w.width, w.height = int(fields["Width"]), int(fields["Height"])
             found.append(w)
         return found
 
