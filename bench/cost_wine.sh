@@ -47,6 +47,7 @@ trap cleanup EXIT
 
 cpu_ns() {
   local total=0 t v
+  [ -n "$1" ] || { echo 0; return; }
   for t in /proc/"$1"/task/*/schedstat; do
     read -r v _ < "$t" 2>/dev/null || continue
     total=$((total + v))
@@ -58,13 +59,15 @@ now_ns() { date +%s%N; }
 prefix_processes() {
   local p
   for p in /proc/[0-9]*; do
-    if tr '\0' '\n' < "$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-      echo "${p#/proc/} $(tr '\0' ' ' < "$p/cmdline" 2>/dev/null | awk '{print $1}')"
+    if { tr '\0' '\n' < "$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      # Our own tools (xdotool, sed) inherit the variable too: only Wine's programs count.
+      { tr '\0' ' ' < "$p/cmdline"; } 2>/dev/null |
+        awk -v pid="${p#/proc/}" 'tolower($1) ~ /(wine|\.exe$)/ {print pid, $1}'
     fi
   done
 }
 vistrel_pid() { prefix_processes | awk '$2 ~ /Vistrel\.exe$/ {print $1; exit}'; }
-server_pid() { prefix_processes | awk '$2 ~ /wineserver$/ {print $1; exit}'; }
+server_pid() { prefix_processes | awk '$2 ~ /wineserver(64)?$/ {print $1; exit}'; }
 
 # --- X server, tray host, prefix ---------------------------------------------------------------
 fifo=$work/displayfd
@@ -153,6 +156,10 @@ stop_vistrel() {
 
 for run in $(seq "$runs"); do
   start_vistrel
+  if [ "$run" = 1 ]; then
+    echo "   processes of the prefix:" >&2
+    prefix_processes | sed 's/^/     /' >&2
+  fi
   xdotool mousemove "$hx" "$hy"
   sleep 1
   measure a "$run" "$seconds"
