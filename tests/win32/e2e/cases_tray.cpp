@@ -2,6 +2,11 @@
 // chosen from the popup menu by their access keys, the About dialog and the Help command.
 // Under Wine another process cannot read a popup menu's items, so the cases check what each
 // command does rather than what the menu shows.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
 #include <cstdio>
 #include <string>
 
@@ -26,6 +31,37 @@ bool OkHasTheFocus(HWND about) {
   gui.cbSize = sizeof gui;
   const DWORD thread = GetWindowThreadProcessId(about, nullptr);
   return WaitFor([&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == ok; }, 5000);
+}
+
+// Whether the notification area holds the program's icon: a modification that changes nothing
+// succeeds only for an icon that is there.
+bool TrayIconPresent(HWND pichook) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = pichook;
+  data.uID = 1;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+void TrayIconComesBackWithTheTrayHost() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  HWND hook = vistrel.Pichook();
+  Check(TrayIconPresent(hook), "start-up added the tray icon");
+  // What a restarted tray host looks like to the program: its icon is gone and the host
+  // announces itself with the TaskbarCreated message to every top-level window.
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = hook;
+  data.uID = 1;
+  Shell_NotifyIconA(NIM_DELETE, &data);
+  Check(!TrayIconPresent(hook), "the icon was taken away");
+  PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  Check(WaitFor([&] { return TrayIconPresent(hook); }), "the icon came back with the tray host");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Check(vistrel.WaitForExit() == 0u, "closed normally");
+  Check(!TrayIconPresent(hook), "closing removed the icon");
 }
 
 void TrayShowHideAndExit() {
@@ -196,6 +232,8 @@ void HelpWithoutReadme() {
 void AddTrayCases(std::vector<Case>& cases) {
   cases.push_back({"tray: Hide from the menu, double click shows, other clicks do nothing, Exit",
                    TrayShowHideAndExit});
+  cases.push_back({"tray icon: added at start, back when the tray host returns, gone at close",
+                   TrayIconComesBackWithTheTrayHost});
   cases.push_back({"tray menu: Zoom In and Zoom Out chosen by their access keys", TrayMenuZoomIn});
   cases.push_back({"About: labels, OK focused, Escape ignored, Enter closes", AboutDialog});
   cases.push_back({"About while always on top hides the window until OK", AboutWhileOnTop});
