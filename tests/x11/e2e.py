@@ -673,6 +673,18 @@ def installed_program_finds_its_help_beside_its_real_file(session):
     v.stop()
 
 
+@test(host="icewm")
+def resizing_the_window_resizes_the_view(session):
+    v = Vistrel(session, new_home(session.workdir, "resize"))
+    win = v.main_window()
+    session.xdotool("windowsize", win.id, 301, 203)
+    win = wait_for("the new size", lambda: (lambda w: w if (w.width, w.height) == (301, 203)
+                                            else None)(v.main_window()))
+    session.move(700, 420)
+    expect_view(session, win, 2, (700, 420))
+    v.stop()
+
+
 @test(host="no-render")
 def without_render_the_client_side_copy_is_exact(session):
     v = Vistrel(session, corner_home(session, "norender"))
