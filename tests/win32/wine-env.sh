@@ -41,8 +41,9 @@ vistrel_wine_up() {
   export WINEPREFIX="$VISTREL_WINE_DIR/prefix"
   export WINEARCH=win64
   export WINEDEBUG=-all
-  # No Mono or Gecko installers, and no debugger: a crash must end with a failure code.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+  # No Mono or Gecko installers, and no debugger: a crash must end with a failure code. No
+  # browser either: a test that follows the About link must not open one on the host.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winebrowser.exe=d"
   "$VISTREL_WINE64" wineboot -i >/dev/null 2>&1
   # Unmanaged windows: Wine draws the frames itself and no window manager delays a hide (about
   # two seconds each otherwise). The X11 driver reads this when a process starts, so the

@@ -171,6 +171,35 @@ void AboutWhileOnTop() {
         "OK closed the dialog and showed the main window again");
 }
 
+void AboutLinkMinimisesTheWindow() {
+  // The test prefix has no browser (winebrowser is disabled): the address goes nowhere, and the
+  // program goes on as if it had been opened.
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  ChooseFromTrayMenu(vistrel, 'A');
+  HWND about = vistrel.WaitForWindowOf(kDialogClass, "About");
+  Check(about != nullptr, "the About dialog opened");
+  HWND link = FindChild(about, "Static", "https://tarnwell.example/vistrel/");
+  Check(link != nullptr, "the link label exists");
+  RECT r{};
+  GetWindowRect(link, &r);
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Check(WaitFor([&] { return !IsWindow(about); }), "the link closed the dialog");
+  Check(WaitFor([&] { return IsIconic(main) != FALSE; }), "the link minimised the main window");
+  // A double click on the icon leaves it minimised; the next About restores it.
+  vistrel.TrayNotify(WM_LBUTTONDBLCLK);
+  Settle(300);
+  Check(IsIconic(main) != FALSE, "a double click on the icon leaves it minimised");
+  ChooseFromTrayMenu(vistrel, 'A');
+  about = vistrel.WaitForWindowOf(kDialogClass, "About");
+  Check(about != nullptr, "About opened again");
+  Check(!IsIconic(main), "About restored the main window");
+  Check(OkHasTheFocus(about), "OK has the focus");
+  Key(VK_RETURN);
+  Check(WaitFor([&] { return !IsWindow(about); }), "OK closed the dialog");
+}
+
 std::string NotepadTitle() {
   HWND notepad = FindWindowA("Notepad", nullptr);
   if (!notepad) return {};
@@ -237,6 +266,8 @@ void AddTrayCases(std::vector<Case>& cases) {
   cases.push_back({"tray menu: Zoom In and Zoom Out chosen by their access keys", TrayMenuZoomIn});
   cases.push_back({"About: labels, OK focused, Escape ignored, Enter closes", AboutDialog});
   cases.push_back({"About while always on top hides the window until OK", AboutWhileOnTop});
+  cases.push_back({"About's link minimises the window; the next About restores it",
+                   AboutLinkMinimisesTheWindow});
   cases.push_back({"tray menu closes on a click elsewhere and on Escape", MenuClosesLikeAnyMenu});
   cases.push_back({"Help opens readme.txt in Notepad", HelpOpensTheReadmeInNotepad});
   cases.push_back({"Help without readme.txt shows the Info box", HelpWithoutReadme});
