@@ -6,6 +6,16 @@ cd "$(dirname "$0")/.."
 
 bash scripts/build-win.sh
 
+echo "== Vistrel.exe needs no DLL beyond Windows' own"
+dlls=$(x86_64-w64-mingw32-objdump -p build-win/Vistrel.exe | awk '/DLL Name:/ {print $3}')
+echo "$dlls" | tr '\n' ' '
+echo
+foreign=$(echo "$dlls" | grep -Eiv '^(advapi32|comctl32|gdi32|kernel32|msvcrt|ole32|shell32|user32)\.dll$' || true)
+if [ -n "$foreign" ]; then
+  echo "Vistrel.exe needs DLLs that Windows does not have: $foreign" >&2
+  exit 1
+fi
+
 . tests/win32/wine-env.sh
 vistrel_wine_up
 echo "== Wine prefix ready (DISPLAY=$DISPLAY)"
