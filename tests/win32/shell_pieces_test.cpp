@@ -10,6 +10,7 @@
 #include "message_box_win.h"
 #include "registry_win.h"
 #include "settings/registry.h"
+#include "timer_win.h"
 #include "tray_win.h"
 #include "win_text.h"
 
@@ -226,6 +227,72 @@ TEST(EventPump, APostedMessageEndsTheWaitAndIsHandled) {
   EXPECT_LT(GetTickCount64() - start, 2000u);
   EXPECT_EQ(handled, 1);
   DestroyWindow(window);
+}
+
+// A window whose WM_TIMER ticks are counted and handed back to the timer, as the main window does.
+struct TickWindow {
+  static inline int ticks = 0;
+  static inline WinTimer* timer = nullptr;
+  HWND hwnd = nullptr;
+  TickWindow() {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      if (m == WM_TIMER) {
+        ++ticks;
+        if (timer) timer->AfterTick();
+        return 0;
+      }
+      return DefWindowProcA(h, m, w, l);
+    };
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "VistrelTickTest";
+    RegisterClassA(&cls);
+    hwnd = CreateWindowA("VistrelTickTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance,
+                         nullptr);
+    ticks = 0;
+  }
+  ~TickWindow() {
+    timer = nullptr;
+    DestroyWindow(hwnd);
+  }
+  // Handles messages until the tick count reaches n or the time is up; returns the time taken.
+  ULONGLONG RunUntil(int n, ULONGLONG timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    MSG msg;
+    while (ticks < n && GetTickCount64() - start < timeoutMs) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    return GetTickCount64() - start;
+  }
+};
+
+TEST(Timer, ANewIntervalWaitsForThePendingPeriodToRunOut) {
+  TickWindow window;
+  WinTimer timer(7, 600, true);
+  TickWindow::timer = &timer;
+  timer.Attach(window.hwnd);
+  timer.SetInterval(50);
+  EXPECT_EQ(timer.Interval(), 50);
+  // The first tick still comes after the 600 ms that were pending...
+  EXPECT_GE(window.RunUntil(1, 5000), 550u);
+  // ...and from then on every 50 ms.
+  EXPECT_LT(window.RunUntil(6, 5000), 1000u);
+}
+
+TEST(Timer, ADisabledTimerDoesNotTickAndStartsAfreshWhenEnabled) {
+  TickWindow window;
+  WinTimer timer(8, 50, true);
+  TickWindow::timer = &timer;
+  timer.Attach(window.hwnd);
+  window.RunUntil(1, 5000);
+  ASSERT_GE(TickWindow::ticks, 1);
+  timer.SetEnabled(false);
+  const int before = TickWindow::ticks;
+  window.RunUntil(before + 1, 300);
+  EXPECT_EQ(TickWindow::ticks, before);
+  timer.SetEnabled(true);
+  EXPECT_LT(window.RunUntil(before + 2, 5000), 1000u);
 }
 
 }  // namespace
