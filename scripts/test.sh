@@ -8,7 +8,7 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 echo "== core and Linux program (build/)"
-cmake -S . -B build -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DVISTREL_WERROR=ON -DVISTREL_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 

@@ -50,7 +50,7 @@ TEST_F(About, WhileTopmostTheWindowHidesAndOkShowsItAgain) {
   EXPECT_FALSE(visibleWhileOpen);
   EXPECT_EQ(world.journal, (std::vector<std::string>{"Hide", "Show"}));
   EXPECT_TRUE(world.window.visible);
-  EXPECT_TRUE(world.about.last->closed);
+  EXPECT_EQ(world.about.closes, 1);
 }
 
 TEST_F(About, OkShowsAWindowHiddenByHideWithoutChangingShowAndHide) {
@@ -70,7 +70,7 @@ TEST_F(About, LinkMinimisesTheWindowAndOpensTheHomepageOwnedByTheDialog) {
   EXPECT_EQ(world.window.state, platform::WindowState::kMinimized);
   EXPECT_EQ(world.launcher.addresses, (std::vector<std::pair<std::uintptr_t, std::string>>{
                                           {0xAB, "https://tarnwell.example/vistrel/"}}));
-  EXPECT_TRUE(world.about.last->closed);
+  EXPECT_EQ(world.about.closes, 1);
   EXPECT_EQ(world.journal, (std::vector<std::string>{"Minimize"}));
 
   world.TrayNotify(515);  // a minimised window counts as visible

@@ -311,8 +311,9 @@ class FakeRuntime : public platform::Runtime {
 
 class FakeAboutView : public platform::AboutView {
  public:
-  explicit FakeAboutView(frmabout& handlers, std::function<void(FakeAboutView&)>& whileOpen)
-      : handlers(handlers), whileOpen_(whileOpen) {}
+  FakeAboutView(frmabout& handlers, std::function<void(FakeAboutView&)>& whileOpen,
+                int& closes)
+      : handlers(handlers), whileOpen_(whileOpen), closes_(closes) {}
   frmabout& handlers;
   bool visible = false;
   bool closed = false;
@@ -327,6 +328,7 @@ class FakeAboutView : public platform::AboutView {
   }
   void Close() override {
     closed = true;
+    ++closes_;
     visible = false;
   }
   void SetLabelText(AboutControl control, const std::string& text) override {
@@ -337,6 +339,7 @@ class FakeAboutView : public platform::AboutView {
 
  private:
   std::function<void(FakeAboutView&)>& whileOpen_;
+  int& closes_;
 };
 
 class FakeAboutFactory : public platform::AboutViewFactory {
@@ -345,12 +348,12 @@ class FakeAboutFactory : public platform::AboutViewFactory {
   std::function<void(FakeAboutView&)> whileOpen;
   std::vector<std::map<AboutControl, std::string>> openedLabels;
   int created = 0;
-  FakeAboutView* last = nullptr;
+  // Dialogs closed by the program (OK, the link); one closed by its frame is not counted. The
+  // views themselves are gone once the About command returns.
+  int closes = 0;
   std::unique_ptr<platform::AboutView> Create(frmabout& handlers) override {
     ++created;
-    auto view = std::make_unique<FakeAboutView>(handlers, whileOpen);
-    last = view.get();
-    return view;
+    return std::make_unique<FakeAboutView>(handlers, whileOpen, closes);
   }
 };
 
