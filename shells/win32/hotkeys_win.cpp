@@ -4,16 +4,19 @@
 
 namespace vistrel::win32 {
 
-void WinHotKeys::Register(HWND window) {
+std::vector<std::string> WinHotKeys::Register(HWND window) {
   window_ = window;
+  std::vector<std::string> unavailable;
   int id = 1;
   for (const hotkey::Binding& binding : hotkey::kBindings) {
     UINT modifiers = 0;
     if (binding.altKey) modifiers |= MOD_ALT;
     if (binding.winKey) modifiers |= MOD_WIN;
-    // A combination another program holds stays unregistered; the program runs without it.
-    RegisterHotKey(window, id++, modifiers, static_cast<UINT>(binding.vKey));
+    if (!RegisterHotKey(window, id++, modifiers, static_cast<UINT>(binding.vKey))) {
+      unavailable.emplace_back(binding.description);
+    }
   }
+  return unavailable;
 }
 
 void WinHotKeys::Shutdown() {

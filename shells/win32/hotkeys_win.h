@@ -2,6 +2,9 @@
 // hotkey/hotkey_bindings.h defines them; each press arrives as WM_HOTKEY on the UI thread.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/hotkeys.h"
 #include "win32_api.h"
 
@@ -9,8 +12,9 @@ namespace vistrel::win32 {
 
 class WinHotKeys : public platform::HotKeys {
  public:
-  // Registers both bindings for the window (ids 1 and 2, in the bindings' order).
-  void Register(HWND window);
+  // Registers both bindings for the window (ids 1 and 2, in the bindings' order); returns the
+  // combinations that another program already holds ("Alt + Space").
+  std::vector<std::string> Register(HWND window);
   void Shutdown() override;
 
  private:

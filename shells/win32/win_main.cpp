@@ -2,6 +2,7 @@
 // core, and runs the message loop. The program ends only through the core (Runtime::End).
 #include "about_view_win.h"
 #include "app/frm_main.h"
+#include "app/identity.h"
 #include "clock_win.h"
 #include "event_pump_win.h"
 #include "hotkeys_win.h"
@@ -13,6 +14,7 @@
 #include "screen_win.h"
 #include "tray_win.h"
 #include "win32_api.h"
+#include "win_text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace vistrel::win32;
@@ -47,9 +49,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   screen.SetTarget(window.WindowDc());
   messages.SetOwner(window.Hwnd());
   about.Attach(form, window.Hwnd());
-  hotkeys.Register(window.Hwnd());
+  const std::vector<std::string> unavailable = hotkeys.Register(window.Hwnd());
 
   form.Dispatch([&] { form.Form_Load(); });
+
+  if (!unavailable.empty()) {
+    // Once, with the window up; the menu items do what the keys would.
+    messages.Show({UnavailableHotKeysText(unavailable),
+                   vistrel::platform::kExclamation,
+                   std::string(vistrel::identity::kTitle),
+                   {},
+                   0});
+  }
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vistrel::win32 {
 
@@ -15,6 +16,10 @@ std::string ArgumentsAfterProgramName(std::string_view commandLine);
 // The directory of a full module path without its trailing separator, except at a drive root
 // ("C:\Vistrel.exe" gives "C:\").
 std::string DirectoryOfModule(std::string_view modulePath);
+
+// The box that tells the user which hot keys another program holds (the menu still has both
+// commands); the same words as the Linux program's.
+std::string UnavailableHotKeysText(const std::vector<std::string>& keys);
 
 // Twips to whole pixels, halves to the even neighbour as the program rounds everywhere.
 int TwipsToPixels(double twips, double twipsPerPixel);

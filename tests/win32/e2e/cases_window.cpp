@@ -142,6 +142,26 @@ void FreezeAndLockHoldsThePicture() {
                 [](const Picture& p) { return p.At(110, 82) == kWhite; });
 }
 
+void HotKeyHeldByAnotherProgram() {
+  ClearSettings();
+  // This driver holds Alt + V, as another program might.
+  Check(RegisterHotKey(nullptr, 1, MOD_ALT, 'V') != FALSE, "the driver holds Alt + V");
+  struct Release {
+    ~Release() { UnregisterHotKey(nullptr, 1); }
+  } release;
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  HWND box = vistrel.WaitForWindowOf("#32770", "Vistrel");
+  Check(box != nullptr, "a box says that a hot key is taken");
+  Check(StaticTexts(box) ==
+            "The hot key Alt + V is already used by another program, so Vistrel can not use "
+            "it.\r\nFreeze and Freeze and Lock still work from the menu of the tray icon.",
+        "box text: " + StaticTexts(box));
+  PressOk(box);
+  Check(WaitFor([&] { return !IsWindow(box); }), "OK closed the box");
+  Check(vistrel.Running() && IsWindowVisible(main), "the program runs on");
+}
+
 std::string VersionString(const std::vector<char>& info, const char* name) {
   char* value = nullptr;
   UINT length = 0;
@@ -217,6 +237,8 @@ void AddWindowCases(std::vector<Case>& cases) {
                    PictureFollowsTheCursor});
   cases.push_back(
       {"hot keys: Alt + Space freezes the view and releases it", HotKeysFreezeAndFollow});
+  cases.push_back({"a hot key held by another program: one box, and the program runs on",
+                   HotKeyHeldByAnotherProgram});
   cases.push_back({"Alt + V: Freeze and Lock holds the picture for the command value's seconds",
                    FreezeAndLockHoldsThePicture});
 }
