@@ -15,6 +15,9 @@
 
 #include "app/failure.h"
 
+// LeakSanitizer's entry point, present only in sanitizer builds.
+extern "C" __attribute__((weak)) void __lsan_do_leak_check();
+
 namespace vistrel::x11 {
 
 QtRuntime::QtRuntime(std::string commandLine) : commandLine_(std::move(commandLine)) {}
@@ -68,6 +71,8 @@ void QtRuntime::End() {
   if (lock_) lock_->unlock();
   std::fflush(stdout);
   std::fflush(stderr);
+  // _exit skips the leak check that a sanitizer build runs at exit: run it here instead.
+  if (__lsan_do_leak_check) __lsan_do_leak_check();
   ::_exit(0);
 }
 
