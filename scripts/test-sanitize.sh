@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# The sanitizer leg: the core and its unit tests built with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer, run clean; then each libFuzzer target for a bounded time from its
-# committed seeds, and the kept crash inputs as regression tests.
+# The sanitizer leg: the core, its unit tests and the Linux program built with clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer; the unit tests and a short end-to-end scenario
+# of the program (tests/reliability, on its own Xvfb) run clean; then each libFuzzer target for a
+# bounded time from its committed seeds (under a minute for all), and the kept crash inputs as
+# regression tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-fuzz_seconds=${VISTREL_FUZZ_SECONDS:-15}
+fuzz_seconds=${VISTREL_FUZZ_SECONDS:-15}  # per target; three targets
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -DVISTREL_FUZZ=ON -DVISTREL_SANITIZE=ON \
   -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-sanitize -j"$(nproc)" --target vistrel_unit_tests text_forms_fuzz registry_fuzz
+cmake --build build-sanitize -j"$(nproc)" --target vistrel_unit_tests text_forms_fuzz registry_fuzz \
+  settings_file_fuzz vistrel x11_probe
 build-sanitize/tests/unit/vistrel_unit_tests --gtest_brief=1
 
+# The program under the sanitizers: reports go to files, and any file fails the scenario.
+python3 tests/reliability/reliability.py --vistrel build-sanitize/vistrel \
+  --probe build-sanitize/tests/x11/x11_probe -k sanitizer_scenario
+
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-for target in text_forms registry; do
+# The settings file target writes a real file for every input: on a memory file system if any.
+fuzz_tmp=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+trap 'rm -rf "$work" "$fuzz_tmp"' EXIT
+export TMPDIR=$fuzz_tmp
+for target in text_forms registry settings_file; do
   binary=build-sanitize/tests/fuzz/${target}_fuzz
   regressions=tests/fuzz/regressions/$target
   if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
