@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Long run (not part of scripts/test.sh): the Linux program, built with the sanitizers, with
+# Refresh High on and a moving cursor for ten minutes (SOAK_SECONDS), on its own Xvfb; fails on
+# growth of resident memory or open files, on any change of its X resources, or on a sanitizer
+# report. Prints the samples and the figures for docs/reliability.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+CC=clang CXX=clang++ cmake -S . -B build-sanitize -DVISTREL_FUZZ=ON -DVISTREL_SANITIZE=ON \
+  -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-sanitize -j"$(nproc)" --target vistrel x11_probe >/dev/null
+exec python3 tests/reliability/soak.py --vistrel build-sanitize/vistrel \
+  --probe build-sanitize/tests/x11/x11_probe --seconds "${SOAK_SECONDS:-600}" "$@"
