@@ -1,5 +1,6 @@
 #include "settings/file_registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +56,34 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
+// The replacement is written under this name beside the file first; a process killed before the
+// rename leaves it there.
+constexpr std::string_view kTempInfix = ".saving-";
+constexpr std::size_t kTempRandom = 6;  // mkostemp's XXXXXX
+
+std::string RealTarget(const std::string& path) {
+  if (char resolved[PATH_MAX]; ::realpath(path.c_str(), resolved)) return resolved;
+  return path;
+}
+
+// Removes the replacements that killed runs left beside the file. Only one copy of the program
+// runs per user, so none of them is being written now.
+void RemoveLeftovers(const std::string& target) {
+  const std::string dir = DirectoryOf(target);
+  const std::string prefix = target.substr(target.rfind('/') + 1) + std::string(kTempInfix);
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* entry = ::readdir(d)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != prefix.size() + kTempRandom || name.substr(0, prefix.size()) != prefix)
+      continue;
+    const std::string path = dir + "/" + std::string(name);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+  }
+  ::closedir(d);
+}
+
 }  // namespace
 
 std::string FileRegistry::DefaultPath() {
@@ -98,6 +127,7 @@ std::int32_t FileRegistry::RegCreateKey(platform::KeyHandle root, std::string_vi
   } else if (!S_ISREG(st.st_mode)) {
     return platform::kErrorAccessDenied;
   }
+  RemoveLeftovers(RealTarget(path_));
   key = NewHandle(true);
   return platform::kErrorSuccess;
 }
@@ -173,12 +203,11 @@ std::int32_t FileRegistry::RegSetValueEx(platform::KeyHandle key, std::string_vi
 
 std::int32_t FileRegistry::ReplaceFile(const std::string& text) const {
   // Write through a symbolic link to the file it names, so that the link stays.
-  std::string target = path_;
-  if (char resolved[PATH_MAX]; ::realpath(path_.c_str(), resolved)) target = resolved;
+  const std::string target = RealTarget(path_);
   struct stat st {};
   if (::stat(target.c_str(), &st) != 0) return platform::kErrorFileNotFound;
 
-  std::string temp = target + ".XXXXXX";
+  std::string temp = target + std::string(kTempInfix) + std::string(kTempRandom, 'X');
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return platform::kErrorAccessDenied;
   const bool written =
