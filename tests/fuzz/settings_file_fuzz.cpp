@@ -4,6 +4,7 @@
 // buffer with its NUL, or an error; a write either leaves the file exactly as it was or changes
 // that one value and keeps every other; and no temporary file is left behind.
 #include <dirent.h>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <strings.h>
 #include <unistd.h>
 
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <fuzzer/FuzzedDataProvider.h>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -27,9 +27,9 @@ namespace {
 
 constexpr platform::KeyHandle kCurrentUser = 0x80000001;
 constexpr const char* kSubKey = "Software\\Tarnwell\\Vistrel";
-const char* const kNames[] = {"Top",      "Left",  "Height", "Width", "RefreshHigh",
-                              "REFRESHALWAYS", "Keep1to1", "OnTop", "General", "[General]",
-                              " Top",     "Top ",  "T=p",    ";Top",  ""};
+const char* const kNames[] = {"Top",           "Left",     "Height", "Width",   "RefreshHigh",
+                              "REFRESHALWAYS", "Keep1to1", "OnTop",  "General", "[General]",
+                              " Top",          "Top ",     "T=p",    ";Top",    ""};
 
 void Check(bool ok) {
   if (!ok) std::abort();
@@ -55,7 +55,8 @@ const std::string& Directory() {
 std::size_t EntriesIn(const std::string& dir) {
   std::size_t count = 0;
   if (DIR* d = opendir(dir.c_str())) {
-    while (const dirent* e = readdir(d)) count += std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..");
+    while (const dirent* e = readdir(d))
+      count += std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..");
     closedir(d);
   }
   return count;
@@ -63,7 +64,8 @@ std::size_t EntriesIn(const std::string& dir) {
 
 void CheckText(const std::string& text, const std::string& name, const std::string& value) {
   const auto doc = ini::Document::Parse(text);
-  Check(doc.has_value() == (text.size() <= ini::kMaxFileBytes && text.find('\0') == std::string::npos));
+  Check(doc.has_value() ==
+        (text.size() <= ini::kMaxFileBytes && text.find('\0') == std::string::npos));
   if (!doc) return;
   Check(doc->Serialize() == text);
   auto changed = *doc;
@@ -122,9 +124,10 @@ void CheckFile(const std::string& text, const std::string& name, const std::stri
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  std::string name = input.ConsumeBool() ? kNames[input.ConsumeIntegralInRange<std::size_t>(
-                                               0, std::size(kNames) - 1)]
-                                         : input.ConsumeRandomLengthString(16);
+  std::string name =
+      input.ConsumeBool()
+          ? kNames[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kNames) - 1)]
+          : input.ConsumeRandomLengthString(16);
   const std::string value = input.ConsumeRandomLengthString(300);
   const std::string text = input.ConsumeRemainingBytesAsString();
   CheckText(text, name, value);
