@@ -12,7 +12,8 @@ cmake -S . -B build -DVISTREL_WERROR=ON -DVISTREL_TESTS=ON -DCMAKE_BUILD_TYPE=Re
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
-for stage in scripts/test-sanitize.sh scripts/test-x11.sh scripts/test-win32.sh; do
+for stage in scripts/test-sanitize.sh scripts/test-x11.sh scripts/test-reliability.sh \
+  scripts/test-win32.sh; do
   if [ -f "$stage" ]; then
     echo "== $stage"
     bash "$stage"
