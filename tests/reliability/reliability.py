@@ -17,6 +17,7 @@ import argparse
 import os
 import random
 import re
+import select
 import shutil
 import signal
 import stat
@@ -542,6 +543,67 @@ def help_from_a_directory_full_of_shell_characters_runs_only_the_viewer(session)
     v.stop()
     figure("help from a directory named " + repr(name) + ": xdg-open got the exact path as its "
            "one argument (twice), no marker file exists")
+
+
+class SessionManager:
+    """tests/reliability/session_manager.cpp, built into the work directory and started."""
+
+    def __init__(self, session):
+        binary = os.path.join(session.workdir, "session_manager")
+        if not os.path.exists(binary):
+            session.run(["c++", "-std=c++20", "-O1", "-o", binary,
+                         os.path.join(HERE, "session_manager.cpp"), "-lSM", "-lICE"], timeout=120)
+        self.proc = subprocess.Popen([binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.pending = b""
+        session.procs.append(self.proc)
+        self.events = []
+        first = self.next_event()
+        if not first.startswith("SESSION_MANAGER="):
+            raise TestFailure(f"the session manager said {first!r}")
+        self.address = first.split("=", 1)[1]
+
+    def next_event(self, timeout=10):
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self.pending:
+            ready, _, _ = select.select([self.proc.stdout], [], [],
+                                        max(0.0, deadline - time.monotonic()))
+            chunk = os.read(self.proc.stdout.fileno(), 4096) if ready else b""
+            if not chunk:
+                raise TestFailure(f"the session manager said nothing more after {self.events}")
+            self.pending += chunk
+        line, self.pending = self.pending.split(b"\n", 1)
+        self.events.append(line.decode())
+        return self.events[-1]
+
+    def wait_event(self, event, timeout=10):
+        deadline = time.monotonic() + timeout
+        while event not in self.events:
+            self.next_event(max(0.1, deadline - time.monotonic()))
+
+    def logout(self):
+        self.proc.stdin.write(b"logout\n")
+        self.proc.stdin.flush()
+
+
+@test
+def the_session_managers_logout_saves_like_exit(session):
+    manager = SessionManager(session)
+    home = e2e.corner_home(session, "logout", "RefreshHigh=-1\nOnTop=  0\n")
+    v = Vistrel(session, home, env={"SESSION_MANAGER": manager.address}, name="logout")
+    v.main_window()
+    manager.wait_event("registered")
+    manager.logout()
+    if v.ended(10) != 0:
+        raise TestFailure(f"the log-off ended the program with {v.proc.returncode}")
+    manager.wait_event("lost")
+    if "save-yourself" not in manager.events:
+        raise TestFailure(f"the session manager did not ask: {manager.events}")
+    values = valid_values(read_settings(v))
+    if (values["Top"], values["Left"], values["RefreshHigh"], values["OnTop"]) != \
+            ("0", "0", "True", "False"):
+        raise TestFailure(f"the log-off did not save like Exit: {values}")
+    figure(f"log-off through a session manager: the program saved and ended (events: "
+           f"{', '.join(manager.events[1:])}); SIGTERM: in the crash loop and the hostile runs")
 
 
 @test
