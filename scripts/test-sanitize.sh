@@ -17,9 +17,12 @@ cmake --build build-sanitize -j"$(nproc)" --target vistrel_unit_tests text_forms
   settings_file_fuzz vistrel x11_probe
 build-sanitize/tests/unit/vistrel_unit_tests --gtest_brief=1
 
-# The program under the sanitizers: reports go to files, and any file fails the scenario.
+# The program under the sanitizers: the scenario sends reports to files and fails on any file;
+# the hostile settings runs end the program on a report (abort_on_error), which fails them.
+# The leak check runs at every close, with the suppressions for system libraries only.
+export LSAN_OPTIONS=suppressions=$PWD/tests/reliability/lsan.supp:print_suppressions=0
 python3 tests/reliability/reliability.py --vistrel build-sanitize/vistrel \
-  --probe build-sanitize/tests/x11/x11_probe -k sanitizer_scenario
+  --probe build-sanitize/tests/x11/x11_probe -k sanitizer_scenario,hostile_values,files_it
 
 work=$(mktemp -d)
 # The settings file target writes a real file for every input: on a memory file system if any.

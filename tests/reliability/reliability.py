@@ -650,13 +650,14 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--vistrel", required=True)
     parser.add_argument("--probe", required=True)
-    parser.add_argument("-k", dest="pattern", default="")
+    parser.add_argument("-k", dest="pattern", default="", help="parts of test names, comma-separated")
     parser.add_argument("--keep", action="store_true", help="keep the work directory")
     options = parser.parse_args()
     options.vistrel = os.path.abspath(options.vistrel)
     e2e.OPTIONS = options
     xsession.PROBE = os.path.abspath(options.probe)
-    selected = [t for t in TESTS if options.pattern in t[0]]
+    patterns = options.pattern.split(",")
+    selected = [t for t in TESTS if any(p in t[0] for p in patterns)]
     if not options.pattern:
         selected = [t for t in selected if t[0] != "sanitizer_scenario_runs_clean"]
     workdir = tempfile.mkdtemp(prefix="vistrel-reliability-")
