@@ -117,6 +117,13 @@ HOSTILE_VALUES = [
     ("invalid UTF-8", b"\xc3\x28\xa0\xa1\xff\xfe\xed\xa0\x80", {}),
     ("1e400", b"1e400", {}),
     ("NaN", b"NaN", {}),
+    # Numbers that convert but lie off every screen: the window is kept in X's coordinate range.
+    ("1E+30", b"1E+30", {"Top": None, "Left": None, "Height": None, "Width": None,
+                         "RefreshHigh": "True", "RefreshAlways": "True", "Keep1to1": "True",
+                         "OnTop": "True"}),
+    ("-1E+30", b"-1E+30", {"Top": None, "Left": None, "Height": None, "Width": None,
+                           "RefreshHigh": "True", "RefreshAlways": "True", "Keep1to1": "True",
+                           "OnTop": "True"}),
     ("-0", b"-0", {"Top": "0", "Left": "0", "Height": None, "Width": None,
                    "RefreshHigh": "False", "RefreshAlways": "False", "Keep1to1": "False",
                    "OnTop": "False"}),
@@ -219,6 +226,10 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
         with open(path, "wb") as f:
             f.write(b"[General]\nTop=1440\x00\nLeft=300\n")
 
+    def oversize(path):
+        with open(path, "wb") as f:
+            f.write(b"[General]\nTop=0\nLeft=0\n" + b"; padding\n" * 120000)
+
     def directory(path):
         os.makedirs(os.path.join(path, "inside"))
 
@@ -231,7 +242,7 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
     def loop(path):
         os.symlink(os.path.basename(path), path)
 
-    for name, prepare in (("nul", nul), ("directory", directory), ("fifo", fifo),
+    for name, prepare in (("nul", nul), ("oversize", oversize), ("directory", directory), ("fifo", fifo),
                           ("dangling-link", dangling), ("link-loop", loop)):
         unchanged_after_a_run(session, new_home(session.workdir, name), name, prepare)
         tried += 1
@@ -250,8 +261,8 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
 
     v = unchanged_after_a_run(session, home, "unreadable", unreadable, user=NOBODY)
     tried += 1
-    figure(f"unusable settings paths: {tried} (empty file, NUL byte, directory, FIFO, dangling "
-           "link, link loop, unreadable to the user), each started on defaults and closed "
+    figure(f"unusable settings paths: {tried} (empty file, NUL byte, 1.2 MB file, directory, FIFO, "
+           "dangling link, link loop, unreadable to the user), each started on defaults and closed "
            "normally; files lost: 0")
 
 
