@@ -469,14 +469,14 @@ def windows_by_pid(session):
 
 @test
 def twenty_copies_at_once_leave_one_running_also_over_a_dead_copys_lock(session):
-    home = corner = e2e.corner_home(session, "twenty")
+    home = e2e.corner_home(session, "twenty")
     dead = Vistrel(session, home, name="dead")
     dead.main_window()
     dead.proc.kill()
     dead.proc.wait()
     if not os.listdir(home["XDG_RUNTIME_DIR"]):
         raise TestFailure("the killed copy left no lock to take over")
-    copies = [Vistrel(session, corner, name=f"copy{i}") for i in range(20)]
+    copies = [Vistrel(session, home, name=f"copy{i}") for i in range(20)]
     pids = {c.proc.pid: c for c in copies}
     state = {}
 
@@ -617,8 +617,23 @@ def the_session_managers_logout_saves_like_exit(session):
     if (values["Top"], values["Left"], values["RefreshHigh"], values["OnTop"]) != \
             ("0", "0", "True", "False"):
         raise TestFailure(f"the log-off did not save like Exit: {values}")
-    figure(f"log-off through a session manager: the program saved and ended (events: "
-           f"{', '.join(manager.events[1:])}); SIGTERM: in the crash loop and the hostile runs")
+    # The same while a modal dialog runs its own event loop (About open).
+    manager = SessionManager(session)
+    write_settings(home, "[General]\nTop=0\nLeft=0\nKeep1to1=-1\n")
+    v = Vistrel(session, home, env={"SESSION_MANAGER": manager.address}, name="logout-about")
+    v.main_window()
+    manager.wait_event("registered")
+    v.menu_command("a")
+    v.box("About")
+    manager.logout()
+    if v.ended(10) != 0:
+        raise TestFailure(f"the log-off with About open ended with {v.proc.returncode}")
+    manager.wait_event("lost")
+    if valid_values(read_settings(v))["Keep1to1"] != "True":
+        raise TestFailure("the log-off with About open did not save")
+    figure(f"log-off through a session manager, also with the About dialog open: the program "
+           f"saved and ended (events: {', '.join(manager.events[1:])}); SIGTERM: in the crash "
+           "loop and the hostile runs")
 
 
 @test
