@@ -414,9 +414,10 @@ def kills_at_random_moments_never_tear_the_settings(session):
                 time.sleep(rng.uniform(0, 0.03))
                 v.proc.kill()
             else:
-                # Running (so the dead copy's lock was taken over), then the log-off signal.
+                # Running (so the dead copy's lock was taken over), then the log-off signal (or
+                # a hang-up or Ctrl+C, which close the same way).
                 v.main_window()
-                v.proc.send_signal(signal.SIGTERM)
+                v.proc.send_signal(rng.choice((signal.SIGTERM, signal.SIGHUP, signal.SIGINT)))
             v.proc.wait(15)
         counts[kind] += 1
         session.procs.remove(v.proc)
