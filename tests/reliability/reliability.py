@@ -172,7 +172,8 @@ def unchanged_after_a_run(session, home, name, prepare, check_running=None, user
         argv_prefix = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups", "--"]
     v = Vistrel(session, home, name=name, binary=argv_prefix[0] if argv_prefix else None,
                 args=argv_prefix[1:] + [e2e.OPTIONS.vistrel] if argv_prefix else ())
-    win = wait_for(f"{name}: the main window", lambda: main_window_of_tree(session, v), 15)
+    # setpriv execs the program, so the process number is the program's.
+    win = v.main_window(timeout=15)
     if check_running:
         check_running(v, win)
     elif [win.x, win.y, win.width, win.height] != DEFAULT_PLACE:
@@ -184,12 +185,6 @@ def unchanged_after_a_run(session, home, name, prepare, check_running=None, user
     if expect_unchanged and snapshot(path) != before:
         raise TestFailure(f"{name}: the settings path changed: {before} -> {snapshot(path)}")
     return v
-
-
-def main_window_of_tree(session, v):
-    """The main window of the program or of its child (setpriv execs, so the PID is the same)."""
-    wins = v.windows_of_type("_NET_WM_WINDOW_TYPE_UTILITY")
-    return wins[0] if wins else None
 
 
 def snapshot(path):
