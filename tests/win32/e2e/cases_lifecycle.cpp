@@ -80,21 +80,40 @@ void SettingsAppliedAtStart() {
   ExpectSetting("Top", "750");
 }
 
-void LogOffSavesTheSettings() {
-  ClearSettings();
-  Vistrel vistrel;
-  HWND main = vistrel.WaitForMainWindow();
-  MoveMainWindow(main, 60, 40, 250, 220);
+// The end of the session as the system announces it to every top-level window.
+void EndTheSession(Vistrel& vistrel, HWND main) {
   DWORD_PTR answer = 0;
   SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
   Check(answer == TRUE, "the program agrees to the end of the session");
   Check(vistrel.Running(), "the query alone does not end the program");
   SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
   Check(vistrel.WaitForExit() == 0u, "the end of the session ended the program");
+}
+
+void LogOffSavesTheSettings() {
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  MoveMainWindow(main, 60, 40, 250, 220);
+  EndTheSession(vistrel, main);
   ExpectSetting("Left", "900");
   ExpectSetting("Top", "600");
   ExpectSetting("Width", "3750");
   ExpectSetting("Height", "3300");
+}
+
+void LogOffWithTheAboutDialogOpen() {
+  // The main window is disabled under the modal dialog; the session's end still reaches it.
+  ClearSettings();
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  MoveMainWindow(main, 60, 40, 250, 220);
+  OpenTrayMenu(vistrel);
+  Key('A');
+  Check(vistrel.WaitForWindowOf("#32770", "About") != nullptr, "the About dialog opened");
+  EndTheSession(vistrel, main);
+  ExpectSetting("Left", "900");
+  ExpectSetting("OnTop", "False");
 }
 
 void CloseWhileMinimisedStoresTheNormalPlace() {
@@ -166,6 +185,8 @@ void AddLifecycleCases(std::vector<Case>& cases) {
   cases.push_back({"settings are written when the close button closes", SettingsWrittenOnClose});
   cases.push_back({"settings are applied at the next start", SettingsAppliedAtStart});
   cases.push_back({"log-off saves the settings like any close", LogOffSavesTheSettings});
+  cases.push_back(
+      {"log-off with the About dialog open saves them too", LogOffWithTheAboutDialogOpen});
   cases.push_back({"a close while minimised stores the normal place and size",
                    CloseWhileMinimisedStoresTheNormalPlace});
   cases.push_back(
