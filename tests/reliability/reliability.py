@@ -243,6 +243,7 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
         tried += 1
 
     # Unreadable: root reads any file, so the program runs as nobody on a file only root reads.
+    need_root("running the program as another user")
     home = new_home(session.workdir, "unreadable")
     for d in home.values():
         os.chown(d, NOBODY, NOBODY)
@@ -261,10 +262,16 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
            "normally; files lost: 0")
 
 
+def need_root(what):
+    if os.geteuid() != 0:
+        raise TestFailure(f"{what} needs root (run the tests as root, as CI does)")
+
+
 class Mount:
     """A small tmpfs of its own for the settings (size in KiB); unmounted at the end."""
 
     def __init__(self, where, size_k):
+        need_root("mounting a small file system")
         self.where = where
         os.makedirs(where, exist_ok=True)
         subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size_k}k,mode=0700", "tmpfs", where],
