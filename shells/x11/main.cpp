@@ -126,6 +126,8 @@ int main(int argc, char** argv) {
   QtClock clock;
   QtEventPump pump;
   QtRuntime runtime(commandLine);
+  // The close writes the eight values one by one; they reach the disk together, at the end.
+  runtime.SetBeforeEnd([&registry] { registry.Flush(); });
   QWidget* aboutOwner = nullptr;
   QtAboutViewFactory about(twipsPerPixel, &aboutOwner,
                            [&](const std::function<void()>& handler) { dispatch(handler); });

@@ -68,6 +68,7 @@ char QtRuntime::DecimalSeparator() {
 }
 
 void QtRuntime::End() {
+  if (beforeEnd_) beforeEnd_();
   if (lock_) lock_->unlock();
   std::fflush(stdout);
   std::fflush(stderr);

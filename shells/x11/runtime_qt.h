@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,9 +32,12 @@ class QtRuntime : public platform::Runtime {
   bool CanOpenForReading(const std::string& path) override;
   char DecimalSeparator() override;
   [[noreturn]] void End() override;
+  // Runs just before the process ends (the settings file's flush).
+  void SetBeforeEnd(std::function<void()> beforeEnd) { beforeEnd_ = std::move(beforeEnd); }
 
  private:
   std::string commandLine_;
+  std::function<void()> beforeEnd_;
   std::unique_ptr<QLockFile> lock_;
 };
 

@@ -110,6 +110,7 @@ void CheckFile(const std::string& text, const std::string& name, const std::stri
   Check(registry.RegOpenKeyEx(kCurrentUser, kSubKey, 0, platform::kKeyWrite, key) == 0);
   const std::int32_t set = registry.RegSetValueEx(key, name, platform::kRegSz, value + '\0');
   Check(registry.RegCloseKey(key) == platform::kErrorSuccess);
+  if (set == platform::kErrorSuccess) Check(registry.Flush() == platform::kErrorSuccess);
   const std::string after = Slurp(path);
   if (set != platform::kErrorSuccess) {
     Check(after == text);

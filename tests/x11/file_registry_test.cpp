@@ -69,6 +69,9 @@ TEST_F(FileRegistryTest, WritesAndReadsBackEveryCharacter) {
   registry.WriteStringValue(kKey, "Left", "-300");
   registry.WriteStringValue(kKey, "Width", "12  ");
   registry.WriteStringValue(kKey, "Top", "2880");
+  // A save reaches the disk whole, at the flush: until then the file holds the old values.
+  EXPECT_EQ(Contents(), "[General]\n");
+  EXPECT_EQ(api.Flush(), 0);
   EXPECT_EQ(Contents(), "[General]\nTop=2880\nLeft=-300\nWidth=12  \n");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "2880");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Width"), "12  ");
@@ -99,8 +102,19 @@ TEST_F(FileRegistryTest, AWriteAfterTheFileWasDeletedStoresNothing) {
   registry.CreateKey(kKey);
   fs::remove(path_);
   registry.WriteStringValue(kKey, "Top", "1440");
+  api.Flush();
   EXPECT_FALSE(fs::exists(path_));
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "Error");
+}
+
+TEST_F(FileRegistryTest, AFileDeletedDuringASaveIsNotMadeAgain) {
+  FileRegistry api(path_);
+  Registry registry(api, boxes_);
+  registry.CreateKey(kKey);
+  registry.WriteStringValue(kKey, "Top", "1440");
+  fs::remove(path_);
+  EXPECT_NE(api.Flush(), 0);
+  EXPECT_FALSE(fs::exists(path_));
 }
 
 TEST_F(FileRegistryTest, OnlyTheSettingsKeyExists) {
@@ -123,10 +137,11 @@ TEST_F(FileRegistryTest, KeepsOtherLinesAndPermissionsAndReplacesAtomically) {
   FileRegistry api(path_);
   Registry registry(api, boxes_);
   registry.WriteStringValue(kKey, "Top", "5");
+  registry.WriteStringValue(kKey, "OnTop", "True");
+  api.Flush();
   struct stat after {};
   ::stat(path_.c_str(), &after);
   EXPECT_NE(before.st_ino, after.st_ino);  // a new file took the old one's name
-  registry.WriteStringValue(kKey, "OnTop", "True");
   EXPECT_EQ(Contents(), "# hand-edited\n[General]\nFuture=1\nTop=5\nOnTop=True\n[Other]\nX=y\n");
   EXPECT_EQ(after.st_mode & 0777, 0640u);
   // No temporary file is left behind.
@@ -141,6 +156,7 @@ TEST_F(FileRegistryTest, WritesThroughASymbolicLink) {
   FileRegistry api(path_);
   Registry registry(api, boxes_);
   registry.WriteStringValue(kKey, "Top", "5");
+  api.Flush();
   EXPECT_TRUE(fs::is_symlink(path_));
   EXPECT_EQ(Contents(), "[General]\nTop=5\n");
 }
@@ -152,12 +168,14 @@ TEST_F(FileRegistryTest, AFileItCanNotUnderstandIsNeverRewritten) {
   Registry registry(api, boxes_);
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "Error");
   registry.WriteStringValue(kKey, "Top", "5");
+  api.Flush();
   EXPECT_EQ(Contents(), binary);
 
   if (::geteuid() != 0) {  // root reads everything
     Write("[General]\nTop=1\n");
     fs::permissions(path_, fs::perms::owner_write);
     registry.WriteStringValue(kKey, "Top", "5");
+    api.Flush();
     fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Contents(), "[General]\nTop=1\n");
   }

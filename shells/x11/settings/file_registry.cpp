@@ -165,10 +165,15 @@ std::int32_t FileRegistry::ReadFile(std::string& text) const {
 std::int32_t FileRegistry::RegQueryValueEx(platform::KeyHandle key, std::string_view name,
                                            std::uint32_t& type, char* data, std::uint32_t& length) {
   if (!open_.count(key)) return platform::kErrorInvalidHandle;
-  std::string text;
-  if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) return status;
-  const auto document = ini::Document::Parse(text);
-  if (!document) return kErrorInvalidData;
+  std::optional<ini::Document> document = pending_;
+  if (!document) {
+    std::string text;
+    if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) {
+      return status;
+    }
+    document = ini::Document::Parse(text);
+    if (!document) return kErrorInvalidData;
+  }
   const auto value = document->Get(name);
   if (!value) return platform::kErrorFileNotFound;
   type = platform::kRegSz;
@@ -189,16 +194,28 @@ std::int32_t FileRegistry::RegSetValueEx(platform::KeyHandle key, std::string_vi
   const auto found = open_.find(key);
   if (found == open_.end()) return platform::kErrorInvalidHandle;
   if (!found->second.writable) return platform::kErrorAccessDenied;
-  std::string text;
-  // The file went away since the key was opened: like a deleted key, store nothing.
-  if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) return status;
-  auto document = ini::Document::Parse(text);
-  if (!document) return kErrorInvalidData;
+  if (!pending_) {
+    std::string text;
+    // The file went away since the key was opened: like a deleted key, store nothing.
+    if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) {
+      return status;
+    }
+    pending_ = ini::Document::Parse(text);
+    if (!pending_) return kErrorInvalidData;
+  }
   // A string value may carry its terminating NUL; the line holds the text before it.
   if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)
     data = data.substr(0, nul);
-  if (!document->Set(name, data)) return kErrorInvalidParameter;
-  return ReplaceFile(document->Serialize());
+  if (!pending_->Set(name, data)) return kErrorInvalidParameter;
+  return platform::kErrorSuccess;
+}
+
+std::int32_t FileRegistry::Flush() {
+  if (!pending_) return platform::kErrorSuccess;
+  const std::string text = pending_->Serialize();
+  pending_.reset();
+  // Deleted meanwhile: still stores nothing (ReplaceFile finds no file to replace).
+  return ReplaceFile(text);
 }
 
 std::int32_t FileRegistry::ReplaceFile(const std::string& text) const {

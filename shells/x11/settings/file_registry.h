@@ -1,15 +1,19 @@
 // The registry calls over one settings file: the key HKEY_CURRENT_USER\Software\Tarnwell\Vistrel
 // is $XDG_CONFIG_HOME/Tarnwell/Vistrel.conf (default ~/.config), its string values the Name=text
 // lines of [General]. Creating the key creates the file; opening it fails when the file is gone,
-// so a save after the file was deleted stores nothing. Every write replaces the file atomically
-// (a temporary file in the same directory, flushed to disk, renamed over it), keeps every other
-// line, and never touches a file it could not read or make sense of. Every other key is absent.
+// so a save after the file was deleted stores nothing. Writes are gathered and go to disk
+// together at Flush (the program's end calls it), in one atomic replacement (a temporary file in
+// the same directory, flushed to disk, renamed over it): a kill during a save leaves all the old
+// values or all the new ones. Every other line is kept, and a file it could not read or make
+// sense of is never touched. Every other key is absent.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/registry_api.h"
+#include "settings/ini_text.h"
 
 namespace vistrel::x11 {
 
@@ -37,6 +41,10 @@ class FileRegistry : public platform::RegistryApi {
                              std::string_view data) override;
   std::int32_t RegCloseKey(platform::KeyHandle key) override;
 
+  // Writes the gathered values, if any, in one replacement of the file.
+  std::int32_t Flush();
+  ~FileRegistry() override { Flush(); }
+
  private:
   struct OpenKey {
     bool writable;
@@ -48,6 +56,8 @@ class FileRegistry : public platform::RegistryApi {
   platform::KeyHandle NewHandle(bool writable);
 
   std::string path_;
+  // The file's contents with the writes not yet flushed.
+  std::optional<ini::Document> pending_;
   std::map<platform::KeyHandle, OpenKey> open_;
   platform::KeyHandle next_ = 0x1000;
 };
