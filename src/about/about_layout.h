@@ -102,7 +102,7 @@ inline constexpr std::array<AboutControlDefinition, 17> kControls{{
     {AboutControl::lblcopyright, "lblcopyright", ControlKind::kLabel, 360, 930, 795, 195, kDefault,
      kDefaultColour, 0, "", true, false},
     {AboutControl::lblcopyright2, "lblcopyright2", ControlKind::kLabel, 360, 1140, 2580, 240,
-     kDefault, kDefaultColour, 0, "Written by the Tarnwell software team.", false, false},
+     kDefault, kDefaultColour, 0, "Made by Tarnwell software.", false, false},
     {AboutControl::Line1, "Line1", ControlKind::kLine, 360, 1545, 2985, 1545, kDefault, kDarkPurple,
      1, "", false, false},
     {AboutControl::Line5, "Line5", ControlKind::kLine, 360, 1545, 2985, 1545, kDefault, kDarkPurple,
