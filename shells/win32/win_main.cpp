@@ -5,6 +5,7 @@
 #include "app/identity.h"
 #include "clock_win.h"
 #include "event_pump_win.h"
+#include "hotkey/unavailable_message.h"
 #include "hotkeys_win.h"
 #include "launcher_win.h"
 #include "main_window_win.h"
@@ -55,7 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   if (!unavailable.empty()) {
     // Once, with the window up; the menu items do what the keys would.
-    messages.Show({UnavailableHotKeysText(unavailable),
+    messages.Show({vistrel::hotkey::UnavailableHotKeysText(unavailable),
                    vistrel::platform::kExclamation,
                    std::string(vistrel::identity::kTitle),
                    {},

@@ -17,10 +17,6 @@ std::string ArgumentsAfterProgramName(std::string_view commandLine);
 // ("C:\Vistrel.exe" gives "C:\").
 std::string DirectoryOfModule(std::string_view modulePath);
 
-// The box that tells the user which hot keys another program holds (the menu still has both
-// commands); the same words as the Linux program's.
-std::string UnavailableHotKeysText(const std::vector<std::string>& keys);
-
 // Twips to whole pixels, halves to the even neighbour as the program rounds everywhere.
 int TwipsToPixels(double twips, double twipsPerPixel);
 

@@ -11,6 +11,7 @@
 #include "app/frm_main.h"
 #include "app/identity.h"
 #include "app/main_window_definition.h"
+#include "hotkey/unavailable_message.h"
 #include "hotkeys_x11.h"
 #include "main_window_x11.h"
 #include "message_boxes_qt.h"
@@ -52,17 +53,6 @@ std::string JoinArguments(int argc, char** argv) {
     text += argv[i];
   }
   return text;
-}
-
-std::string UnavailableHotKeysText(const std::vector<std::string>& keys) {
-  std::string text = keys.size() == 1 ? "The hot key " + keys[0] + " is" : "The hot keys ";
-  if (keys.size() > 1) {
-    for (std::size_t i = 0; i < keys.size(); ++i) text += (i ? " and " : "") + keys[i];
-    text += " are";
-  }
-  return text +
-         " already used by another program, so Vistrel can not use it.\r\n"
-         "Freeze and Freeze and Lock still work from the menu of the tray icon.";
 }
 
 }  // namespace
@@ -166,7 +156,7 @@ int main(int argc, char** argv) {
   if (!unavailable.empty()) {
     // Once, after the window is up; the menu items do the same as the keys.
     QTimer::singleShot(0, [&] {
-      messages.Show({UnavailableHotKeysText(unavailable),
+      messages.Show({hotkey::UnavailableHotKeysText(unavailable),
                      platform::kExclamation,
                      std::string(identity::kTitle),
                      {},

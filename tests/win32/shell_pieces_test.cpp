@@ -57,16 +57,6 @@ TEST(CommandLine, TwipsBecomeWholePixelsWithTiesToEven) {
   EXPECT_EQ(TwipsToPixels(37.5, 15), 2);  // 2.5 -> 2
 }
 
-TEST(HotKeys, TheBoxNamesTheCombinationsAnotherProgramHolds) {
-  EXPECT_EQ(UnavailableHotKeysText({"Alt + Space"}),
-            "The hot key Alt + Space is already used by another program, so Vistrel can not use "
-            "it.\r\nFreeze and Freeze and Lock still work from the menu of the tray icon.");
-  EXPECT_EQ(UnavailableHotKeysText({"Alt + Space", "Alt + V"}),
-            "The hot keys Alt + Space and Alt + V are already used by another program, so Vistrel "
-            "can not use them.\r\nFreeze and Freeze and Lock still work from the menu of the "
-            "tray icon.");
-}
-
 TEST(Tray, TheCoreRecordIsCopiedFieldByFieldIntoTheFirstForm) {
   TrayIconRecord record;
   record.cbSize = kTrayRecordSize;
