@@ -30,10 +30,11 @@ using namespace vistrel::x11;
 
 class XEventFilter : public QAbstractNativeEventFilter {
  public:
-  XEventFilter(XcbHotKeys& hotkeys, QtTray& tray, QtMainWindow& window)
-      : hotkeys_(hotkeys), tray_(tray), window_(window) {}
+  XEventFilter(XcbHotKeys& hotkeys, QtTray& tray, QtMainWindow& window, XcbScreen& screen)
+      : hotkeys_(hotkeys), tray_(tray), window_(window), screen_(screen) {}
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t") return false;
+    if (screen_.HandleXEvent(message)) return true;
     tray_.HandleXEvent(message);
     window_.HandleXEvent(message);
     return hotkeys_.HandleXEvent(message);
@@ -43,6 +44,7 @@ class XEventFilter : public QAbstractNativeEventFilter {
   XcbHotKeys& hotkeys_;
   QtTray& tray_;
   QtMainWindow& window_;
+  XcbScreen& screen_;
 };
 
 // The one argument, as the text after the program's name.
@@ -143,8 +145,9 @@ int main(int argc, char** argv) {
   aboutOwner = window.Widget();
   screen.SetRenderer(&window.Renderer());
 
-  XEventFilter filter(hotkeys, tray, window);
+  XEventFilter filter(hotkeys, tray, window, screen);
   app.installNativeEventFilter(&filter);
+  screen.WatchPointerMotion();
   const std::vector<std::string> unavailable = hotkeys.Register();
   timer1.Start(main_window_definition::kTimer1.enabled);
   timer2.Start(main_window_definition::kTimer2.enabled);

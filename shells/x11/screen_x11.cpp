@@ -1,5 +1,7 @@
 #include "screen_x11.h"
 
+#include <xcb/xinput.h>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstdlib>
@@ -14,15 +16,93 @@ double TwipsPerPixelOfPrimaryScreen() {
 }
 
 XcbScreen::XcbScreen(const Connection& x, double twipsPerPixel)
-    : x_(x), twipsPerPixel_(twipsPerPixel) {}
+    : x_(x), twipsPerPixel_(twipsPerPixel) {
+  // The pointer is asked on a connection of our own: a reply on Qt's connection wakes Qt's
+  // reader thread and then the UI thread again, several context switches a tick for one answer.
+  xcb_connection_t* own = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(own) == 0) {
+    pointer_ = own;
+  } else {
+    xcb_disconnect(own);
+  }
+}
+
+XcbScreen::~XcbScreen() {
+  if (pointer_) xcb_disconnect(pointer_);
+}
+
+void XcbScreen::SelectRawMotion(bool on) {
+  struct {
+    xcb_input_event_mask_t head;
+    std::uint32_t bits;
+  } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+         on ? std::uint32_t{XCB_INPUT_XI_EVENT_MASK_RAW_MOTION} : 0u};
+  xcb_input_xi_select_events(x_.Get(), x_.Root(), 1, &mask.head);
+  selected_ = on;
+}
+
+bool XcbScreen::WatchPointerMotion() {
+  xcb_connection_t* c = x_.Get();
+  const xcb_query_extension_reply_t* xi = xcb_get_extension_data(c, &xcb_input_id);
+  if (!xi || !xi->present) return false;
+  // Qt has already agreed on an XInput 2 version for this connection (2.2 or later, where raw
+  // events reach every client that selects them); a selection it refuses comes back as an error.
+  struct {
+    xcb_input_event_mask_t head;
+    std::uint32_t bits;
+  } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
+  xcb_generic_error_t* error =
+      xcb_request_check(c, xcb_input_xi_select_events_checked(c, x_.Root(), 1, &mask.head));
+  if (error) {
+    std::free(error);
+    return false;
+  }
+  xinputOpcode_ = xi->major_opcode;
+  selected_ = true;
+  watching_ = true;
+  stillTicks_ = kStillTicks;
+  return true;
+}
+
+bool XcbScreen::HandleXEvent(const void* event) {
+  if (!watching_) return false;
+  const auto* generic = static_cast<const xcb_generic_event_t*>(event);
+  if ((generic->response_type & 0x7f) != XCB_GE_GENERIC) return false;
+  const auto* ge = static_cast<const xcb_ge_generic_event_t*>(event);
+  if (ge->extension != xinputOpcode_ || ge->event_type != XCB_INPUT_RAW_MOTION) return false;
+  // The pointer moves: ask on every tick again, and hear no more of its events meanwhile.
+  moved_ = true;
+  stillTicks_ = 0;
+  if (selected_) {
+    SelectRawMotion(false);
+    xcb_flush(x_.Get());
+  }
+  return true;
+}
 
 platform::CursorPoint XcbScreen::CursorPos() {
-  xcb_connection_t* c = x_.Get();
+  const auto now = std::chrono::steady_clock::now();
+  if (watching_ && selected_ && !moved_ && now - lastQuery_ < kWarpCheck) return last_;
+  // Still for a while: listen for motion, before asking, so that none after the answer is missed.
+  if (watching_ && !selected_ && stillTicks_ >= kStillTicks) SelectRawMotion(true);
+  moved_ = false;
+  lastQuery_ = now;
+  const platform::CursorPoint before = last_;
+  xcb_connection_t* c = pointer_ ? pointer_ : x_.Get();
+  // The raw-motion selection above must reach the server before the question does.
+  if (pointer_ && selected_) xcb_flush(x_.Get());
   xcb_query_pointer_reply_t* reply =
       xcb_query_pointer_reply(c, xcb_query_pointer(c, x_.Root()), nullptr);
   // On another X screen the pointer has no position here: keep the last one.
   if (reply && reply->same_screen) last_ = {reply->root_x, reply->root_y};
   std::free(reply);
+  if (last_.x == before.x && last_.y == before.y) {
+    if (stillTicks_ < kStillTicks) ++stillTicks_;
+  } else {
+    // Moved without an event (a warp), or while nothing listened: follow it tick by tick.
+    stillTicks_ = 0;
+    if (selected_) SelectRawMotion(false);
+  }
   return last_;
 }
 

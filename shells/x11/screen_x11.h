@@ -1,7 +1,17 @@
 // The screen as the magnifier sees it on X11: the pointer position and the root window's size in
 // device pixels, the twips per pixel of the screen's logical DPI, and the scaled copy, which the
 // main window's renderer makes.
+//
+// Asking the server where the pointer is costs a round trip on every 50 ms tick, and with Qt's
+// reader thread several wake-ups, even when nothing moves. So once the pointer has stood still
+// for kStillTicks ticks, the screen listens for XInput 2 raw motion events instead, and a tick
+// returns the last position without a request until one comes; the first event switches them off
+// again and the ticks ask as before while the pointer moves (so a fast mouse does not wake the
+// program a thousand times a second). A warp by another program makes no raw event, so a still
+// pointer is asked anyway every kWarpCheck. Without XInput 2 every tick asks.
 #pragma once
+
+#include <chrono>
 
 #include "platform/screen.h"
 #include "view_renderer.h"
@@ -15,7 +25,15 @@ double TwipsPerPixelOfPrimaryScreen();
 class XcbScreen : public platform::Screen {
  public:
   XcbScreen(const Connection& x, double twipsPerPixel);
+  ~XcbScreen() override;
+  XcbScreen(const XcbScreen&) = delete;
+  XcbScreen& operator=(const XcbScreen&) = delete;
   void SetRenderer(ViewRenderer* renderer) { renderer_ = renderer; }
+
+  // Starts learning of pointer motion from raw events; false when the server can not send them.
+  bool WatchPointerMotion();
+  // Takes a raw motion event of the pointer watch (true: consumed).
+  bool HandleXEvent(const void* event);
 
   platform::CursorPoint CursorPos() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
@@ -30,6 +48,17 @@ class XcbScreen : public platform::Screen {
   double twipsPerPixel_;
   ViewRenderer* renderer_ = nullptr;
   platform::CursorPoint last_;
+  xcb_connection_t* pointer_ = nullptr;  // our own connection for the pointer question
+
+  static constexpr std::chrono::milliseconds kWarpCheck{250};
+  static constexpr int kStillTicks = 4;
+  void SelectRawMotion(bool on);
+  std::uint8_t xinputOpcode_ = 0;
+  bool watching_ = false;
+  bool selected_ = false;
+  bool moved_ = true;
+  int stillTicks_ = 0;
+  std::chrono::steady_clock::time_point lastQuery_;
 };
 
 }  // namespace vistrel::x11
