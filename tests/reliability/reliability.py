@@ -25,7 +25,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "x11"))
@@ -716,21 +715,7 @@ def main():
         os.chmod(session.workdir, 0o711)
         e2e.setup_pattern(session)
         for name, fn in selected:
-            before = list(session.procs)
-            t0 = time.monotonic()
-            try:
-                fn(session)
-                passed += 1
-                print(f"PASS {name} ({time.monotonic() - t0:.1f} s)", flush=True)
-            except Exception as e:  # noqa: BLE001 - every failure is reported the same way
-                failed.append(name)
-                detail = str(e) if isinstance(e, TestFailure) else traceback.format_exc()
-                print(f"FAIL {name} ({time.monotonic() - t0:.1f} s): {detail}", flush=True)
-            finally:
-                for proc in session.procs[:]:
-                    if proc not in before and proc is not getattr(session, "trayer", None):
-                        session.stop_process(proc, signal.SIGKILL)
-                        session.procs.remove(proc)
+            passed += e2e.run_case(session, name, fn, failed)
     finally:
         if session:
             session.stop()

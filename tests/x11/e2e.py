@@ -699,6 +699,26 @@ def without_render_the_client_side_copy_is_exact(session):
 
 
 # --- runner ---------------------------------------------------------------------------------
+
+def run_case(session, name, fn, failed):
+    """Runs one case, prints its PASS or FAIL line, and ends what it left running."""
+    before = list(session.procs)
+    t0 = time.monotonic()
+    try:
+        fn(session)
+        print(f"PASS {name} ({time.monotonic() - t0:.1f} s)", flush=True)
+        return 1
+    except Exception as e:  # noqa: BLE001 - every failure is reported the same way
+        failed.append(name)
+        detail = str(e) if isinstance(e, TestFailure) else traceback.format_exc()
+        print(f"FAIL {name} ({time.monotonic() - t0:.1f} s): {detail}", flush=True)
+        return 0
+    finally:
+        for proc in session.procs[:]:
+            if proc not in before and proc is not getattr(session, "trayer", None):
+                session.stop_process(proc, signal.SIGKILL)
+                session.procs.remove(proc)
+
 def main():
     global OPTIONS
     parser = argparse.ArgumentParser()
@@ -726,22 +746,7 @@ def main():
                                           os.path.join(workdir, host))
                 os.makedirs(sessions[host].workdir, exist_ok=True)
                 setup_pattern(sessions[host])
-            session = sessions[host]
-            before = list(session.procs)
-            t0 = time.monotonic()
-            try:
-                fn(session)
-                passed += 1
-                print(f"PASS {name} ({time.monotonic() - t0:.1f} s)", flush=True)
-            except Exception as e:  # noqa: BLE001 - every failure is reported the same way
-                failed.append(name)
-                detail = str(e) if isinstance(e, TestFailure) else traceback.format_exc()
-                print(f"FAIL {name} ({time.monotonic() - t0:.1f} s): {detail}", flush=True)
-            finally:
-                for proc in session.procs[:]:
-                    if proc not in before and proc is not getattr(session, "trayer", None):
-                        session.stop_process(proc, signal.SIGKILL)
-                        session.procs.remove(proc)
+            passed += run_case(sessions[host], name, fn, failed)
     finally:
         for session in sessions.values():
             session.stop()
