@@ -274,29 +274,23 @@ float QtMainWindow::Height() {
   return static_cast<float>(CurrentOuter().height * twipsPerPixel_);
 }
 
-void QtMainWindow::SetLeft(float twips) {
+void QtMainWindow::SetOuter(int Outer::*field, float twips) {
   outerStored_ = true;
   Outer outer = CurrentOuter();
-  outer.x = ToPixels(twips);
+  outer.*field = ToPixels(twips);
   ApplyOuter(outer);
+}
+void QtMainWindow::SetLeft(float twips) {
+  SetOuter(&Outer::x, twips);
 }
 void QtMainWindow::SetTop(float twips) {
-  outerStored_ = true;
-  Outer outer = CurrentOuter();
-  outer.y = ToPixels(twips);
-  ApplyOuter(outer);
+  SetOuter(&Outer::y, twips);
 }
 void QtMainWindow::SetWidth(float twips) {
-  outerStored_ = true;
-  Outer outer = CurrentOuter();
-  outer.width = ToPixels(twips);
-  ApplyOuter(outer);
+  SetOuter(&Outer::width, twips);
 }
 void QtMainWindow::SetHeight(float twips) {
-  outerStored_ = true;
-  Outer outer = CurrentOuter();
-  outer.height = ToPixels(twips);
-  ApplyOuter(outer);
+  SetOuter(&Outer::height, twips);
 }
 
 double QtMainWindow::ClientWidth() {

@@ -89,6 +89,8 @@ class QtMainWindow : public platform::MainWindow {
   // The outer frame where it is now (mapped) or where it will be shown (hidden).
   Outer CurrentOuter();
   void ApplyOuter(const Outer& outer);
+  // A stored position or size replaces one side of the frame at once.
+  void SetOuter(int Outer::*field, float twips);
   void SetNetWmStateBeforeMapping();
   int ToPixels(float twips) const;
 

@@ -162,17 +162,21 @@ std::int32_t FileRegistry::ReadFile(std::string& text) const {
   return platform::kErrorSuccess;
 }
 
+std::int32_t FileRegistry::ReadDocument(std::optional<ini::Document>& document) const {
+  std::string text;
+  if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) return status;
+  document = ini::Document::Parse(text);
+  return document ? platform::kErrorSuccess : kErrorInvalidData;
+}
+
 std::int32_t FileRegistry::RegQueryValueEx(platform::KeyHandle key, std::string_view name,
                                            std::uint32_t& type, char* data, std::uint32_t& length) {
   if (!open_.count(key)) return platform::kErrorInvalidHandle;
   std::optional<ini::Document> document = pending_;
   if (!document) {
-    std::string text;
-    if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) {
+    if (const std::int32_t status = ReadDocument(document); status != platform::kErrorSuccess) {
       return status;
     }
-    document = ini::Document::Parse(text);
-    if (!document) return kErrorInvalidData;
   }
   const auto value = document->Get(name);
   if (!value) return platform::kErrorFileNotFound;
@@ -194,14 +198,11 @@ std::int32_t FileRegistry::RegSetValueEx(platform::KeyHandle key, std::string_vi
   const auto found = open_.find(key);
   if (found == open_.end()) return platform::kErrorInvalidHandle;
   if (!found->second.writable) return platform::kErrorAccessDenied;
+  // The file went away since the key was opened: like a deleted key, store nothing.
   if (!pending_) {
-    std::string text;
-    // The file went away since the key was opened: like a deleted key, store nothing.
-    if (const std::int32_t status = ReadFile(text); status != platform::kErrorSuccess) {
+    if (const std::int32_t status = ReadDocument(pending_); status != platform::kErrorSuccess) {
       return status;
     }
-    pending_ = ini::Document::Parse(text);
-    if (!pending_) return kErrorInvalidData;
   }
   // A string value may carry its terminating NUL; the line holds the text before it.
   if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)

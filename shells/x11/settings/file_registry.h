@@ -52,6 +52,8 @@ class FileRegistry : public platform::RegistryApi {
   static bool IsSettingsKey(platform::KeyHandle root, std::string_view subKey);
   // The file's bytes; an error code when it can not be read.
   std::int32_t ReadFile(std::string& text) const;
+  // The file's bytes as a settings document; an error code when it can not be read or parsed.
+  std::int32_t ReadDocument(std::optional<ini::Document>& document) const;
   std::int32_t ReplaceFile(const std::string& text) const;
   platform::KeyHandle NewHandle(bool writable);
 
