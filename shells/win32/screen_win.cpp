@@ -41,11 +41,35 @@ void WinScreen::Copy(HDC target) {
   ReleaseDC(desktop, screen);
 }
 
+double WinScreen::LeftTwips() {
+  return GetSystemMetrics(SM_XVIRTUALSCREEN) * twipsPerPixel_;
+}
+double WinScreen::TopTwips() {
+  return GetSystemMetrics(SM_YVIRTUALSCREEN) * twipsPerPixel_;
+}
 double WinScreen::WidthTwips() {
-  return GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel_;
+  return GetSystemMetrics(SM_CXVIRTUALSCREEN) * twipsPerPixel_;
 }
 double WinScreen::HeightTwips() {
-  return GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel_;
+  return GetSystemMetrics(SM_CYVIRTUALSCREEN) * twipsPerPixel_;
+}
+
+std::vector<platform::WorkArea> WinScreen::WorkAreas() {
+  std::vector<platform::WorkArea> areas;
+  const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+    auto& list = *reinterpret_cast<std::vector<platform::WorkArea>*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    const RECT& w = info.rcWork;
+    const platform::WorkArea area{double(w.left), double(w.top), double(w.right - w.left),
+                                  double(w.bottom - w.top)};
+    // The primary monitor first.
+    list.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? list.begin() : list.end(), area);
+    return TRUE;
+  };
+  EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&areas));
+  return areas;
 }
 
 }  // namespace vistrel::win32

@@ -1,5 +1,7 @@
-// The screen as GDI gives it: the cursor, the primary screen's size, and the one stretched copy
-// per drawing tick from the desktop window's device context onto the main window's.
+// The screen as GDI gives it: the cursor, the virtual screen (every monitor together, which
+// starts at negative coordinates when a monitor lies left of or above the primary one), the
+// monitors' work areas, and the one stretched copy per drawing tick from the desktop window's
+// device context onto the main window's.
 #pragma once
 
 #include "platform/screen.h"
@@ -25,10 +27,13 @@ class WinScreen : public platform::Screen {
   platform::CursorPoint CursorPos() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
+  double LeftTwips() override;
+  double TopTwips() override;
   double WidthTwips() override;
   double HeightTwips() override;
   double TwipsPerPixelX() override { return twipsPerPixel_; }
   double TwipsPerPixelY() override { return twipsPerPixel_; }
+  std::vector<platform::WorkArea> WorkAreas() override;
 
  private:
   void Copy(HDC target);

@@ -1,5 +1,6 @@
 #include "win_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vistrel::win32 {
@@ -26,7 +27,11 @@ std::string DirectoryOfModule(std::string_view modulePath) {
 }
 
 int TwipsToPixels(double twips, double twipsPerPixel) {
-  return static_cast<int>(std::nearbyint(twips / twipsPerPixel));
+  const double pixels = std::nearbyint(twips / twipsPerPixel);
+  // Window coordinates are 16-bit on every Windows; beyond that nothing can be shown anyway,
+  // and the sum of a position and a size must not overflow.
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
 }
 
 }  // namespace vistrel::win32

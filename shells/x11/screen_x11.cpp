@@ -1,10 +1,13 @@
 #include "screen_x11.h"
 
+#include <xcb/randr.h>
 #include <xcb/xinput.h>
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 namespace vistrel::x11 {
 
@@ -117,6 +120,62 @@ double XcbScreen::WidthTwips() {
 }
 double XcbScreen::HeightTwips() {
   return x_.Screen()->height_in_pixels * twipsPerPixel_;
+}
+
+}  // namespace vistrel::x11
+
+namespace vistrel::x11 {
+namespace {
+
+struct FreeReply {
+  void operator()(void* reply) const { std::free(reply); }
+};
+template <class Reply>
+using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
+
+std::vector<platform::WorkArea> RandrMonitors(xcb_connection_t* c, xcb_window_t root) {
+  std::vector<platform::WorkArea> monitors;
+  ReplyPtr<xcb_randr_query_version_reply_t> version(
+      xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr));
+  // Monitors came with RandR 1.5.
+  if (!version || (version->major_version == 1 && version->minor_version < 5)) return monitors;
+  ReplyPtr<xcb_randr_get_monitors_reply_t> reply(
+      xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, root, 1), nullptr));
+  if (!reply) return monitors;
+  for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+       xcb_randr_monitor_info_next(&it)) {
+    const xcb_randr_monitor_info_t& m = *it.data;
+    const platform::WorkArea area{double(m.x), double(m.y), double(m.width), double(m.height)};
+    // The primary monitor first.
+    monitors.insert(m.primary ? monitors.begin() : monitors.end(), area);
+  }
+  return monitors;
+}
+
+}  // namespace
+
+std::vector<platform::WorkArea> XcbScreen::WorkAreas() {
+  xcb_connection_t* c = x_.Get();
+  const xcb_screen_t* screen = x_.Screen();
+  std::vector<platform::WorkArea> areas = RandrMonitors(c, x_.Root());
+  if (areas.empty()) {
+    areas.push_back({0, 0, double(screen->width_in_pixels), double(screen->height_in_pixels)});
+  }
+  // _NET_WORKAREA holds x, y, width, height for each desktop.
+  const std::vector<std::uint32_t> desktop =
+      x_.CardinalsOrAtoms(x_.Root(), x_.Atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL);
+  const std::vector<std::uint32_t> work =
+      x_.CardinalsOrAtoms(x_.Root(), x_.Atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+  const std::size_t at = 4 * (desktop.empty() ? 0 : desktop[0]);
+  if (work.size() < at + 4) return areas;
+  const double wx = work[at], wy = work[at + 1], wr = wx + work[at + 2], wb = wy + work[at + 3];
+  for (platform::WorkArea& a : areas) {
+    const double left = std::max(a.left, wx), top = std::max(a.top, wy);
+    const double right = std::min(a.left + a.width, wr), bottom = std::min(a.top + a.height, wb);
+    // A work area that leaves nothing of a monitor says nothing about it.
+    if (right > left && bottom > top) a = {left, top, right - left, bottom - top};
+  }
+  return areas;
 }
 
 }  // namespace vistrel::x11

@@ -38,10 +38,16 @@ class XcbScreen : public platform::Screen {
   platform::CursorPoint CursorPos() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
+  // The root window starts at 0, 0 whatever the monitors' arrangement.
+  double LeftTwips() override { return 0; }
+  double TopTwips() override { return 0; }
   double WidthTwips() override;
   double HeightTwips() override;
   double TwipsPerPixelX() override { return twipsPerPixel_; }
   double TwipsPerPixelY() override { return twipsPerPixel_; }
+  // The RandR monitors (the whole screen without RandR), each cut to the window manager's
+  // _NET_WORKAREA of the current desktop, in device pixels.
+  std::vector<platform::WorkArea> WorkAreas() override;
 
  private:
   const Connection& x_;

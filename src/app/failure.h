@@ -31,6 +31,7 @@ inline constexpr std::int32_t kInvalidProcedureCall = 5;
 inline constexpr std::int32_t kOverflow = 6;
 inline constexpr std::int32_t kOutOfMemory = 7;
 inline constexpr std::int32_t kTypeMismatch = 13;
+inline constexpr std::int32_t kInvalidPropertyValue = 380;
 
 inline Failure InvalidProcedureCall() {
   return Failure(kInvalidProcedureCall, "Invalid procedure call or argument");
@@ -40,6 +41,9 @@ inline Failure Overflow() {
 }
 inline Failure TypeMismatch() {
   return Failure(kTypeMismatch, "Type mismatch");
+}
+inline Failure InvalidPropertyValue() {
+  return Failure(kInvalidPropertyValue, "Invalid property value");
 }
 }  // namespace failures
 

@@ -45,6 +45,10 @@ class frmMain {
   std::int16_t ZoomFactor = 0;
   std::int16_t ViewWidth = 0;
   std::int16_t ViewHeight = 0;
+  // The desktop the source rectangle is kept in: every monitor together, whose top-left corner
+  // is negative where a monitor lies left of or above the primary one.
+  std::int16_t ScreenLeft = 0;
+  std::int16_t ScreenTop = 0;
   std::int16_t ScreenWidth = 0;
   std::int16_t ScreenHeight = 0;
   std::int16_t LastCursorX = 0;
@@ -115,6 +119,7 @@ class frmMain {
   void ClampSource(double& sx, double& sy) const;
   void RestoreSetting(settings::Setting setting);
   void ApplySetting(settings::Setting setting, const std::string& text);
+  void FitWindowOnMonitors();
   std::string SettingText(settings::Setting setting);
   void FillTrayIconData();
   void ShowFreezeAndLockFailure(const Failure& failure);

@@ -6,6 +6,7 @@
 #include "app/identity.h"
 #include "app/numeric.h"
 #include "app/startup_messages.h"
+#include "app/window_placement.h"
 #include "settings/text_forms.h"
 #include "tray/topmost.h"
 
@@ -49,11 +50,14 @@ void frmMain::Form_Load() {
   for (const settings::Setting setting : settings::kRestoreOrder) {
     step([&] { RestoreSetting(setting); });
   }
+  step([&] { FitWindowOnMonitors(); });
   step([&] {
     if (menu_.Checked(MenuItem::menuOnTop)) Topmost::MakeTopmost(p_.window, true);
   });
   // Very large desktops are clamped into the 16-bit fields rather than failing the step.
   step([&] {
+    ScreenLeft = ClampToInt16(p_.screen.LeftTwips() / p_.screen.TwipsPerPixelX());
+    ScreenTop = ClampToInt16(p_.screen.TopTwips() / p_.screen.TwipsPerPixelY());
     ScreenWidth = ClampToInt16(p_.screen.WidthTwips() / p_.screen.TwipsPerPixelX());
     ScreenHeight = ClampToInt16(p_.screen.HeightTwips() / p_.screen.TwipsPerPixelY());
   });
@@ -63,6 +67,21 @@ void frmMain::Form_Load() {
     ForceRedraw();
   });
   step([&] { menuVisible_Click(); });
+}
+
+void frmMain::FitWindowOnMonitors() {
+  const double tx = p_.screen.TwipsPerPixelX();
+  const double ty = p_.screen.TwipsPerPixelY();
+  const placement::Frame stored{p_.window.Left() / tx, p_.window.Top() / ty, p_.window.Width() / tx,
+                                p_.window.Height() / ty};
+  // The frame above the client area: the title bar, with the border below it.
+  const double title = stored.height - p_.window.ClientHeight();
+  const placement::Frame fitted = placement::FitOnMonitors(stored, title, p_.screen.WorkAreas());
+  // Only what changed is set, so a stored frame that fits comes back to the twip.
+  if (fitted.width != stored.width) p_.window.SetWidth(ToSingle(fitted.width * tx));
+  if (fitted.height != stored.height) p_.window.SetHeight(ToSingle(fitted.height * ty));
+  if (fitted.left != stored.left) p_.window.SetLeft(ToSingle(fitted.left * tx));
+  if (fitted.top != stored.top) p_.window.SetTop(ToSingle(fitted.top * ty));
 }
 
 void frmMain::Form_GotFocus() {
@@ -82,6 +101,12 @@ void frmMain::ApplySetting(settings::Setting setting, const std::string& text) {
   using settings::Setting;
   const char separator = p_.runtime.DecimalSeparator();
   const auto number = [&] { return text_forms::ToSingle(text, separator); };
+  // A window can not have a negative size: like any unusable value, it keeps the designed one.
+  const auto size = [&] {
+    const float value = number();
+    if (value < 0) throw failures::InvalidPropertyValue();
+    return value;
+  };
   const auto boolean = [&] { return text_forms::ToBoolean(text, separator); };
   switch (setting) {
     case Setting::Top:
@@ -91,10 +116,10 @@ void frmMain::ApplySetting(settings::Setting setting, const std::string& text) {
       p_.window.SetLeft(number());
       break;
     case Setting::Height:
-      p_.window.SetHeight(number());
+      p_.window.SetHeight(size());
       break;
     case Setting::Width:
-      p_.window.SetWidth(number());
+      p_.window.SetWidth(size());
       break;
     case Setting::RefreshHigh:
       menu_.SetChecked(MenuItem::menuRefreshHigh, boolean());

@@ -43,8 +43,8 @@ void frmMain::Timer1_Timer() {
 }
 
 void frmMain::ClampSource(double& sx, double& sy) const {
-  sx = geometry::ClampOrigin(sx, ViewWidth, ZoomFactor, ScreenWidth);
-  sy = geometry::ClampOrigin(sy, ViewHeight, ZoomFactor, ScreenHeight);
+  sx = geometry::ClampOrigin(sx, ViewWidth, ZoomFactor, ScreenLeft, ScreenWidth);
+  sy = geometry::ClampOrigin(sy, ViewHeight, ZoomFactor, ScreenTop, ScreenHeight);
 }
 
 void frmMain::DrawAt(double sx, double sy) {

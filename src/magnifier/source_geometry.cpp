@@ -11,10 +11,12 @@ double CentredOrigin(double cursor, std::int16_t viewSize, std::int16_t zoom) {
 }
 
 double ClampOrigin(double origin, std::int16_t viewSize, std::int16_t zoom,
-                   std::int16_t screenSize) {
+                   std::int16_t screenStart, std::int16_t screenSize) {
   const double size = static_cast<double>(viewSize) / zoom;
-  if (size + origin > screenSize) return RoundHalfEven(screenSize - size);
-  if (origin < 0) return 0;
+  // In double: the desktop's far edge may lie beyond the 16-bit range.
+  const double end = static_cast<double>(screenStart) + screenSize;
+  if (size + origin > end) return RoundHalfEven(end - size);
+  if (origin < screenStart) return screenStart;
   return origin;
 }
 

@@ -1,14 +1,24 @@
-// The screen as the magnifier sees it: where the cursor is, how large the primary screen is, and
-// one scaled copy of a screen rectangle onto the whole view.
+// The screen as the magnifier sees it: where the cursor is, where the desktop lies (every
+// monitor together), the monitors' work areas, and one scaled copy of a screen rectangle onto
+// the whole view.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace vistrel::platform {
 
 struct CursorPoint {
   std::int32_t x = 0;
   std::int32_t y = 0;
+};
+
+// A monitor's work area (the part that panels and docks leave free), in desktop pixels.
+struct WorkArea {
+  double left = 0;
+  double top = 0;
+  double width = 0;
+  double height = 0;
 };
 
 class Screen {
@@ -24,11 +34,18 @@ class Screen {
   virtual void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                              std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) = 0;
 
-  // The primary screen in twips, and the twips per pixel of each axis (15 at 96 DPI).
+  // The desktop, all monitors together, in twips: its top-left corner (0, 0 with one monitor;
+  // negative where a monitor lies left of or above the primary one) and its size.
+  virtual double LeftTwips() = 0;
+  virtual double TopTwips() = 0;
   virtual double WidthTwips() = 0;
   virtual double HeightTwips() = 0;
+  // The twips per pixel of each axis (15 at 96 DPI).
   virtual double TwipsPerPixelX() = 0;
   virtual double TwipsPerPixelY() = 0;
+
+  // Every monitor's work area, the primary one first; empty when the platform can not tell.
+  virtual std::vector<WorkArea> WorkAreas() = 0;
 };
 
 }  // namespace vistrel::platform

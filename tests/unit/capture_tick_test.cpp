@@ -128,6 +128,15 @@ TEST_F(CaptureTick, HugeScreenAndCursorStayInsideSixteenBits) {
   EXPECT_EQ(TickAt(40000, 40000), (StretchCall{220, 165, 32657, 32684, 110, 82}));
 }
 
+TEST_F(CaptureTick, DesktopWithAMonitorLeftOfThePrimaryClampsToItsNegativeEdge) {
+  // A 1280-pixel monitor left of the 1024-pixel primary: the desktop spans -1280 .. 1024.
+  world.form.ScreenLeft = -1280;
+  world.form.ScreenWidth = 2304;
+  EXPECT_EQ(TickAt(-1279, 384).srcX, -1280);
+  EXPECT_EQ(TickAt(-20, 384).srcX, -75);  // across the border between the two
+  EXPECT_EQ(TickAt(1023, 384).srcX, 914);
+}
+
 TEST_F(CaptureTick, StillCursorDrawsNothingAndTakesNoDeviceContext) {
   TickAt(300, 300);
   const int queries = world.screen.cursorQueries;

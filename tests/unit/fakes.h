@@ -60,9 +60,11 @@ struct StretchCall {
 class FakeScreen : public platform::Screen {
  public:
   platform::CursorPoint cursor{512, 384};
+  double leftTwips = 0, topTwips = 0;
   double widthTwips = 1024 * 15.0;
   double heightTwips = 768 * 15.0;
   double twipsPerPixel = 15.0;
+  std::vector<platform::WorkArea> workAreas{{0, 0, 1024, 768}};
   int cursorQueries = 0;
   std::vector<StretchCall> stretches;
   Journal journal;
@@ -75,10 +77,13 @@ class FakeScreen : public platform::Screen {
                      std::int32_t sw, std::int32_t sh) override {
     stretches.push_back({dw, dh, sx, sy, sw, sh});
   }
+  double LeftTwips() override { return leftTwips; }
+  double TopTwips() override { return topTwips; }
   double WidthTwips() override {
     journal.Note("measure screen");
     return widthTwips;
   }
+  std::vector<platform::WorkArea> WorkAreas() override { return workAreas; }
   double HeightTwips() override { return heightTwips; }
   double TwipsPerPixelX() override { return twipsPerPixel; }
   double TwipsPerPixelY() override { return twipsPerPixel; }
@@ -311,8 +316,7 @@ class FakeRuntime : public platform::Runtime {
 
 class FakeAboutView : public platform::AboutView {
  public:
-  FakeAboutView(frmabout& handlers, std::function<void(FakeAboutView&)>& whileOpen,
-                int& closes)
+  FakeAboutView(frmabout& handlers, std::function<void(FakeAboutView&)>& whileOpen, int& closes)
       : handlers(handlers), whileOpen_(whileOpen), closes_(closes) {}
   frmabout& handlers;
   bool visible = false;

@@ -109,10 +109,12 @@ TEST_F(Freeze, HoldAcrossMidnightLastsTheRequestedTime) {
 }
 
 TEST_F(Freeze, HoldOfMoreThanADaySeesEveryMidnightAndEnds) {
-  StartWith("100000");
+  // From noon, 200000 s cross two midnights: a wait that compares each reading with the start
+  // instead of the previous reading would only see the first.
+  StartWith("200000");
   world.pump.deliverTimers = false;
   world.form.VBHotKey2_HotKey();
-  ExpectSwitches({{false, 1.0}, {true, 100001.0}});
+  ExpectSwitches({{false, 1.0}, {true, 200001.0}});
 }
 
 TEST_F(Freeze, PauseWaitsForEventsWithADeadlineInsteadOfSpinning) {

@@ -144,14 +144,43 @@ TEST_F(Startup, UnusableTopKeepsTheDesignedTopAndTheOtherSettingsStillApply) {
   EXPECT_TRUE(world.window.visible);
 }
 
-TEST_F(Startup, NumbersAreReadInTheUsersNotationWithBlanksAndAreNotComparedWithTheScreen) {
+TEST_F(Startup, NumbersAreReadInTheUsersNotationWithBlanksAndAPartlyShownFrameStays) {
   world.runtime.decimalSeparator = ',';
-  StoreAll({{"Top", "  1440"}, {"Left", "-30000"}, {"Height", "2910,5"}, {"Width", "3,42E3"}});
+  StoreAll({{"Top", "  1440"}, {"Left", "-300"}, {"Height", "2910,5"}, {"Width", "3,42E3"}});
   world.Start();
   EXPECT_EQ(world.window.top, 1440);
-  EXPECT_EQ(world.window.left, -30000);
+  EXPECT_EQ(world.window.left, -300);  // 20 pixels off the left edge: the title bar still shows
   EXPECT_EQ(world.window.height, 2910.5f);
   EXPECT_EQ(world.window.width, 3420);
+}
+
+// The window's frame (left, top, width, height in twips) after a start with these settings.
+std::vector<float> FrameAfterStart(const std::vector<std::pair<std::string, std::string>>& values,
+                                   std::vector<platform::WorkArea> monitors = {{0, 0, 1024, 768}}) {
+  FakeWorld world;
+  world.screen.workAreas = std::move(monitors);
+  for (const auto& [name, text] : values) world.StoreSetting(name, text);
+  world.Start();
+  return {world.window.left, world.window.top, world.window.width, world.window.height};
+}
+
+TEST(StartupPlacement, StoredFrameNoMonitorCanShowComesBackOntoTheScreen) {
+  // Huge sizes reduce to the work area, and the frame comes onto it.
+  EXPECT_EQ(FrameAfterStart(
+                {{"Left", "-1E+30"}, {"Top", "1E+30"}, {"Width", "1E+30"}, {"Height", "3.4E+38"}}),
+            (std::vector<float>{0, 0, 15360, 11520}));
+  // A negative size is unusable and keeps the designed one; the frame comes onto the screen.
+  EXPECT_EQ(
+      FrameAfterStart(
+          {{"Left", "1E+30"}, {"Top", "-1E+30"}, {"Width", "-1E+30"}, {"Height", "-3.4E+38"}}),
+      (std::vector<float>{11940, 0, 3420, 2865}));
+}
+
+TEST(StartupPlacement, FrameOnAMonitorThatIsGoneMovesWhollyOntoTheNearestOne) {
+  // 3000 pixels left of the primary: the 1280 x 1024 monitor on its left is nearer.
+  EXPECT_EQ(FrameAfterStart({{"Left", "-45000"}, {"Top", "16500"}},
+                            {{0, 0, 1024, 768}, {-1280, 0, 1280, 1024}}),
+            (std::vector<float>{-19200, 12495, 3420, 2865}));
 }
 
 struct BooleanText {
