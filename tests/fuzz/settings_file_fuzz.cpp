@@ -2,7 +2,8 @@
 // the real file. The input gives a value name, a value and the file's bytes. Whatever the file
 // holds: an unchanged document writes back byte for byte; a read gives a value that fits the
 // buffer with its NUL, or an error; a write either leaves the file exactly as it was or changes
-// that one value and keeps every other; and no temporary file is left behind.
+// that one value and keeps every other (a file that is not settings text is kept aside byte for
+// byte first); and no temporary file is left behind.
 #include <dirent.h>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <strings.h>
@@ -50,6 +51,20 @@ const std::string& Directory() {
     return templ;
   }();
   return dir;
+}
+
+// The name of the one entry of dir other than keep, or nothing.
+std::string OtherEntry(const std::string& dir, const char* keep) {
+  std::string other;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..") &&
+          std::strcmp(e->d_name, keep))
+        other = e->d_name;
+    }
+    closedir(d);
+  }
+  return other;
 }
 
 std::size_t EntriesIn(const std::string& dir) {
@@ -117,6 +132,12 @@ void CheckFile(const std::string& text, const std::string& name, const std::stri
   } else {
     const auto doc = ini::Document::Parse(after);
     Check(doc && doc->Get(name) == value.substr(0, value.find('\0')));
+    if (!ini::Document::Parse(text)) {
+      const std::string kept = OtherEntry(Directory(), "Vistrel.conf");
+      Check(kept.rfind("Vistrel.conf.unreadable-", 0) == 0);
+      Check(Slurp(Directory() + "/" + kept) == text);
+      unlink((Directory() + "/" + kept).c_str());
+    }
   }
   Check(EntriesIn(Directory()) == 1);
 }

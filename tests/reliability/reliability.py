@@ -216,13 +216,27 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
         raise TestFailure("the close did not write the defaults into the empty file")
     tried += 1
 
-    def nul(path):
-        with open(path, "wb") as f:
-            f.write(b"[General]\nTop=1440\x00\nLeft=300\n")
-
-    def oversize(path):
-        with open(path, "wb") as f:
-            f.write(b"[General]\nTop=0\nLeft=0\n" + b"; padding\n" * 120000)
+    # Read, but not settings text: kept aside byte for byte, told once, and a fresh file saved.
+    not_settings = (("nul", b"[General]\nTop=1440\x00\nLeft=300\n"),
+                    ("oversize", b"[General]\nTop=0\nLeft=0\n" + b"; padding\n" * 120000),
+                    ("random", random.Random(9).randbytes(4096)))
+    for name, data in not_settings:
+        def prepare(path, data=data):
+            with open(path, "wb") as f:
+                f.write(data)
+        v = unchanged_after_a_run(session, new_home(session.workdir, name), name, prepare,
+                                  expect_unchanged=False)
+        if valid_values(read_settings(v)) != defaults(session):
+            raise TestFailure(f"{name}: the close did not save the settings in a new file")
+        folder = os.path.dirname(v.config_file)
+        kept = [f for f in os.listdir(folder) if f.startswith("Vistrel.conf.unreadable-")]
+        if len(kept) != 1 or open(os.path.join(folder, kept[0]), "rb").read() != data:
+            raise TestFailure(f"{name}: the old file was not kept as it was: {kept}")
+        with open(os.path.join(session.workdir, f"{name}.log")) as f:
+            told = f.read().count(kept[0])
+        if told != 1:
+            raise TestFailure(f"{name}: the user was told {told} times where the old file went")
+        tried += 1
 
     def directory(path):
         os.makedirs(os.path.join(path, "inside"))
@@ -236,8 +250,8 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
     def loop(path):
         os.symlink(os.path.basename(path), path)
 
-    for name, prepare in (("nul", nul), ("oversize", oversize), ("directory", directory), ("fifo", fifo),
-                          ("dangling-link", dangling), ("link-loop", loop)):
+    for name, prepare in (("directory", directory), ("fifo", fifo), ("dangling-link", dangling),
+                          ("link-loop", loop)):
         unchanged_after_a_run(session, new_home(session.workdir, name), name, prepare)
         tried += 1
 
@@ -256,9 +270,9 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
 
     v = unchanged_after_a_run(session, home, "unreadable", unreadable, user=NOBODY)
     tried += 1
-    figure(f"unusable settings paths: {tried} (empty file, NUL byte, 1.2 MB file, directory, FIFO, "
-           "dangling link, link loop, unreadable to the user), each started on defaults and closed "
-           "normally; files lost: 0")
+    figure(f"unusable settings paths: {tried} (empty file, NUL byte, 1.2 MB file, 4 KiB of random "
+           "bytes, directory, FIFO, dangling link, link loop, unreadable to the user), each started "
+           "on defaults and closed normally; files lost: 0")
 
 
 def need_root(what):

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "settings/registry.h"
 #include "settings/settings_record.h"
@@ -161,15 +162,29 @@ TEST_F(FileRegistryTest, WritesThroughASymbolicLink) {
   EXPECT_EQ(Contents(), "[General]\nTop=5\n");
 }
 
-TEST_F(FileRegistryTest, AFileItCanNotUnderstandIsNeverRewritten) {
+TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWritten) {
   const std::string binary("[General]\nTop=1\n\0\x01garbage", 25);
   Write(binary);
   FileRegistry api(path_);
   Registry registry(api, boxes_);
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "Error");
+  ::testing::internal::CaptureStderr();
   registry.WriteStringValue(kKey, "Top", "5");
   api.Flush();
-  EXPECT_EQ(Contents(), binary);
+  registry.WriteStringValue(kKey, "Left", "6");
+  api.Flush();
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Contents(), "[General]\nTop=5\nLeft=6\n");
+  std::vector<fs::path> kept;
+  for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
+    if (entry.path().filename().string().rfind("Vistrel.conf.unreadable-2", 0) == 0)
+      kept.push_back(entry.path());
+  }
+  ASSERT_EQ(kept.size(), 1u);
+  std::ifstream in(kept[0], std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), binary);
+  EXPECT_EQ(told.find(kept[0].string()), told.rfind(kept[0].string())) << told;
+  EXPECT_NE(told.find(kept[0].string()), std::string::npos) << told;
 
   if (::geteuid() != 0) {  // root reads everything
     Write("[General]\nTop=1\n");

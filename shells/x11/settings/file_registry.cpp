@@ -7,8 +7,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string_view>
 
 #include "settings/ini_text.h"
@@ -200,7 +202,11 @@ std::int32_t FileRegistry::RegSetValueEx(platform::KeyHandle key, std::string_vi
   if (!found->second.writable) return platform::kErrorAccessDenied;
   // The file went away since the key was opened: like a deleted key, store nothing.
   if (!pending_) {
-    if (const std::int32_t status = ReadDocument(pending_); status != platform::kErrorSuccess) {
+    const std::int32_t status = ReadDocument(pending_);
+    if (status == kErrorInvalidData) {
+      unreadable_ = true;
+      pending_ = ini::Document::Parse("");
+    } else if (status != platform::kErrorSuccess) {
       return status;
     }
   }
@@ -215,8 +221,40 @@ std::int32_t FileRegistry::Flush() {
   if (!pending_) return platform::kErrorSuccess;
   const std::string text = pending_->Serialize();
   pending_.reset();
+  std::optional<std::string> kept;
+  if (unreadable_) {
+    unreadable_ = false;
+    kept = KeepUnreadable();
+    if (!kept) return platform::kErrorAccessDenied;
+  }
   // Deleted meanwhile: still stores nothing (ReplaceFile finds no file to replace).
-  return ReplaceFile(text);
+  const std::int32_t status = ReplaceFile(text);
+  if (kept && status == platform::kErrorSuccess) {
+    std::fprintf(stderr,
+                 "Vistrel: %s did not hold settings that could be read; it was kept as %s and "
+                 "the settings were saved in a new file.\n",
+                 path_.c_str(), kept->c_str());
+  }
+  return status;
+}
+
+std::optional<std::string> FileRegistry::KeepUnreadable() const {
+  const std::string target = RealTarget(path_);
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = target + ".unreadable-" + stamp;
+  // A hard link keeps the old bytes under the new name while the file itself stays in place
+  // until the replacement's rename: at no moment is there no settings file. link() never
+  // replaces an existing name, so two saves within one second get "-2", "-3", ...
+  for (int n = 1; n < 100; ++n) {
+    const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+    if (::link(target.c_str(), name.c_str()) == 0) return name;
+    if (errno != EEXIST) return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 std::int32_t FileRegistry::ReplaceFile(const std::string& text) const {

@@ -4,8 +4,12 @@
 // so a save after the file was deleted stores nothing. Writes are gathered and go to disk
 // together at Flush (the program's end calls it), in one atomic replacement (a temporary file in
 // the same directory, flushed to disk, renamed over it): a kill during a save leaves all the old
-// values or all the new ones. Every other line is kept, and a file it could not read or make
-// sense of is never touched. Every other key is absent.
+// values or all the new ones. Every other line is kept. A file that can not be opened or read is
+// never touched, and nothing is saved. A file that was read but is not settings text (a NUL byte,
+// beyond the size limit) is kept under a name beside it that says so and when
+// (Vistrel.conf.unreadable-20261207-143000), told once on standard error, and a fresh file takes
+// its place at the save, so that one bad file does not cost every later run its settings. Every
+// other key is absent.
 #pragma once
 
 #include <map>
@@ -55,11 +59,15 @@ class FileRegistry : public platform::RegistryApi {
   // The file's bytes as a settings document; an error code when it can not be read or parsed.
   std::int32_t ReadDocument(std::optional<ini::Document>& document) const;
   std::int32_t ReplaceFile(const std::string& text) const;
+  // Links the unreadable file to its new name beside it; that name, or nothing on failure.
+  std::optional<std::string> KeepUnreadable() const;
   platform::KeyHandle NewHandle(bool writable);
 
   std::string path_;
   // The file's contents with the writes not yet flushed.
   std::optional<ini::Document> pending_;
+  // The file was not settings text: the save keeps it aside before it replaces it.
+  bool unreadable_ = false;
   std::map<platform::KeyHandle, OpenKey> open_;
   platform::KeyHandle next_ = 0x1000;
 };
