@@ -152,8 +152,9 @@ def settings_values(text):
 
 
 # --- the picture ----------------------------------------------------------------------------
-def source_rect(view_w, view_h, zoom, cursor):
-    """The source rectangle as the program computes it: ties to even, clamps right then left."""
+def source_rect(view_w, view_h, zoom, cursor, screen=(SCREEN_W, SCREEN_H)):
+    """The source rectangle as the program computes it: ties to even, clamps right then left,
+    within the whole X screen (every monitor of it)."""
     def axis(c, view, screen):
         origin = round(c - view / (zoom * 2))
         size = view / zoom
@@ -162,7 +163,7 @@ def source_rect(view_w, view_h, zoom, cursor):
         elif origin < 0:
             origin = 0
         return origin
-    return (axis(cursor[0], view_w, SCREEN_W), axis(cursor[1], view_h, SCREEN_H),
+    return (axis(cursor[0], view_w, screen[0]), axis(cursor[1], view_h, screen[1]),
             round(view_w / zoom), round(view_h / zoom))
 
 
@@ -180,7 +181,8 @@ def candidates(d, scale):
 
 
 def view_mismatches(shot, win, zoom, cursor, limit=5):
-    sx, sy, sw, sh = source_rect(win.width, win.height, zoom, cursor)
+    screen_w, screen_h = shot[0], shot[1]
+    sx, sy, sw, sh = source_rect(win.width, win.height, zoom, cursor, (screen_w, screen_h))
     sxs, sys_ = sw / win.width, sh / win.height
     columns = [candidates(dx, sxs) for dx in range(win.width)]
     bad = []
@@ -192,7 +194,7 @@ def view_mismatches(shot, win, zoom, cursor, limit=5):
             for oy in rows:
                 for ox in columns[dx]:
                     x, y = sx + ox, sy + oy
-                    inside = 0 <= x < SCREEN_W and 0 <= y < SCREEN_H
+                    inside = 0 <= x < screen_w and 0 <= y < screen_h
                     if actual == (pixel(shot, x, y) if inside else BLACK):
                         ok = True
                         break
@@ -650,6 +652,43 @@ def window_manager_frame_on_top_and_no_creep(session):
 
 
 @test()
+def stored_frame_no_screen_shows_comes_back_and_a_partly_shown_one_stays(session):
+    # No window manager here: the outer frame is the client window, and there are no panels.
+    cases = (
+        ("huge", "Left=-1E+30\nTop=1E+30\nWidth=1E+30\nHeight=3.4E+38\n", (0, 0, 1024, 768)),
+        ("negative sizes", "Left=1E+30\nTop=-1E+30\nWidth=-1E+30\nHeight=-3.4E+38\n",
+         (804, 0, 220, 165)),
+        ("on a head that is gone", "Left=22500\nTop=1500\n", (804, 100, 220, 165)),
+        ("20 pixels off the left edge", "Left=-300\nTop=1500\n", (-20, 100, 220, 165)),
+    )
+    for name, stored, expected in cases:
+        home = new_home(session.workdir, "frame-" + name.replace(" ", "-"))
+        write_settings(home, "[General]\n" + stored)
+        v = Vistrel(session, home)
+        win = v.main_window()
+        if (win.x, win.y, win.width, win.height) != expected:
+            raise TestFailure(f"{name}: the window is at {win}, not at {expected}")
+        session.stop_process(v.proc, signal.SIGTERM)
+        if name.startswith("20 pixels") and settings_values(read_settings(v))["Left"] != "-300":
+            raise TestFailure(f"a frame partly off the screen was not kept: {read_settings(v)}")
+
+
+@test(host="dual")
+def two_monitors_show_the_source_under_the_cursor_everywhere(session):
+    # The left monitor is the secondary one; the window stays where it was stored on it.
+    home = new_home(session.workdir, "dual")
+    write_settings(home, "[General]\nTop=1500\nLeft=1500\n")
+    v = Vistrel(session, home)
+    win = v.main_window()
+    if (win.x, win.y) != (100, 100):
+        raise TestFailure(f"the window left the secondary monitor: {win}")
+    for cursor in [(1500, 400), (1023, 400), (1024, 400), (1030, 300), (0, 0), (2047, 767),
+                   (2047, 0), (0, 767)]:
+        session.move(*cursor)
+        expect_view(session, win, 2, cursor)
+
+
+@test()
 def installed_program_finds_its_help_beside_its_real_file(session):
     prefix = os.path.join(session.workdir, "prefix")
     build = os.path.dirname(OPTIONS.vistrel)
@@ -699,6 +738,18 @@ def without_render_the_client_side_copy_is_exact(session):
 
 
 # --- runner ---------------------------------------------------------------------------------
+def new_session(host, workdir):
+    """trayer, icewm, no-render (trayer on a server without RENDER), or dual: a 2048 x 768 screen
+    split into two monitors, the right one holding the screen's output."""
+    os.makedirs(workdir, exist_ok=True)
+    if host == "no-render":
+        return XSession("trayer", ("-extension", "RENDER"), workdir)
+    if host == "dual":
+        session = XSession("trayer", (), workdir, size=(2048, 768))
+        session.set_monitors(("right", 1024, 0, 1024, 768), ("left", 0, 0, 1024, 768))
+        return session
+    return XSession(host, (), workdir)
+
 
 def run_case(session, name, fn, failed):
     """Runs one case, prints its PASS or FAIL line, and ends what it left running."""
@@ -741,10 +792,7 @@ def main():
     try:
         for name, host, fn in selected:
             if host not in sessions:
-                args = ("-extension", "RENDER") if host == "no-render" else ()
-                sessions[host] = XSession("trayer" if host == "no-render" else host, args,
-                                          os.path.join(workdir, host))
-                os.makedirs(sessions[host].workdir, exist_ok=True)
+                sessions[host] = new_session(host, os.path.join(workdir, host))
                 setup_pattern(sessions[host])
             passed += run_case(sessions[host], name, fn, failed)
     finally:

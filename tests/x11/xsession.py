@@ -50,9 +50,11 @@ _TREE_LINE = re.compile(
 
 
 class XSession:
-    """Xvfb 1024x768x24 at 96 DPI with the given extras ("trayer", "icewm" or nothing)."""
+    """Xvfb of the given size (1024x768 unless said) at 24 bits and 96 DPI, with the given extras
+    ("trayer", "icewm" or nothing)."""
 
-    def __init__(self, host="trayer", xvfb_args=(), workdir=None):
+    def __init__(self, host="trayer", xvfb_args=(), workdir=None, size=(1024, 768)):
+        self.size = size
         self.workdir = workdir or tempfile.mkdtemp(prefix="vistrel-x11-")
         os.makedirs(self.workdir, exist_ok=True)
         self.procs = []
@@ -86,7 +88,7 @@ class XSession:
     def _start_xvfb(self, xvfb_args):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-dpi", "96",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % self.size, "-dpi", "96",
              "-nolisten", "tcp", "-noreset", *xvfb_args],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(self.workdir, "xvfb.log"), "a"))
@@ -105,6 +107,13 @@ class XSession:
             self.stop_process(self.xvfb)
             return None
         return text.decode().strip()
+
+    def set_monitors(self, *monitors):
+        """Splits the screen into RandR monitors, (name, x, y, width, height) each; the first
+        one holds the screen's output, which makes it the first head that Xinerama reports."""
+        for i, (name, x, y, w, h) in enumerate(monitors):
+            self.run(["xrandr", "--setmonitor", name, f"{w}/{w * 254 // 960}x{h}/{h * 254 // 960}+{x}+{y}",
+                      "screen" if i == 0 else "none"])
 
     def _answers(self):
         if self.xvfb.poll() is not None:
