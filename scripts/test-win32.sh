@@ -32,4 +32,13 @@ if [ "$status" -ne 0 ] || ! grep -Eq '^[0-9]+ passed, 0 failed' build-win/e2e.lo
   echo "Windows end-to-end tests failed (exit status $status)" >&2
   exit 1
 fi
+echo "== end-to-end tests of Vistrel.exe on two monitors under Wine"
+vistrel_wine_dual
+timeout 300 "$VISTREL_WINE64" build-win/vistrel_e2e.exe --only "two monitors" |
+  tee build-win/e2e-dual.log
+status=${PIPESTATUS[0]}
+if [ "$status" -ne 0 ] || ! grep -Eq '^[1-9][0-9]* passed, 0 failed' build-win/e2e-dual.log; then
+  echo "Windows end-to-end tests on two monitors failed (exit status $status)" >&2
+  exit 1
+fi
 echo "Windows tests passed."

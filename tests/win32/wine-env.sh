@@ -2,6 +2,8 @@
 # this run, torn down on exit. Other X servers and prefixes may run on the machine, so the
 # display number comes from Xvfb itself and only our own processes are ended.
 #   vistrel_wine_up    starts Xvfb and a persistent wineserver on a new prefix
+#   vistrel_wine_dual  moves the prefix's session to a second Xvfb of two monitors, the
+#                      secondary one left of the primary (negative desktop coordinates)
 #   vistrel_wine_down  ends them (installed as the EXIT trap by vistrel_wine_up)
 
 vistrel_wine_down() {
@@ -10,10 +12,51 @@ vistrel_wine_down() {
     "$VISTREL_WINESERVER" -w >/dev/null 2>&1 || true
     rm -rf "$VISTREL_WINE_DIR"
   fi
-  if [ -n "${VISTREL_XVFB_PID:-}" ]; then
-    kill "$VISTREL_XVFB_PID" 2>/dev/null || true
-    wait "$VISTREL_XVFB_PID" 2>/dev/null || true
+  local pid
+  for pid in ${VISTREL_XVFB_PID:-} ${VISTREL_DUAL_XVFB_PID:-}; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+}
+
+# Starts Xvfb with the given screen size; sets DISPLAY and VISTREL_STARTED_XVFB to its PID.
+vistrel_start_xvfb() {
+  local fifo="$VISTREL_WINE_DIR/display-$1"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
+    >"$VISTREL_WINE_DIR/xvfb-$1.log" 2>&1 &
+  VISTREL_STARTED_XVFB=$!
+  local display
+  if ! read -r -t 30 display <"$fifo"; then
+    echo "Xvfb did not start:" >&2
+    cat "$VISTREL_WINE_DIR/xvfb-$1.log" >&2
+    return 1
   fi
+  export DISPLAY=":$display"
+}
+
+# Ends the prefix's session, so that the next Wine process starts a new one that reads the
+# display and the X11 driver's settings afresh.
+vistrel_wine_restart() {
+  "$VISTREL_WINESERVER" -k >/dev/null 2>&1 || true
+  "$VISTREL_WINESERVER" -w
+  "$VISTREL_WINESERVER" -p
+  # Bring the prefix's services up once, so that no test's first start pays for them (ctest
+  # gives a test executable five seconds to list its tests).
+  "$VISTREL_WINE64" wineboot >/dev/null 2>&1
+}
+
+vistrel_wine_dual() {
+  vistrel_start_xvfb 2048x768
+  VISTREL_DUAL_XVFB_PID=$VISTREL_STARTED_XVFB
+  # One wide screen split into RandR monitors (Xvfb's +xinerama would stack its screens at 0, 0).
+  # The monitor holding the screen's output is Xinerama's first head, which Wine makes the
+  # primary one; the other, on its left, gets negative coordinates.
+  xrandr --setmonitor primary 1024/270x768/203+1024+0 screen >/dev/null
+  xrandr --setmonitor secondary 1024/270x768/203+0+0 none >/dev/null
+  # Wine 8 sees the monitors of a screen like this one only through Xinerama.
+  "$VISTREL_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  vistrel_wine_restart
 }
 
 vistrel_wine_up() {
@@ -25,18 +68,8 @@ vistrel_wine_up() {
   trap vistrel_wine_down EXIT
 
   # Xvfb writes its display number to the descriptor we give it once it accepts clients.
-  local fifo="$VISTREL_WINE_DIR/display"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
-    >"$VISTREL_WINE_DIR/xvfb.log" 2>&1 &
-  VISTREL_XVFB_PID=$!
-  local display
-  if ! read -r -t 30 display <"$fifo"; then
-    echo "Xvfb did not start:" >&2
-    cat "$VISTREL_WINE_DIR/xvfb.log" >&2
-    return 1
-  fi
-  export DISPLAY=":$display"
+  vistrel_start_xvfb 1024x768
+  VISTREL_XVFB_PID=$VISTREL_STARTED_XVFB
 
   export WINEPREFIX="$VISTREL_WINE_DIR/prefix"
   export WINEARCH=win64
@@ -49,10 +82,5 @@ vistrel_wine_up() {
   # two seconds each otherwise). The X11 driver reads this when a process starts, so the
   # processes started by the prefix's creation are ended before the tests begin.
   "$VISTREL_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$VISTREL_WINESERVER" -k >/dev/null 2>&1 || true
-  "$VISTREL_WINESERVER" -w
-  "$VISTREL_WINESERVER" -p
-  # Bring the prefix's services up once, so that no test's first start pays for them (ctest
-  # gives a test executable five seconds to list its tests).
-  "$VISTREL_WINE64" wineboot >/dev/null 2>&1
+  vistrel_wine_restart
 }

@@ -20,6 +20,8 @@ extern PatternWindow* g_pattern;
 void AddWindowCases(std::vector<Case>& cases);
 void AddTrayCases(std::vector<Case>& cases);
 void AddLifecycleCases(std::vector<Case>& cases);
+// Only on a desktop of two monitors or more.
+void AddMonitorCases(std::vector<Case>& cases);
 
 // Waits until the main window's picture satisfies the test; fails the case with the label if it
 // never does.

@@ -144,6 +144,52 @@ void PlacePastTheLeftEdgeComesBack() {
   ExpectSetting("Left", "-300");
 }
 
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
+void PlacesNoScreenShowsComeBack() {
+  struct Stored {
+    const char* what;
+    const char* left;
+    const char* top;
+    const char* width;
+    const char* height;
+  };
+  const Stored cases[] = {{"huge", "-1E+30", "1E+30", "1E+30", "3.4E+38"},
+                          {"negative sizes", "1E+30", "-1E+30", "-1E+30", "-3.4E+38"},
+                          {"on a monitor that is gone", "22500", "1500", nullptr, nullptr}};
+  for (const Stored& c : cases) {
+    const std::string what = c.what;
+    ClearSettings();
+    PutSetting("Left", c.left);
+    PutSetting("Top", c.top);
+    if (c.width) PutSetting("Width", c.width);
+    if (c.height) PutSetting("Height", c.height);
+    Vistrel vistrel;
+    HWND main = vistrel.WaitForMainWindow();
+    RECT r{}, client{};
+    GetWindowRect(main, &r);
+    GetClientRect(main, &client);
+    const RECT w = WorkAreaOf(main);
+    Check(r.left >= w.left && r.top >= w.top && r.right <= w.right && r.bottom <= w.bottom,
+          what + ": the window lies wholly on the screen");
+    if (c.width && what == "huge") {
+      Check(r.right - r.left == w.right - w.left && r.bottom - r.top == w.bottom - w.top,
+            what + ": the size is reduced to the work area");
+    } else {
+      Check(client.right == 220 && client.bottom == 165, what + ": the designed size");
+      Check(r.right == w.right && r.top == (c.width ? w.top : 100),
+            what + ": moved just far enough onto the screen");
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    Check(vistrel.WaitForExit() == 0u, what + ": closed normally");
+  }
+}
+
 void SecondCopyIsRefused() {
   ClearSettings();
   Vistrel first;
@@ -191,6 +237,7 @@ void AddLifecycleCases(std::vector<Case>& cases) {
                    CloseWhileMinimisedStoresTheNormalPlace});
   cases.push_back(
       {"a place past the left edge is stored and restored", PlacePastTheLeftEdgeComesBack});
+  cases.push_back({"places no screen shows come back onto it", PlacesNoScreenShowsComeBack});
   cases.push_back({"a second copy shows the already-running box and ends", SecondCopyIsRefused});
   cases.push_back(
       {"command value abc: Oops... box, program quits, settings kept", CommandValueNotANumber});

@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
   AddWindowCases(cases);
   AddTrayCases(cases);
   AddLifecycleCases(cases);
+  AddMonitorCases(cases);
 
   PatternWindow pattern;
   g_pattern = &pattern;

@@ -21,8 +21,10 @@ void Fill(HDC dc, int l, int t, int r, int b, std::uint32_t rgb) {
 }  // namespace
 
 PatternWindow::PatternWindow() {
-  width_ = GetSystemMetrics(SM_CXSCREEN);
-  height_ = GetSystemMetrics(SM_CYSCREEN);
+  left_ = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  top_ = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  width_ = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  height_ = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   WNDCLASSA cls{};
   cls.lpfnWndProc = Proc;
   cls.hInstance = GetModuleHandleA(nullptr);
@@ -30,18 +32,21 @@ PatternWindow::PatternWindow() {
   cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
   RegisterClassA(&cls);
   // Never activated, so that it neither takes keys nor rises above the program under test.
-  hwnd_ = CreateWindowExA(WS_EX_NOACTIVATE, cls.lpszClassName, "pattern", WS_POPUP, 0, 0, width_,
-                          height_, nullptr, nullptr, cls.hInstance, nullptr);
+  hwnd_ = CreateWindowExA(WS_EX_NOACTIVATE, cls.lpszClassName, "pattern", WS_POPUP, left_, top_,
+                          width_, height_, nullptr, nullptr, cls.hInstance, nullptr);
   SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   UpdateWindow(hwnd_);
   // The screen shows it once a pixel in the square reads black.
-  WaitFor([&] {
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, width_ / 2, height_ / 2);
-    ReleaseDC(nullptr, screen);
-    return c == RGB(0, 0, 0);
-  });
+  WaitFor([&] { return CentreShows(kBlack); });
+}
+
+bool PatternWindow::CentreShows(std::uint32_t rgb) const {
+  HDC screen = GetDC(nullptr);
+  const POINT centre = Centre();
+  const COLORREF c = GetPixel(screen, centre.x, centre.y);
+  ReleaseDC(nullptr, screen);
+  return c == Ref(rgb);
 }
 
 PatternWindow::~PatternWindow() {
@@ -52,12 +57,7 @@ void PatternWindow::SetSquareColour(std::uint32_t rgb) {
   g_squareColour = rgb;
   InvalidateRect(hwnd_, nullptr, FALSE);
   UpdateWindow(hwnd_);
-  WaitFor([&] {
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, width_ / 2, height_ / 2);
-    ReleaseDC(nullptr, screen);
-    return c == Ref(rgb);
-  });
+  WaitFor([&] { return CentreShows(rgb); });
 }
 
 LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,7 @@
-// A full-screen window of known colours under everything else, so that the magnified picture
-// can be checked pixel by pixel: white, a black 20 x 20 square centred on (512, 384), and
-// coloured 5-pixel bands along the edges (red left, blue right, green top, yellow bottom).
+// A window over the whole desktop (every monitor) in known colours under everything else, so
+// that the magnified picture can be checked pixel by pixel: white, a black 20 x 20 square centred
+// on the desktop's centre ((512, 384) on one 1024 x 768 monitor), and coloured 5-pixel bands
+// along its edges (red left, blue right, green top, yellow bottom).
 #pragma once
 
 #include <windows.h>
@@ -22,8 +23,11 @@ class PatternWindow {
  public:
   PatternWindow();
   ~PatternWindow();
-  // Centre of the screen, where the square is.
-  POINT Centre() const { return {width_ / 2, height_ / 2}; }
+  // Centre of the desktop, where the square is.
+  POINT Centre() const { return {left_ + width_ / 2, top_ + height_ / 2}; }
+  // The desktop's top-left corner: negative where a monitor lies left of or above the primary.
+  int Left() const { return left_; }
+  int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   // Repaints the square in another colour and waits until the screen shows it.
@@ -31,7 +35,10 @@ class PatternWindow {
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool CentreShows(std::uint32_t rgb) const;
   HWND hwnd_ = nullptr;
+  int left_ = 0;
+  int top_ = 0;
   int width_ = 0;
   int height_ = 0;
 };
