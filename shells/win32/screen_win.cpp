@@ -54,21 +54,24 @@ double WinScreen::HeightTwips() {
   return GetSystemMetrics(SM_CYVIRTUALSCREEN) * twipsPerPixel_;
 }
 
+namespace {
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto& list = *reinterpret_cast<std::vector<platform::WorkArea>*>(data);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& w = info.rcWork;
+  const platform::WorkArea area{double(w.left), double(w.top), double(w.right - w.left),
+                                double(w.bottom - w.top)};
+  // The primary monitor first.
+  list.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? list.begin() : list.end(), area);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<platform::WorkArea> WinScreen::WorkAreas() {
   std::vector<platform::WorkArea> areas;
-  const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-    auto& list = *reinterpret_cast<std::vector<platform::WorkArea>*>(data);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
-    const RECT& w = info.rcWork;
-    const platform::WorkArea area{double(w.left), double(w.top), double(w.right - w.left),
-                                  double(w.bottom - w.top)};
-    // The primary monitor first.
-    list.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? list.begin() : list.end(), area);
-    return TRUE;
-  };
-  EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&areas));
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
   return areas;
 }
 
