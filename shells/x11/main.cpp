@@ -11,6 +11,7 @@
 #include "app/frm_main.h"
 #include "app/identity.h"
 #include "app/main_window_definition.h"
+#include "control_dbus.h"
 #include "hotkey/unavailable_message.h"
 #include "hotkeys_x11.h"
 #include "main_window_x11.h"
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
         });
       },
       [&] { dispatch([&] { formPointer->ReAddTrayIcon(); }); });
-  XcbHotKeys hotkeys(x, [&](int binding) {
+  const auto hotKey = [&](int binding) {
     dispatch([&] {
       if (binding == 0) {
         formPointer->VBHotKey1_HotKey();
@@ -111,7 +112,10 @@ int main(int argc, char** argv) {
         formPointer->VBHotKey2_HotKey();
       }
     });
-  });
+  };
+  XcbHotKeys hotkeys(x, hotKey);
+  // The same two actions for the desktop's own shortcuts (and where no key can be grabbed).
+  DBusControl control(hotKey);
   FileRegistry registry(FileRegistry::DefaultPath());
   QtMessageBoxes messages;
   XdgLauncher launcher;
@@ -155,6 +159,7 @@ int main(int argc, char** argv) {
 
   form.Dispatch([&] { form.Form_Resize(); });
   form.Dispatch([&] { form.Form_Load(); });
+  control.Register();
 
   if (!unavailable.empty()) {
     // Once, after the window is up; the menu items do the same as the keys.
