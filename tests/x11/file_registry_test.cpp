@@ -168,6 +168,15 @@ TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWrit
   FileRegistry api(path_);
   Registry registry(api, boxes_);
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "Error");
+  // A write that fails (a name no line can hold) alone makes no save.
+  platform::KeyHandle key = 0;
+  ASSERT_EQ(
+      api.RegOpenKeyEx(0x80000001, "Software\\Tarnwell\\Vistrel", 0, platform::kKeyWrite, key),
+      platform::kErrorSuccess);
+  EXPECT_EQ(api.RegSetValueEx(key, "Top\nLeft", platform::kRegSz, "5"), kErrorInvalidParameter);
+  api.RegCloseKey(key);
+  api.Flush();
+  EXPECT_EQ(Contents(), binary);
   ::testing::internal::CaptureStderr();
   registry.WriteStringValue(kKey, "Top", "5");
   api.Flush();

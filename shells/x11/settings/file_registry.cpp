@@ -202,20 +202,24 @@ std::int32_t FileRegistry::RegSetValueEx(platform::KeyHandle key, std::string_vi
   const auto found = open_.find(key);
   if (found == open_.end()) return platform::kErrorInvalidHandle;
   if (!found->second.writable) return platform::kErrorAccessDenied;
-  // The file went away since the key was opened: like a deleted key, store nothing.
-  if (!pending_) {
-    const std::int32_t status = ReadDocument(pending_);
-    if (status == kErrorInvalidData) {
-      unreadable_ = true;
-      pending_ = ini::Document::Parse("");
-    } else if (status != platform::kErrorSuccess) {
-      return status;
-    }
-  }
   // A string value may carry its terminating NUL; the line holds the text before it.
   if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)
     data = data.substr(0, nul);
-  if (!pending_->Set(name, data)) return kErrorInvalidParameter;
+  if (pending_) return pending_->Set(name, data) ? platform::kErrorSuccess : kErrorInvalidParameter;
+  // The first write reads the file. Gone since the key was opened: like a deleted key, store
+  // nothing. Not settings text: start afresh, and keep the file aside at the save.
+  std::optional<ini::Document> document;
+  const std::int32_t status = ReadDocument(document);
+  const bool unreadable = status == kErrorInvalidData;
+  if (unreadable) {
+    document = ini::Document::Parse("");
+  } else if (status != platform::kErrorSuccess) {
+    return status;
+  }
+  // A write that fails changes nothing, so it alone never makes a save.
+  if (!document->Set(name, data)) return kErrorInvalidParameter;
+  pending_ = std::move(document);
+  unreadable_ = unreadable;
   return platform::kErrorSuccess;
 }
 
