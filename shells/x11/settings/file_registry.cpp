@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QSaveFile>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -60,18 +58,19 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
-// Earlier versions wrote the replacement under this name beside the file first; one killed
-// before the rename left it there.
+// The replacement is written under this name beside the file first; a process killed before the
+// rename leaves it there, and the next start removes it. A name of its own, because a leftover
+// must be told apart from the user's own files beside the settings (Vistrel.conf.backup).
 constexpr std::string_view kTempInfix = ".saving-";
-constexpr std::size_t kTempRandom = 6;
+constexpr std::size_t kTempRandom = 6;  // mkostemp's XXXXXX
 
 std::string RealTarget(const std::string& path) {
   if (char resolved[PATH_MAX]; ::realpath(path.c_str(), resolved)) return resolved;
   return path;
 }
 
-// Removes the replacements that killed runs of earlier versions left beside the file. Only one
-// copy of the program runs per user, so none of them is being written now.
+// Removes the replacements that killed runs left beside the file. Only one copy of the program
+// runs per user, so none of them is being written now.
 void RemoveLeftovers(const std::string& target) {
   const std::string dir = DirectoryOf(target);
   const std::string prefix = target.substr(target.rfind('/') + 1) + std::string(kTempInfix);
@@ -268,20 +267,17 @@ std::int32_t FileRegistry::ReplaceFile(const std::string& text) const {
   const std::string target = RealTarget(path_);
   struct stat st {};
   if (::stat(target.c_str(), &st) != 0) return platform::kErrorFileNotFound;
-  // QSaveFile writes an unnamed file in the same directory (O_TMPFILE), gives it the old file's
-  // permissions, syncs it and renames it over the old one: a kill leaves nothing beside it.
-  QSaveFile file(QFile::decodeName(target.c_str()));
-  // Unbuffered: Qt 6.4's QSaveFile misses a write error that only the buffer's flush in commit()
-  // meets (a full disk), and would rename the short file over the good one.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+
+  std::string temp = target + std::string(kTempInfix) + std::string(kTempRandom, 'X');
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return platform::kErrorAccessDenied;
+  const bool written =
+      ::fchmod(fd, st.st_mode & 07777) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
     return platform::kErrorAccessDenied;
   }
-  const auto size = static_cast<qint64>(text.size());
-  if (file.write(text.data(), size) != size || file.error() != QFileDevice::NoError) {
-    file.cancelWriting();
-    return platform::kErrorAccessDenied;
-  }
-  if (!file.commit()) return platform::kErrorAccessDenied;
   // The rename itself must reach the disk too.
   if (const int dir = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       dir >= 0) {

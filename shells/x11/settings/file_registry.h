@@ -2,9 +2,9 @@
 // is $XDG_CONFIG_HOME/Tarnwell/Vistrel.conf (default ~/.config), its string values the Name=text
 // lines of [General]. Creating the key creates the file; opening it fails when the file is gone,
 // so a save after the file was deleted stores nothing. Writes are gathered and go to disk
-// together at Flush (the program's end calls it), in one atomic replacement (QSaveFile: a
-// temporary file in the same directory, flushed to disk, renamed over it): a kill during a save
-// leaves all the old values or all the new ones. Every other line is kept. A file that can not be opened or read is
+// together at Flush (the program's end calls it), in one atomic replacement (a temporary file in
+// the same directory, flushed to disk, renamed over it): a kill during a save leaves all the old
+// values or all the new ones. Every other line is kept. A file that can not be opened or read is
 // never touched, and nothing is saved. A file that was read but is not settings text (a NUL byte,
 // beyond the size limit) is kept under a name beside it that says so and when
 // (Vistrel.conf.unreadable-20261207-143000), told once on standard error, and a fresh file takes
