@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libxcb1-dev libxcb-render0-dev libxcb-xfixes0-dev libxcb-keysyms1-dev
   libx11-dev libx11-xcb-dev libxrender-dev libxcb-randr0-dev xdg-utils
   # its end-to-end tests
-  xvfb trayer xdotool x11-utils x11-apps x11-xserver-utils imagemagick icewm xrestop libsm-dev
+  xvfb trayer xdotool x11-utils x11-apps x11-xserver-utils imagemagick icewm xrestop libsm-dev python3-pytest
   # the Windows program, cross-built and tested under Wine
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine wine64

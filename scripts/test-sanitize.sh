@@ -21,8 +21,9 @@ build-sanitize/tests/unit/vistrel_unit_tests --gtest_brief=1
 # the hostile settings runs end the program on a report (abort_on_error), which fails them.
 # The leak check runs at every close, with the suppressions for system libraries only.
 export LSAN_OPTIONS=suppressions=$PWD/tests/reliability/lsan.supp:print_suppressions=0
-python3 tests/reliability/reliability.py --vistrel build-sanitize/vistrel \
-  --probe build-sanitize/tests/x11/x11_probe -k sanitizer_scenario,hostile_values,files_it
+pytest-3 tests/reliability --vistrel build-sanitize/vistrel \
+  --probe build-sanitize/tests/x11/x11_probe --sanitized \
+  -k "sanitizer_scenario or hostile_values or files_it"
 
 work=$(mktemp -d)
 # The settings file target writes a real file for every input: on a memory file system if any.

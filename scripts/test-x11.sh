@@ -13,4 +13,5 @@ else
 fi
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
 
-exec python3 tests/x11/e2e.py --vistrel build/vistrel --probe build/tests/x11/x11_probe "$@"
+# pytest (Debian's python3-pytest, hence pytest-3 rather than whichever python3 comes first).
+exec pytest-3 tests/x11 --vistrel build/vistrel --probe build/tests/x11/x11_probe "$@"

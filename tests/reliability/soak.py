@@ -21,7 +21,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "x11"))
 
-import e2e  # noqa: E402
+import picture  # noqa: E402
+import program  # noqa: E402
 import xsession  # noqa: E402
 from xsession import XSession  # noqa: E402
 
@@ -57,8 +58,7 @@ def main():
     parser.add_argument("--warmup", type=float, default=60)
     parser.add_argument("--interval", type=float, default=30)
     options = parser.parse_args()
-    e2e.OPTIONS = options
-    options.vistrel = os.path.abspath(options.vistrel)
+    program.VISTREL = os.path.abspath(options.vistrel)
     xsession.PROBE = os.path.abspath(options.probe)
     if not shutil.which("xrestop"):
         print("missing tool: xrestop", file=sys.stderr)
@@ -68,7 +68,7 @@ def main():
     session = XSession("trayer", (), workdir)
     ok = False
     try:
-        e2e.setup_pattern(session)
+        picture.setup_pattern(session)
         logs = os.path.join(workdir, "sanitizer")
         os.makedirs(logs)
         # No quarantine: ASan otherwise keeps up to 256 MiB of freed blocks before it reuses them,
@@ -78,8 +78,8 @@ def main():
         env = {"ASAN_OPTIONS": f"log_path={logs}/report:{quarantine}:detect_leaks=1",
                "LSAN_OPTIONS": f"suppressions={HERE}/lsan.supp:print_suppressions=0",
                "UBSAN_OPTIONS": f"log_path={logs}/report:print_stacktrace=1"}
-        home = e2e.corner_home(session, "soak", "RefreshHigh=True\n")
-        v = e2e.Vistrel(session, home, env=env, name="soak")
+        home = program.corner_home(session, "soak", "RefreshHigh=True\n")
+        v = program.Vistrel(session, home, env=env, name="soak")
         window = v.main_window(timeout=30).id
         total = options.warmup + options.seconds
         wiggle = session.spawn([xsession.PROBE, "wiggle", str(total + 5), "50"])

@@ -1,29 +1,33 @@
-// The end-to-end cases, grouped by what they look at; each adds its cases to the runner's list.
+// The end-to-end tests' fixture and the helpers their files share. The tests are grouped in
+// suites by what they look at (Window, Tray, Lifecycle, Monitors), one file each.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "driver.h"
 #include "pattern_window.h"
 
 namespace e2e {
 
-struct Case {
-  std::string name;
-  std::function<void()> run;
+// Base of every suite: a crash of Vistrel.exe during a test fails that test (the Vistrel
+// destructor counts it), besides failing the run.
+class VistrelCase : public testing::Test {
+ protected:
+  void SetUp() override { crashesBefore_ = g_crashes; }
+  void TearDown() override {
+    if (g_crashes != crashesBefore_) ADD_FAILURE() << "Vistrel crashed";
+  }
+
+ private:
+  int crashesBefore_ = 0;
 };
 
 extern PatternWindow* g_pattern;
 
-void AddWindowCases(std::vector<Case>& cases);
-void AddTrayCases(std::vector<Case>& cases);
-void AddLifecycleCases(std::vector<Case>& cases);
-// Only on a desktop of two monitors or more.
-void AddMonitorCases(std::vector<Case>& cases);
-
-// Waits until the main window's picture satisfies the test; fails the case with the label if it
+// Waits until the main window's picture satisfies the test; fails the test with the label if it
 // never does.
 void ExpectPicture(HWND main, const std::string& label,
                    const std::function<bool(const Picture&)>& test, DWORD timeoutMs = 5000);

@@ -5,6 +5,9 @@
 #include "cases.h"
 
 namespace e2e {
+
+class Lifecycle : public VistrelCase {};
+
 namespace {
 
 constexpr const char* kDialogClass = "#32770";
@@ -30,7 +33,8 @@ void ExpectSetting(const char* name, const char* expected) {
         std::string(name) + " = \"" + value + "\", expected \"" + expected + "\"");
 }
 
-void SettingsWrittenOnClose() {
+// Settings are written when the close button closes.
+TEST_F(Lifecycle, SettingsWrittenOnClose) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -52,7 +56,8 @@ void SettingsWrittenOnClose() {
   ExpectSetting("RefreshAlways", "False");
 }
 
-void SettingsAppliedAtStart() {
+// Settings are applied at the next start.
+TEST_F(Lifecycle, SettingsAppliedAtStart) {
   ClearSettings();
   PutSetting("Left", "1500");
   PutSetting("Top", "  750");
@@ -90,7 +95,8 @@ void EndTheSession(Vistrel& vistrel, HWND main) {
   Check(vistrel.WaitForExit() == 0u, "the end of the session ended the program");
 }
 
-void LogOffSavesTheSettings() {
+// Log-off saves the settings like any close.
+TEST_F(Lifecycle, LogOffSavesTheSettings) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -102,7 +108,8 @@ void LogOffSavesTheSettings() {
   ExpectSetting("Height", "3300");
 }
 
-void LogOffWithTheAboutDialogOpen() {
+// Log-off with the About dialog open saves them too.
+TEST_F(Lifecycle, LogOffWithTheAboutDialogOpen) {
   // The main window is disabled under the modal dialog; the session's end still reaches it.
   ClearSettings();
   Vistrel vistrel;
@@ -116,7 +123,8 @@ void LogOffWithTheAboutDialogOpen() {
   ExpectSetting("OnTop", "False");
 }
 
-void CloseWhileMinimisedStoresTheNormalPlace() {
+// A close while minimised stores the normal place and size.
+TEST_F(Lifecycle, CloseWhileMinimisedStoresTheNormalPlace) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -131,7 +139,8 @@ void CloseWhileMinimisedStoresTheNormalPlace() {
   ExpectSetting("Height", "3150");
 }
 
-void PlacePastTheLeftEdgeComesBack() {
+// A place past the left edge is stored and restored.
+TEST_F(Lifecycle, PlacePastTheLeftEdgeComesBack) {
   ClearSettings();
   PutSetting("Left", "-300");
   Vistrel vistrel;
@@ -151,7 +160,8 @@ RECT WorkAreaOf(HWND window) {
   return info.rcWork;
 }
 
-void PlacesNoScreenShowsComeBack() {
+// Places no screen shows come back onto it.
+TEST_F(Lifecycle, PlacesNoScreenShowsComeBack) {
   struct Stored {
     const char* what;
     const char* left;
@@ -190,7 +200,8 @@ void PlacesNoScreenShowsComeBack() {
   }
 }
 
-void SecondCopyIsRefused() {
+// A second copy shows the already-running box and ends.
+TEST_F(Lifecycle, SecondCopyIsRefused) {
   ClearSettings();
   Vistrel first;
   first.WaitForMainWindow();
@@ -207,7 +218,8 @@ void SecondCopyIsRefused() {
   Check(first.Running(), "the first copy runs on");
 }
 
-void CommandValueNotANumber() {
+// Command value abc: Oops... box, program quits, settings kept.
+TEST_F(Lifecycle, CommandValueNotANumber) {
   ClearSettings();
   Vistrel vistrel("abc");
   HWND main = vistrel.WaitForMainWindow();
@@ -226,21 +238,4 @@ void CommandValueNotANumber() {
 }
 
 }  // namespace
-
-void AddLifecycleCases(std::vector<Case>& cases) {
-  cases.push_back({"settings are written when the close button closes", SettingsWrittenOnClose});
-  cases.push_back({"settings are applied at the next start", SettingsAppliedAtStart});
-  cases.push_back({"log-off saves the settings like any close", LogOffSavesTheSettings});
-  cases.push_back(
-      {"log-off with the About dialog open saves them too", LogOffWithTheAboutDialogOpen});
-  cases.push_back({"a close while minimised stores the normal place and size",
-                   CloseWhileMinimisedStoresTheNormalPlace});
-  cases.push_back(
-      {"a place past the left edge is stored and restored", PlacePastTheLeftEdgeComesBack});
-  cases.push_back({"places no screen shows come back onto it", PlacesNoScreenShowsComeBack});
-  cases.push_back({"a second copy shows the already-running box and ends", SecondCopyIsRefused});
-  cases.push_back(
-      {"command value abc: Oops... box, program quits, settings kept", CommandValueNotANumber});
-}
-
 }  // namespace e2e

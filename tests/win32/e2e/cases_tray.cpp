@@ -13,6 +13,9 @@
 #include "cases.h"
 
 namespace e2e {
+
+class Tray : public VistrelCase {};
+
 namespace {
 
 constexpr const char* kDialogClass = "#32770";
@@ -43,7 +46,8 @@ bool TrayIconPresent(HWND pichook) {
   return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
-void TrayIconComesBackWithTheTrayHost() {
+// Tray icon: added at start, back when the tray host returns, gone at close.
+TEST_F(Tray, TrayIconComesBackWithTheTrayHost) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -64,7 +68,8 @@ void TrayIconComesBackWithTheTrayHost() {
   Check(!TrayIconPresent(hook), "closing removed the icon");
 }
 
-void TrayShowHideAndExit() {
+// Tray: Hide from the menu, double click shows, other clicks do nothing, Exit.
+TEST_F(Tray, TrayShowHideAndExit) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -88,7 +93,8 @@ void TrayShowHideAndExit() {
         "Exit saved the settings");
 }
 
-void TrayMenuZoomIn() {
+// Tray menu: Zoom In and Zoom Out chosen by their access keys.
+TEST_F(Tray, TrayMenuZoomIn) {
   ClearSettings();
   const POINT centre = g_pattern->Centre();
   MoveCursor(centre.x, centre.y);
@@ -104,7 +110,8 @@ void TrayMenuZoomIn() {
                 [](const Picture& p) { return SquareRun(p) >= 39 && SquareRun(p) <= 41; });
 }
 
-void AboutDialog() {
+// About: labels, OK focused, Escape ignored, Enter closes.
+TEST_F(Tray, AboutDialog) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -131,7 +138,8 @@ void AboutDialog() {
   Check(IsWindowVisible(main) != FALSE, "the main window is shown after OK");
 }
 
-void MenuClosesLikeAnyMenu() {
+// Tray menu closes on a click elsewhere and on Escape.
+TEST_F(Tray, MenuClosesLikeAnyMenu) {
   // The program makes itself the foreground window before the menu opens and posts a message
   // after it closes; without that the menu would neither take keys nor close on a click
   // elsewhere.
@@ -156,7 +164,8 @@ void MenuClosesLikeAnyMenu() {
   Key(VK_ESCAPE);
 }
 
-void AboutWhileOnTop() {
+// About while always on top hides the window until OK.
+TEST_F(Tray, AboutWhileOnTop) {
   ClearSettings();
   PutSetting("OnTop", "True");
   Vistrel vistrel;
@@ -171,7 +180,8 @@ void AboutWhileOnTop() {
         "OK closed the dialog and showed the main window again");
 }
 
-void AboutLinkMinimisesTheWindow() {
+// About's link minimises the window; the next About restores it.
+TEST_F(Tray, AboutLinkMinimisesTheWindow) {
   // The test prefix has no browser (winebrowser is disabled): the address goes nowhere, and the
   // program goes on as if it had been opened.
   ClearSettings();
@@ -215,7 +225,8 @@ void CloseNotepads() {
   }
 }
 
-void HelpOpensTheReadmeInNotepad() {
+// Help opens readme.txt in Notepad.
+TEST_F(Tray, HelpOpensTheReadmeInNotepad) {
   ClearSettings();
   CloseNotepads();
   Vistrel vistrel;
@@ -226,7 +237,8 @@ void HelpOpensTheReadmeInNotepad() {
   CloseNotepads();
 }
 
-void HelpWithoutReadme() {
+// Help without readme.txt shows the Info box.
+TEST_F(Tray, HelpWithoutReadme) {
   // A copy of the program in a directory with a space in its name and no readme.txt beside it.
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
@@ -257,20 +269,4 @@ void HelpWithoutReadme() {
 }
 
 }  // namespace
-
-void AddTrayCases(std::vector<Case>& cases) {
-  cases.push_back({"tray: Hide from the menu, double click shows, other clicks do nothing, Exit",
-                   TrayShowHideAndExit});
-  cases.push_back({"tray icon: added at start, back when the tray host returns, gone at close",
-                   TrayIconComesBackWithTheTrayHost});
-  cases.push_back({"tray menu: Zoom In and Zoom Out chosen by their access keys", TrayMenuZoomIn});
-  cases.push_back({"About: labels, OK focused, Escape ignored, Enter closes", AboutDialog});
-  cases.push_back({"About while always on top hides the window until OK", AboutWhileOnTop});
-  cases.push_back({"About's link minimises the window; the next About restores it",
-                   AboutLinkMinimisesTheWindow});
-  cases.push_back({"tray menu closes on a click elsewhere and on Escape", MenuClosesLikeAnyMenu});
-  cases.push_back({"Help opens readme.txt in Notepad", HelpOpensTheReadmeInNotepad});
-  cases.push_back({"Help without readme.txt shows the Info box", HelpWithoutReadme});
-}
-
 }  // namespace e2e

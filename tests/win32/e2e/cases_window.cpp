@@ -7,13 +7,17 @@
 #include "cases.h"
 
 namespace e2e {
+
+class Window : public VistrelCase {};
+
 namespace {
 
 bool Near(int value, int expected, int tolerance) {
   return value >= expected - tolerance && value <= expected + tolerance;
 }
 
-void WindowAsDesigned() {
+// Main window: sizable tool window, close only, 220 x 165 at (205, 209).
+TEST_F(Window, WindowAsDesigned) {
   ClearSettings();
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
@@ -42,7 +46,8 @@ void WindowAsDesigned() {
   RegCloseKey(key);
 }
 
-void PictureFollowsTheCursor() {
+// Picture follows the cursor, clamps at the edges, zooms by clicks.
+TEST_F(Window, PictureFollowsTheCursor) {
   ClearSettings();
   const POINT centre = g_pattern->Centre();
   const int w = g_pattern->Width();
@@ -78,7 +83,8 @@ void PictureFollowsTheCursor() {
                 [](const Picture& p) { return Near(SquareRun(p), 40, 1); });
 }
 
-void HotKeysFreezeAndFollow() {
+// Hot keys: Alt + Space freezes the view and releases it.
+TEST_F(Window, HotKeysFreezeAndFollow) {
   // Under Wine a hot key fires for input that passes through Wine (SendInput, or keys typed
   // into a Wine window); keys typed into other X programs do not reach it. On Windows they are
   // global.
@@ -100,7 +106,8 @@ void HotKeysFreezeAndFollow() {
                 [](const Picture& p) { return SquareRun(p) == 0 && p.At(110, 82) == kWhite; });
 }
 
-void FreezeAndLockHoldsThePicture() {
+// Alt + V: Freeze and Lock holds the picture for the command value's seconds.
+TEST_F(Window, FreezeAndLockHoldsThePicture) {
   // Started with 4: Alt + V freezes at once, stops the picture after one second for four
   // seconds, then the frozen view is live again. The square turns red during the hold, late
   // enough that a slow start of the sequence still has the picture stopped by then.
@@ -142,7 +149,8 @@ void FreezeAndLockHoldsThePicture() {
                 [](const Picture& p) { return p.At(110, 82) == kWhite; });
 }
 
-void HotKeyHeldByAnotherProgram() {
+// A hot key held by another program: one box, and the program runs on.
+TEST_F(Window, HotKeyHeldByAnotherProgram) {
   ClearSettings();
   // This driver holds Alt + V, as another program might.
   Check(RegisterHotKey(nullptr, 1, MOD_ALT, 'V') != FALSE, "the driver holds Alt + V");
@@ -172,7 +180,8 @@ std::string VersionString(const std::vector<char>& info, const char* name) {
   return std::string(value);
 }
 
-void PicturesAreBuiltIn() {
+// Icon, hand pointer and manifest are built in.
+TEST_F(Window, PicturesAreBuiltIn) {
   HMODULE exe = LoadLibraryExA(g_exePath.c_str(), nullptr,
                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   Check(exe != nullptr, "Vistrel.exe opens as a resource module");
@@ -185,7 +194,8 @@ void PicturesAreBuiltIn() {
   Check(manifest, "the manifest is built in");
 }
 
-void VersionResource() {
+// Version resource carries every field.
+TEST_F(Window, VersionResource) {
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeA(g_exePath.c_str(), &handle);
   Check(size > 0, "Vistrel.exe has a version resource");
@@ -227,20 +237,4 @@ void VersionResource() {
 }
 
 }  // namespace
-
-void AddWindowCases(std::vector<Case>& cases) {
-  cases.push_back({"version resource carries every field", VersionResource});
-  cases.push_back({"icon, hand pointer and manifest are built in", PicturesAreBuiltIn});
-  cases.push_back(
-      {"main window: sizable tool window, close only, 220 x 165 at (205, 209)", WindowAsDesigned});
-  cases.push_back({"picture follows the cursor, clamps at the edges, zooms by clicks",
-                   PictureFollowsTheCursor});
-  cases.push_back(
-      {"hot keys: Alt + Space freezes the view and releases it", HotKeysFreezeAndFollow});
-  cases.push_back({"a hot key held by another program: one box, and the program runs on",
-                   HotKeyHeldByAnotherProgram});
-  cases.push_back({"Alt + V: Freeze and Lock holds the picture for the command value's seconds",
-                   FreezeAndLockHoldsThePicture});
-}
-
 }  // namespace e2e

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 
 namespace e2e {
@@ -51,8 +53,13 @@ void SendInputs(std::vector<INPUT>& inputs) {
 
 }  // namespace
 
-void Check(bool condition, const std::string& what) {
-  if (!condition) throw CheckFailed{what};
+void Check(bool condition, const std::string& what, std::source_location where) {
+  if (condition) return;
+  ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line())) << what;
+  // Google Test takes this exception as the end of a test whose failure was reported already.
+  throw testing::AssertionException(
+      testing::TestPartResult(testing::TestPartResult::kFatalFailure, where.file_name(),
+                              static_cast<int>(where.line()), what.c_str()));
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -9,16 +9,16 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
-// A failed check ends the running case with this message.
-struct CheckFailed {
-  std::string what;
-};
-void Check(bool condition, const std::string& what);
+// A failed check fails the running test with this message and ends it, also from within a
+// helper (where Google Test's ASSERT macros would end only the helper).
+void Check(bool condition, const std::string& what,
+           std::source_location where = std::source_location::current());
 
 // Polls the condition (handling the driver's own window messages meanwhile) until it holds or
 // the time is up.
@@ -27,7 +27,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // happen, which has no condition to poll for.
 void Settle(DWORD ms);
 
-// Set by the runner: where Vistrel.exe lies.
+// Set by main: where Vistrel.exe lies.
 extern std::string g_exePath;
 std::string DirectoryOf(const std::string& path);
 

@@ -1,8 +1,7 @@
-// Runs every end-to-end case against Vistrel.exe (beside this driver unless a path is given),
-// prints one line per case and the summary "N passed, M failed", and exits non-zero on any
-// failure or crash. "--only NAME" runs the cases whose name contains NAME.
+// Runs the end-to-end tests (Google Test; --gtest_filter selects) against Vistrel.exe, beside
+// this driver unless a path is given, in front of the test pattern; exits non-zero on any failure
+// or crash of Vistrel.exe. Also the helpers that the tests of several files share.
 #include <cstdio>
-#include <cstring>
 
 #include "cases.h"
 
@@ -49,51 +48,18 @@ void OpenTrayMenu(const Vistrel& vistrel, const std::string& when) {
 
 int main(int argc, char** argv) {
   using namespace e2e;
-  const char* only = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
-      only = argv[++i];
-    } else {
-      g_exePath = argv[i];
-    }
-  }
-  if (g_exePath.empty()) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc > 1) {
+    g_exePath = argv[1];
+  } else {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     g_exePath = DirectoryOf(self) + "\\Vistrel.exe";
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);
 
-  std::vector<Case> cases;
-  AddWindowCases(cases);
-  AddTrayCases(cases);
-  AddLifecycleCases(cases);
-  AddMonitorCases(cases);
-
   PatternWindow pattern;
   g_pattern = &pattern;
-  int passed = 0;
-  int failed = 0;
-  for (const Case& c : cases) {
-    if (only && c.name.find(only) == std::string::npos) continue;
-    const int crashesBefore = g_crashes;
-    std::string failure;
-    const ULONGLONG start = GetTickCount64();
-    try {
-      c.run();
-    } catch (const CheckFailed& f) {
-      failure = f.what;
-    }
-    if (failure.empty() && g_crashes != crashesBefore) failure = "Vistrel crashed";
-    const double seconds = (GetTickCount64() - start) / 1000.0;
-    if (failure.empty()) {
-      ++passed;
-      std::printf("PASS  %s (%.1f s)\n", c.name.c_str(), seconds);
-    } else {
-      ++failed;
-      std::printf("FAIL  %s (%.1f s): %s\n", c.name.c_str(), seconds, failure.c_str());
-    }
-  }
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 && g_crashes == 0 ? 0 : 1;
+  const int result = RUN_ALL_TESTS();
+  return result == 0 && g_crashes == 0 ? 0 : 1;
 }

@@ -1,19 +1,18 @@
-#!/usr/bin/env python3
 """Reliability tests of the Linux program: hostile settings files, kills at random moments,
 many copies started at once, a program directory with shell characters in its path, and a short
 scenario under the address and undefined-behaviour sanitizers.
 
 Every test runs the real program on its own Xvfb with its own HOME and XDG directories, using the
-helpers of tests/x11 (XSession, Vistrel).
+helpers of tests/x11 (XSession, Vistrel) and the fixtures of tests/conftest.py.
 
-    reliability.py --vistrel build/vistrel --probe build/tests/x11/x11_probe [-k NAME]
-    reliability.py --vistrel build-sanitize/vistrel --probe ... -k sanitizer   (the sanitizer leg)
+    pytest-3 tests/reliability [--vistrel build/vistrel] [--probe build/tests/x11/x11_probe] [-k NAME]
+    pytest-3 tests/reliability --vistrel build-sanitize/vistrel --probe ... --sanitized -k ...
 
-Needs root for the mounts (the full and the read-only disk) and for running the program as
-another user (the unreadable file); `setpriv` from util-linux does that.
+The mounts (the full and the read-only disk) and running the program as another user (the
+unreadable file; `setpriv` from util-linux does that) need root: those tests are marked
+needs_root and skipped without it.
 """
 
-import argparse
 import os
 import random
 import re
@@ -22,28 +21,22 @@ import shutil
 import signal
 import stat
 import subprocess
-import sys
-import tempfile
 import time
+from dataclasses import dataclass
+
+import pytest
+
+import program
+from picture import expect_view
+from program import Vistrel, corner_home, fake_xdg_open, read_settings, recorded, \
+    settings_values, write_settings
+from xsession import TestFailure, new_home, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "x11"))
-
-import e2e  # noqa: E402
-import xsession  # noqa: E402
-from e2e import Vistrel, fake_xdg_open, read_settings, recorded, settings_values, \
-    write_settings  # noqa: E402
-from xsession import TestFailure, XSession, new_home, wait_for  # noqa: E402
 
 NAMES = ("Top", "Left", "Height", "Width", "RefreshHigh", "RefreshAlways", "Keep1to1", "OnTop")
 NUMBER = re.compile(r"-?\d+(\.\d+)?(E[+-]\d+)?")
 NOBODY = 65534
-FIGURES = []  # lines for the summary: what each test tried and survived
-
-
-def figure(text):
-    FIGURES.append(text)
-    print("  " + text, flush=True)
 
 
 def valid_values(text):
@@ -76,29 +69,22 @@ def stray_files(directory):
     return [n for n in os.listdir(directory) if n != "Vistrel.conf"]
 
 
-# --- tests ----------------------------------------------------------------------------------
-TESTS = []
+@dataclass
+class Defaults:
+    values: dict  # the eight values as written
+    place: list   # the main window's x, y, width and height
 
 
-def test(fn):
-    TESTS.append((fn.__name__, fn))
-    return fn
-
-
-DEFAULTS = {}
-DEFAULT_PLACE = []
-
-
-def defaults(session):
-    """The values a run without settings writes (the window definition's frame, options off)."""
-    if not DEFAULTS:
-        home = new_home(session.workdir, "defaults")
-        v = Vistrel(session, home, name="defaults")
-        win = v.main_window()
-        DEFAULT_PLACE[:] = [win.x, win.y, win.width, win.height]
-        term_and_wait(v)
-        DEFAULTS.update(valid_values(read_settings(v)))
-    return DEFAULTS
+@pytest.fixture(scope="module")
+def defaults(x_sessions):
+    """What a run without settings shows and writes (the window definition's frame, options
+    off)."""
+    session = x_sessions("trayer")
+    v = Vistrel(session, new_home(session.workdir, "defaults"), name="defaults")
+    win = v.main_window()
+    place = [win.x, win.y, win.width, win.height]
+    term_and_wait(v)
+    return Defaults(valid_values(read_settings(v)), place)
 
 
 def hostile_file(value):
@@ -131,9 +117,9 @@ HOSTILE_VALUES = [
 ]
 
 
-@test
-def hostile_values_start_on_defaults_and_the_close_writes_valid_texts(session):
-    want_defaults = defaults(session)
+def test_hostile_values_start_on_defaults_and_the_close_writes_valid_texts(session, defaults,
+                                                                           figure):
+    want_defaults = defaults.values
     for i, (label, value, applied) in enumerate(HOSTILE_VALUES):
         home = new_home(session.workdir, f"hostile{i}")
         os.makedirs(os.path.dirname(config_path(home)))
@@ -141,7 +127,7 @@ def hostile_values_start_on_defaults_and_the_close_writes_valid_texts(session):
             f.write(hostile_file(value))
         v = Vistrel(session, home, name=f"hostile{i}")
         win = v.main_window()
-        if "Top" not in applied and [win.x, win.y, win.width, win.height] != DEFAULT_PLACE:
+        if "Top" not in applied and [win.x, win.y, win.width, win.height] != defaults.place:
             raise TestFailure(f"{label}: the window is not at the defined place: {win}")
         time.sleep(0.3)  # a few ticks with the value applied
         if not v.alive():
@@ -159,9 +145,10 @@ def hostile_values_start_on_defaults_and_the_close_writes_valid_texts(session):
 
 
 def unchanged_after_a_run(session, home, name, prepare, check_running=None, user=None,
-                          expect_unchanged=True):
+                          expect_unchanged=True, place=None):
     """Starts the program on a settings path that prepare() made hostile; the program must come
-    up, keep running and close normally, and the path must be as it was."""
+    up (at the place given, unless check_running looks instead), keep running and close
+    normally, and the path must be as it was."""
     path = config_path(home)
     os.makedirs(os.path.dirname(path), exist_ok=True)
     prepare(path)
@@ -170,12 +157,12 @@ def unchanged_after_a_run(session, home, name, prepare, check_running=None, user
     if user is not None:
         argv_prefix = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups", "--"]
     v = Vistrel(session, home, name=name, binary=argv_prefix[0] if argv_prefix else None,
-                args=argv_prefix[1:] + [e2e.OPTIONS.vistrel] if argv_prefix else ())
+                args=argv_prefix[1:] + [program.VISTREL] if argv_prefix else ())
     # setpriv execs the program, so the process number is the program's.
     win = v.main_window(timeout=15)
     if check_running:
         check_running(v, win)
-    elif [win.x, win.y, win.width, win.height] != DEFAULT_PLACE:
+    elif [win.x, win.y, win.width, win.height] != place:
         raise TestFailure(f"{name}: the window is not at the defined place: {win}")
     time.sleep(0.2)  # a few ticks
     if not v.alive():
@@ -201,18 +188,17 @@ def snapshot(path):
     return ("other", stat.S_IFMT(st.st_mode))
 
 
-@test
-def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
+def test_files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session, defaults,
+                                                                        figure):
     tried = 0
-    defaults(session)
 
     def empty(path):
         open(path, "wb").close()
 
     # An empty file is a settings file without values: the close fills it.
     v = unchanged_after_a_run(session, new_home(session.workdir, "empty"), "empty", empty,
-                              expect_unchanged=False)
-    if valid_values(read_settings(v)) != defaults(session):
+                              expect_unchanged=False, place=defaults.place)
+    if valid_values(read_settings(v)) != defaults.values:
         raise TestFailure("the close did not write the defaults into the empty file")
     tried += 1
 
@@ -225,8 +211,8 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
             with open(path, "wb") as f:
                 f.write(data)
         v = unchanged_after_a_run(session, new_home(session.workdir, name), name, prepare,
-                                  expect_unchanged=False)
-        if valid_values(read_settings(v)) != defaults(session):
+                                  expect_unchanged=False, place=defaults.place)
+        if valid_values(read_settings(v)) != defaults.values:
             raise TestFailure(f"{name}: the close did not save the settings in a new file")
         folder = os.path.dirname(v.config_file)
         kept = [f for f in os.listdir(folder) if f.startswith("Vistrel.conf.unreadable-")]
@@ -252,11 +238,18 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
 
     for name, prepare in (("directory", directory), ("fifo", fifo), ("dangling-link", dangling),
                           ("link-loop", loop)):
-        unchanged_after_a_run(session, new_home(session.workdir, name), name, prepare)
+        unchanged_after_a_run(session, new_home(session.workdir, name), name, prepare,
+                              place=defaults.place)
         tried += 1
+    figure(f"unusable settings paths: {tried} (empty file, NUL byte, 1.2 MB file, 4 KiB of random "
+           "bytes, directory, FIFO, dangling link, link loop), each started on defaults and "
+           "closed normally; files lost: 0")
 
-    # Unreadable: root reads any file, so the program runs as nobody on a file only root reads.
-    need_root("running the program as another user")
+
+# Root reads any file, so the program runs as nobody on a file only root reads.
+@pytest.mark.needs_root("running the program as another user")
+def test_files_it_can_not_read_are_kept_and_the_program_runs_on_defaults(session, defaults,
+                                                                         figure):
     home = new_home(session.workdir, "unreadable")
     for d in home.values():
         os.chown(d, NOBODY, NOBODY)
@@ -268,23 +261,16 @@ def files_it_can_not_use_are_kept_and_the_program_runs_on_defaults(session):
             f.write("[General]\nTop=0\nLeft=0\n")
         os.chmod(path, 0o600)
 
-    v = unchanged_after_a_run(session, home, "unreadable", unreadable, user=NOBODY)
-    tried += 1
-    figure(f"unusable settings paths: {tried} (empty file, NUL byte, 1.2 MB file, 4 KiB of random "
-           "bytes, directory, FIFO, dangling link, link loop, unreadable to the user), each started "
-           "on defaults and closed normally; files lost: 0")
-
-
-def need_root(what):
-    if os.geteuid() != 0:
-        raise TestFailure(f"{what} needs root (run the tests as root, as CI does)")
+    unchanged_after_a_run(session, home, "unreadable", unreadable, user=NOBODY,
+                          place=defaults.place)
+    figure("a settings file unreadable to the user: started on defaults and closed normally, "
+           "the file unchanged")
 
 
 class Mount:
     """A small tmpfs of its own for the settings (size in KiB); unmounted at the end."""
 
     def __init__(self, where, size_k):
-        need_root("mounting a small file system")
         self.where = where
         os.makedirs(where, exist_ok=True)
         subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size_k}k,mode=0700", "tmpfs", where],
@@ -313,8 +299,8 @@ def fill(directory):
         os.close(fd)
 
 
-@test
-def full_and_read_only_disks_keep_the_file_and_a_later_close_writes(session):
+@pytest.mark.needs_root("mounting small file systems")
+def test_full_and_read_only_disks_keep_the_file_and_a_later_close_writes(session, figure):
     for kind in ("full", "read-only"):
         home = new_home(session.workdir, kind)
         mount = Mount(home["XDG_CONFIG_HOME"], 256)
@@ -377,8 +363,7 @@ NEW = {"Top": "1440", "Left": "1500", "Height": "2475", "Width": "3300",
        "RefreshHigh": "False", "RefreshAlways": "False", "Keep1to1": "False", "OnTop": "False"}
 
 
-@test
-def kills_at_random_moments_never_tear_the_settings(session):
+def test_kills_at_random_moments_never_tear_the_settings(session, figure):
     seed = int(os.environ.get("VISTREL_CRASH_SEED", str(int(time.time()))))
     rng = random.Random(seed)
     home = new_home(session.workdir, "crash")
@@ -487,9 +472,8 @@ def windows_by_pid(session):
     return found
 
 
-@test
-def twenty_copies_at_once_leave_one_running_also_over_a_dead_copys_lock(session):
-    home = e2e.corner_home(session, "twenty")
+def test_twenty_copies_at_once_leave_one_running_also_over_a_dead_copys_lock(session, figure):
+    home = corner_home(session, "twenty")
     dead = Vistrel(session, home, name="dead")
     dead.main_window()
     dead.proc.kill()
@@ -550,15 +534,15 @@ def twenty_copies_at_once_leave_one_running_also_over_a_dead_copys_lock(session)
            "kill -9 ran, also when the dead copy's process number belonged to another program")
 
 
-@test
-def help_from_a_directory_full_of_shell_characters_runs_only_the_viewer(session):
+def test_help_from_a_directory_full_of_shell_characters_runs_only_the_viewer(session, figure,
+                                                                             vistrel_binary):
     parent = os.path.join(session.workdir, "shell")
     name = "-rf dir with 'single' \"double\" ;touch semicolon-marker; $(touch dollar-marker) " \
         "`touch backtick-marker` &touch amp-marker"
     app_dir = os.path.join(parent, name)
     os.makedirs(app_dir)
     binary = os.path.join(app_dir, "vistrel")
-    shutil.copy2(e2e.OPTIONS.vistrel, binary)
+    shutil.copy2(vistrel_binary, binary)
     readme = os.path.join(app_dir, "readme.txt")
     with open(readme, "w") as f:
         f.write("help\n")
@@ -568,7 +552,7 @@ def help_from_a_directory_full_of_shell_characters_runs_only_the_viewer(session)
     # The stand-in records its arguments NUL-separated, so that the exact bytes are compared.
     with open(os.path.join(env["PATH"].split(os.pathsep)[0], "xdg-open"), "w") as f:
         f.write(f'#!/bin/sh\nprintf "%s\\0" "$@" > "{record}.tmp"; mv "{record}.tmp" "{record}"\n')
-    home = e2e.corner_home(session, "shellhome")
+    home = corner_home(session, "shellhome")
     v = Vistrel(session, home, binary=binary, env=env, name="shell")
     v.main_window()
     for _ in range(2):
@@ -629,10 +613,9 @@ class SessionManager:
         self.proc.stdin.flush()
 
 
-@test
-def the_session_managers_logout_saves_like_exit(session):
+def test_the_session_managers_logout_saves_like_exit(session, figure):
     manager = SessionManager(session)
-    home = e2e.corner_home(session, "logout", "RefreshHigh=-1\nOnTop=  0\n")
+    home = corner_home(session, "logout", "RefreshHigh=-1\nOnTop=  0\n")
     v = Vistrel(session, home, env={"SESSION_MANAGER": manager.address}, name="logout")
     v.main_window()
     manager.wait_event("registered")
@@ -665,8 +648,8 @@ def the_session_managers_logout_saves_like_exit(session):
            "loop and the hostile runs")
 
 
-@test
-def sanitizer_scenario_runs_clean(session):
+@pytest.mark.sanitizer
+def test_sanitizer_scenario_runs_clean(session, figure):
     """Run with the sanitizer build: start, ticks while the cursor moves, a zoom click, Freeze,
     Exit; the settings must be written and the sanitizers must report nothing."""
     logs = os.path.join(session.workdir, "asan")
@@ -676,20 +659,20 @@ def sanitizer_scenario_runs_clean(session):
                            "detect_stack_use_after_return=1",
            "LSAN_OPTIONS": f"suppressions={suppressions}:print_suppressions=0",
            "UBSAN_OPTIONS": f"log_path={logs}/report:print_stacktrace=1:halt_on_error=0"}
-    home = e2e.corner_home(session, "sanitizer")
+    home = corner_home(session, "sanitizer")
     v = Vistrel(session, home, env=env, name="sanitizer")
     win = v.main_window(timeout=30)
     for cursor in ((600, 450), (610, 455), (300, 200), (900, 700)):
         session.move(*cursor)
-        e2e.expect_view(session, win, 2, cursor, timeout=10)
+        expect_view(session, win, 2, cursor, timeout=10)
     session.click(win.x + 110, win.y + 80)  # zoom in
     session.move(600, 450)
-    e2e.expect_view(session, win, 3, (600, 450), timeout=10)
+    expect_view(session, win, 3, (600, 450), timeout=10)
     session.key("alt+space")  # Freeze
     time.sleep(0.3)
     session.move(200, 600)
     time.sleep(0.3)
-    e2e.expect_view(session, win, 3, (600, 450), timeout=10)
+    expect_view(session, win, 3, (600, 450), timeout=10)
     v.menu_command("x")
     if v.ended(30) != 0:
         raise TestFailure(f"Exit ended the sanitizer build with {v.proc.returncode}")
@@ -702,44 +685,3 @@ def sanitizer_scenario_runs_clean(session):
         raise TestFailure(f"the sanitizers reported:\n{text}")
     figure("sanitizer build: start, 4 cursor moves, a zoom click, Freeze, Exit: settings "
            "written, sanitizer reports: 0")
-
-
-# --- runner ---------------------------------------------------------------------------------
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--vistrel", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("-k", dest="pattern", default="", help="parts of test names, comma-separated")
-    parser.add_argument("--keep", action="store_true", help="keep the work directory")
-    options = parser.parse_args()
-    options.vistrel = os.path.abspath(options.vistrel)
-    e2e.OPTIONS = options
-    xsession.PROBE = os.path.abspath(options.probe)
-    patterns = options.pattern.split(",")
-    selected = [t for t in TESTS if any(p in t[0] for p in patterns)]
-    if not options.pattern:
-        selected = [t for t in selected if t[0] != "sanitizer_scenario_runs_clean"]
-    workdir = tempfile.mkdtemp(prefix="vistrel-reliability-")
-    # The program runs as nobody in one test: it must reach its home below here.
-    os.chmod(workdir, 0o711)
-    passed, failed, session = 0, [], None
-    started = time.monotonic()
-    try:
-        session = XSession("trayer", (), os.path.join(workdir, "x"))
-        os.chmod(session.workdir, 0o711)
-        e2e.setup_pattern(session)
-        for name, fn in selected:
-            passed += e2e.run_case(session, name, fn, failed)
-    finally:
-        if session:
-            session.stop()
-        if not options.keep and not failed:
-            shutil.rmtree(workdir, ignore_errors=True)
-        elif failed:
-            print(f"logs kept in {workdir}")
-    print(f"{passed} passed, {len(failed)} failed ({time.monotonic() - started:.0f} s)")
-    return 0 if not failed and passed else 1
-
-
-if __name__ == "__main__":
-    sys.exit(main())

@@ -1,0 +1,89 @@
+"""The picture check: what the view must show for a cursor and a zoom, computed from a screenshot
+of the whole screen with the program's rounding, and compared pixel by pixel."""
+
+import math
+
+import xsession
+from xsession import TestFailure, pixel, wait_for
+
+SCREEN_W, SCREEN_H = 1024, 768
+BLACK = b"\x00\x00\x00"
+
+
+def source_rect(view_w, view_h, zoom, cursor, screen=(SCREEN_W, SCREEN_H)):
+    """The source rectangle as the program computes it: ties to even, clamps right then left,
+    within the whole X screen (every monitor of it)."""
+    def axis(c, view, screen):
+        origin = round(c - view / (zoom * 2))
+        size = view / zoom
+        if size + origin > screen:
+            origin = round(screen - size)
+        elif origin < 0:
+            origin = 0
+        return origin
+    return (axis(cursor[0], view_w, screen[0]), axis(cursor[1], view_h, screen[1]),
+            round(view_w / zoom), round(view_h / zoom))
+
+
+def candidates(d, scale):
+    """Source offsets a nearest-pixel scaler may pick for view pixel d: the one holding the
+    pixel's centre, and its neighbour when the centre lies within the transform's fixed-point
+    error of their border."""
+    f = (d + 0.5) * scale
+    i = math.floor(f)
+    if f - i < 0.01:
+        return (i, i - 1)
+    if i + 1 - f < 0.01:
+        return (i, i + 1)
+    return (i,)
+
+
+def view_mismatches(shot, win, zoom, cursor, limit=5):
+    screen_w, screen_h = shot[0], shot[1]
+    sx, sy, sw, sh = source_rect(win.width, win.height, zoom, cursor, (screen_w, screen_h))
+    sxs, sys_ = sw / win.width, sh / win.height
+    columns = [candidates(dx, sxs) for dx in range(win.width)]
+    bad = []
+    for dy in range(win.height):
+        rows = candidates(dy, sys_)
+        for dx in range(win.width):
+            actual = pixel(shot, win.x + dx, win.y + dy)
+            ok = False
+            for oy in rows:
+                for ox in columns[dx]:
+                    x, y = sx + ox, sy + oy
+                    inside = 0 <= x < screen_w and 0 <= y < screen_h
+                    if actual == (pixel(shot, x, y) if inside else BLACK):
+                        ok = True
+                        break
+                if ok:
+                    break
+            if not ok:
+                bad.append((dx, dy, actual.hex()))
+                if len(bad) >= limit:
+                    return bad
+    return bad
+
+
+def expect_view(session, win, zoom, cursor, timeout=3.0):
+    """Waits until the view shows the screen around cursor at zoom."""
+    last = []
+
+    def matches():
+        nonlocal last
+        last = view_mismatches(session.screenshot(), win, zoom, cursor)
+        return not last
+    try:
+        wait_for(f"the view at zoom {zoom} around {cursor}", matches, timeout, 0.1)
+    except TestFailure as e:
+        raise TestFailure(f"{e}; first wrong view pixels (x, y, rgb): {last}")
+
+
+def view_shows(session, win, colour):
+    shot = session.screenshot()
+    return pixel(shot, win.x + win.width // 2, win.y + win.height // 2) == colour
+
+
+def setup_pattern(session):
+    session.run([xsession.PROBE, "pattern"])
+

@@ -1,0 +1,169 @@
+"""End-to-end: the picture. The view must equal the screen around the cursor, scaled with the
+program's rounding, pixel for pixel: at the centre, the edges and corners, every zoom step, an
+odd view size, a Qt scale factor, a held source and a held picture, two monitors, a resized
+window and an X server without RENDER."""
+
+import os
+import time
+
+import pytest
+
+import xsession
+from picture import expect_view, view_shows
+from program import Vistrel, corner_home, write_settings
+from xsession import TestFailure, new_home, pixel, wait_for
+
+
+def test_picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):
+    v = Vistrel(session, corner_home(session, "view"))
+    win = v.main_window()
+    if (win.x, win.y, win.width, win.height) != (0, 0, 220, 165):
+        raise TestFailure(f"window not at the stored place with the defined size: {win}")
+    for cursor in [(600, 450), (2, 500), (1021, 400), (600, 1), (600, 766), (0, 0),
+                   (1023, 767)]:
+        session.move(*cursor)
+        expect_view(session, win, 2, cursor)
+    # A window laid over the view and taken away again: the view is drawn anew on the expose,
+    # though the cursor stands still.
+    cover = session.spawn([xsession.PROBE, "window", "40", "30", "120", "90", "00ff00"])
+    wait_for("the covering window", lambda: pixel(session.screenshot(), 100, 60) == b"\x00\xff\x00")
+    session.stop_process(cover)
+    expect_view(session, win, 2, (1023, 767))
+    # Left click zooms in, right click zooms out (down to 1, no further).
+    centre = (win.x + 110, win.y + 80)
+    session.click(*centre, button=1)
+    session.move(600, 450)
+    expect_view(session, win, 3, (600, 450))
+    session.click(*centre, button=3, repeat=3)
+    session.move(601, 451)
+    expect_view(session, win, 1, (601, 451))
+    session.click(*centre, button=1, repeat=20)  # 1 -> 20, and one more does nothing
+    for cursor in [(602, 452), (3, 3), (1020, 764)]:
+        session.move(*cursor)
+        expect_view(session, win, 20, cursor)
+    v.stop()
+
+
+def test_odd_view_size_rounds_ties_to_even(session):
+    # 101 x 99 at zoom 1 (Keep 1/1): the source starts at x - 50.5 and y - 49.5.
+    v = Vistrel(session, corner_home(session, "odd", "Width=1515\nHeight=1485\nKeep1to1=True\n"))
+    win = v.main_window()
+    if (win.width, win.height) != (101, 99):
+        raise TestFailure(f"view is {win.width} x {win.height}, not 101 x 99")
+    for cursor in [(600, 450), (601, 451)]:
+        session.move(*cursor)
+        expect_view(session, win, 1, cursor)
+    v.stop()
+
+
+def test_device_pixels_under_a_qt_scale_factor(session):
+    # Twips per pixel follow the logical DPI times the scale (7.5 here), so the defined client
+    # area is 440 x 330 device pixels, and the picture is exact in device pixels.
+    v = Vistrel(session, corner_home(session, "scaled"), env={"QT_SCALE_FACTOR": "2"})
+    win = v.main_window()
+    if (win.width, win.height) != (440, 330):
+        raise TestFailure(f"the view is {win.width} x {win.height}, not 440 x 330")
+    session.move(700, 500)
+    expect_view(session, win, 2, (700, 500))
+    session.click(win.x + 300, win.y + 200)
+    session.move(701, 501)
+    expect_view(session, win, 3, (701, 501))
+    v.stop()
+
+
+def test_alt_space_holds_the_source_while_the_cursor_moves(session):
+    v = Vistrel(session, corner_home(session, "freeze"))
+    win = v.main_window()
+    session.move(600, 450)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+space")
+    time.sleep(0.2)
+    session.move(300, 600)
+    time.sleep(0.3)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+space")
+    session.move(301, 601)
+    expect_view(session, win, 2, (301, 601))
+    v.stop()
+
+
+def test_alt_v_holds_the_picture_for_the_command_line_seconds(session):
+    v = Vistrel(session, corner_home(session, "lock"), args=["2"])
+    win = v.main_window()
+    session.move(600, 450)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+v")
+    start = time.monotonic()
+    time.sleep(1.4)  # the first second stays live; after it the picture stands still
+    red = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+    time.sleep(0.4)
+    if view_shows(session, win, b"\xff\x00\x00"):
+        raise TestFailure("the picture changed during the hold")
+    wait_for("the live frozen view after the hold",
+             lambda: view_shows(session, win, b"\xff\x00\x00"), 5, 0.05)
+    held = time.monotonic() - start
+    if not 2.7 <= held <= 4.5:
+        raise TestFailure(f"the picture came back after {held:.2f} s, not after 1 + 2 s")
+    session.stop_process(red)
+    # Frozen afterwards: moving the cursor does not move the source.
+    session.move(300, 600)
+    expect_view(session, win, 2, (600, 450))
+    v.stop()
+
+
+def test_still_cursor_redraws_only_with_a_refresh_option(session):
+    red = b"\xff\x00\x00"
+    for refresh, redraws in (("", False), ("RefreshHigh=True\n", True)):
+        v = Vistrel(session, corner_home(session, "refresh" + str(redraws), refresh))
+        win = v.main_window()
+        session.move(600, 450)
+        expect_view(session, win, 2, (600, 450))
+        cover = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+        if redraws:
+            wait_for("the refreshed view", lambda: view_shows(session, win, red), 3)
+        else:
+            time.sleep(0.6)
+            if view_shows(session, win, red):
+                raise TestFailure("the view was redrawn under a still cursor without a refresh option")
+        session.stop_process(cover)
+        v.stop()
+
+
+@pytest.mark.host("dual")
+def test_two_monitors_show_the_source_under_the_cursor_everywhere(session):
+    # The left monitor is the secondary one; the window stays where it was stored on it.
+    home = new_home(session.workdir, "dual")
+    write_settings(home, "[General]\nTop=1500\nLeft=1500\n")
+    v = Vistrel(session, home)
+    win = v.main_window()
+    if (win.x, win.y) != (100, 100):
+        raise TestFailure(f"the window left the secondary monitor: {win}")
+    for cursor in [(1500, 400), (1023, 400), (1024, 400), (1030, 300), (0, 0), (2047, 767),
+                   (2047, 0), (0, 767)]:
+        session.move(*cursor)
+        expect_view(session, win, 2, cursor)
+
+
+@pytest.mark.host("icewm")
+def test_resizing_the_window_resizes_the_view(session):
+    v = Vistrel(session, new_home(session.workdir, "resize"))
+    win = v.main_window()
+    session.xdotool("windowsize", win.id, 301, 203)
+    win = wait_for("the new size", lambda: (lambda w: w if (w.width, w.height) == (301, 203)
+                                            else None)(v.main_window()))
+    session.move(700, 420)
+    expect_view(session, win, 2, (700, 420))
+    v.stop()
+
+
+@pytest.mark.host("no-render")
+def test_without_render_the_client_side_copy_is_exact(session):
+    v = Vistrel(session, corner_home(session, "norender"))
+    win = v.main_window()
+    for cursor in [(600, 450), (1021, 766)]:
+        session.move(*cursor)
+        expect_view(session, win, 2, cursor)
+    v.stop()
+    with open(os.path.join(session.workdir, "vistrel.log")) as f:
+        if "RENDER" not in f.read():
+            raise TestFailure("no message about the missing RENDER extension")
