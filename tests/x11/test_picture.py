@@ -167,3 +167,43 @@ def test_without_render_the_client_side_copy_is_exact(session):
     with open(os.path.join(session.workdir, "vistrel.log")) as f:
         if "RENDER" not in f.read():
             raise TestFailure("no message about the missing RENDER extension")
+
+
+def test_the_hot_key_actions_on_the_session_bus(session):
+    # A bus of the test's own; the desktop's shortcuts would call the same methods.
+    bus = os.path.join(session.workdir, "session-bus.socket")
+    session.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={bus}"],
+                  log="dbus.log")
+    wait_for("the session bus", lambda: os.path.exists(bus))
+    env = {"DBUS_SESSION_BUS_ADDRESS": f"unix:path={bus}"}
+    v = Vistrel(session, corner_home(session, "bus"), args=["2"], env=env)
+    win = v.main_window()
+
+    def call(method):
+        started = time.monotonic()
+        session.run(["gdbus", "call", "--session", "--dest", "example.tarnwell.Vistrel",
+                     "--object-path", "/example/tarnwell/Vistrel", "--method",
+                     f"example.tarnwell.Vistrel.{method}"], env=dict(session.env, **env))
+        return time.monotonic() - started
+
+    wait_for("the program on the bus", lambda: session.run(
+        ["gdbus", "introspect", "--session", "--dest", "example.tarnwell.Vistrel",
+         "--object-path", "/example/tarnwell/Vistrel"], env=dict(session.env, **env),
+        check=False).count("ToggleFreeze"))
+    session.move(600, 450)
+    expect_view(session, win, 2, (600, 450))
+    call("ToggleFreeze")
+    time.sleep(0.2)
+    session.move(300, 600)
+    time.sleep(0.3)
+    expect_view(session, win, 2, (600, 450))
+    call("ToggleFreeze")
+    expect_view(session, win, 2, (300, 600))
+    # Freeze and Lock holds for the argument's 2 seconds; the caller does not wait for them.
+    if call("FreezeAndLock") > 1.0:
+        raise TestFailure("the call waited for the hold")
+    time.sleep(1.2)
+    session.move(310, 610)
+    time.sleep(0.3)
+    expect_view(session, win, 2, (300, 600))
+    v.stop()

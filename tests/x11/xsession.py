@@ -156,10 +156,10 @@ class XSession:
                 self.xvfb.kill()
                 self.xvfb.wait()
 
-    def run(self, argv, check=True, timeout=20, **kwargs):
+    def run(self, argv, check=True, timeout=20, env=None, **kwargs):
         t0 = time.monotonic()
-        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout,
-                                **kwargs)
+        result = subprocess.run(argv, env=env or self.env, capture_output=True, text=True,
+                                timeout=timeout, **kwargs)
         if os.environ.get("VISTREL_E2E_TRACE") and time.monotonic() - t0 > 0.5:
             print(f"  slow ({time.monotonic() - t0:.1f} s): {argv}", flush=True)
         if check and result.returncode != 0:
