@@ -14,20 +14,20 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& 
   // Plain text: a path or a setting value must never be read as markup.
   box->setTextFormat(Qt::PlainText);
   box->setText(text);
-  switch (request.style & 0x70) {
-    case platform::kCritical:
+  switch (platform::IconOf(request.style)) {
+    case platform::BoxIcon::kCritical:
       box->setIcon(QMessageBox::Critical);
       break;
-    case platform::kExclamation:
+    case platform::BoxIcon::kExclamation:
       box->setIcon(QMessageBox::Warning);
       break;
-    case platform::kInformation:
+    case platform::BoxIcon::kInformation:
       box->setIcon(QMessageBox::Information);
       break;
-    case 0x20:
+    case platform::BoxIcon::kQuestion:
       box->setIcon(QMessageBox::Question);
       break;
-    default:
+    case platform::BoxIcon::kNone:
       box->setIcon(QMessageBox::NoIcon);
       break;
   }
