@@ -1,8 +1,12 @@
 # Sourced by the Windows test scripts: a private X server and a fresh 64-bit Wine prefix for
 # this run, torn down on exit. Other X servers and prefixes may run on the machine, so the
 # display number comes from Xvfb itself and only our own processes are ended.
-#   vistrel_wine_up    starts Xvfb and a persistent wineserver on a new prefix
+#   vistrel_wine_up [WxH [Xvfb options...]]
+#                      starts Xvfb (1024x768 unless told) and a persistent wineserver on a new
+#                      prefix
 #   vistrel_wine_down  ends them (installed as the EXIT trap by vistrel_wine_up)
+
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/xvfb.sh"
 
 vistrel_wine_down() {
   if [ -n "${WINEPREFIX:-}" ] && [ -n "${VISTREL_WINE_DIR:-}" ]; then
@@ -24,19 +28,10 @@ vistrel_wine_up() {
   VISTREL_WINE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vistrel-wine.XXXXXX")
   trap vistrel_wine_down EXIT
 
-  # Xvfb writes its display number to the descriptor we give it once it accepts clients.
-  local fifo="$VISTREL_WINE_DIR/display"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
-    >"$VISTREL_WINE_DIR/xvfb.log" 2>&1 &
-  VISTREL_XVFB_PID=$!
-  local display
-  if ! read -r -t 30 display <"$fifo"; then
-    echo "Xvfb did not start:" >&2
-    cat "$VISTREL_WINE_DIR/xvfb.log" >&2
-    return 1
-  fi
-  export DISPLAY=":$display"
+  local size=${1:-1024x768}
+  [ $# -eq 0 ] || shift
+  xvfb_start "$VISTREL_WINE_DIR" "$size" "$@" || { VISTREL_XVFB_PID=$XVFB_PID; return 1; }
+  VISTREL_XVFB_PID=$XVFB_PID
 
   export WINEPREFIX="$VISTREL_WINE_DIR/prefix"
   export WINEARCH=win64
