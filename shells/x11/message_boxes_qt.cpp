@@ -14,23 +14,11 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& 
   // Plain text: a path or a setting value must never be read as markup.
   box->setTextFormat(Qt::PlainText);
   box->setText(text);
-  switch (platform::IconOf(request.style)) {
-    case platform::BoxIcon::kCritical:
-      box->setIcon(QMessageBox::Critical);
-      break;
-    case platform::BoxIcon::kExclamation:
-      box->setIcon(QMessageBox::Warning);
-      break;
-    case platform::BoxIcon::kInformation:
-      box->setIcon(QMessageBox::Information);
-      break;
-    case platform::BoxIcon::kQuestion:
-      box->setIcon(QMessageBox::Question);
-      break;
-    case platform::BoxIcon::kNone:
-      box->setIcon(QMessageBox::NoIcon);
-      break;
-  }
+  // In the order of platform::BoxIcon.
+  constexpr QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                          QMessageBox::Question, QMessageBox::Warning,
+                                          QMessageBox::Information};
+  box->setIcon(kIcons[static_cast<std::size_t>(platform::IconOf(request.style))]);
   box->setStandardButtons(QMessageBox::Ok);
   box->setDefaultButton(QMessageBox::Ok);
   box->setEscapeButton(QMessageBox::Ok);
