@@ -57,7 +57,7 @@ if [ ${#peers[@]} -gt 0 ]; then
 fi
 build=${BENCH_BUILD_DIR:-build-bench}
 # The helpers; the configure step only once, the build is a no-op when they are up to date.
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+[ -f "$build/CMakeCache.txt" ] || cmake --preset linux -B "$build" >/dev/null
 cmake --build "$build" --target vistrel_floor vistrel_first_frame >/dev/null
 cmake --build "$build" --target vistrel_floor_xi2 >/dev/null 2>&1 || true  # needs libxcb-xinput-dev
 floor=$root_dir/$build/bench/vistrel_floor
@@ -65,26 +65,10 @@ floor_xi2=$root_dir/$build/bench/vistrel_floor_xi2
 first_frame=$root_dir/$build/bench/vistrel_first_frame
 
 work=$(mktemp -d /tmp/vistrel-cost.XXXXXX)
-started=()  # PIDs this script started, ended on exit
-cleanup() {
-  local pid
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/cost_common.sh
+trap cost_cleanup EXIT
 
 # --- measuring ---------------------------------------------------------------------------------
-# CPU time of a process in ns: the scheduler's own account of every live thread (exact to the
-# nanosecond, where /proc/PID/stat counts 10 ms ticks).
-cpu_ns() {
-  local pid=$1 total=0 t v
-  for t in /proc/"$pid"/task/*/schedstat; do
-    read -r v _ < "$t" 2>/dev/null || continue
-    total=$((total + v))
-  done
-  echo "$total"
-}
 # The process and its descendants (a magnifier may start helpers).
 family() {
   local pids=("$1") i=0 p
@@ -107,29 +91,18 @@ peak_rss_kb() {
   done
   echo "$total"
 }
-now_ns() { date +%s%N; }
 
 start_xvfb() {  # WxH -> sets DISPLAY and xvfb_pid
-  local fifo=$work/displayfd
-  rm -f "$fifo"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp -noreset -s 0 -dpms 3>"$fifo" \
-    >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
+  xvfb_start "$work" "$1" -s 0 -dpms || { started+=("$XVFB_PID"); return 1; }
+  xvfb_pid=$XVFB_PID
   started+=("$xvfb_pid")
-  local number
-  read -r number < "$fifo"
-  export DISPLAY=:$number
   if [ -n "${BENCH_TRACE:-}" ]; then  # the X server's CPU every half second, to find noise
     (while kill -0 "$xvfb_pid" 2>/dev/null; do
        echo "$(now_ns) x $(cpu_ns "$xvfb_pid")"; sleep 0.5
      done >> "$BENCH_TRACE") &
     started+=("$!")
   fi
-  # A tray host for Vistrel's icon, out of the way of the windows under test.
-  trayer --edge top --align right --widthtype pixel --width 64 --height 24 \
-    --SetDockType false >"$work/trayer.log" 2>&1 &
-  started+=("$!")
+  start_tray
   sleep 1
 }
 
@@ -241,8 +214,6 @@ cursor_home() {  # screen WxH -> hx hy
   hx=$((sw / 2))
   hy=$((sh - 34))
 }
-
-source bench/pointer_mover.sh
 
 results=$work/results.tsv
 : > "$results"

@@ -29,32 +29,11 @@ if [ ! -f "$exe" ]; then
   exit 1
 fi
 exe=$(realpath "$exe")
-wine64=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wine64" ] || wine64=$(command -v wine64 || command -v wine)
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 
 work=$(mktemp -d /tmp/vistrel-cost-wine.XXXXXX)
-started=()
-cleanup() {
-  if [ -n "${WINEPREFIX:-}" ]; then "$wineserver" -k >/dev/null 2>&1 || true; fi
-  local pid
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/cost_common.sh
+trap cost_cleanup EXIT
 
-cpu_ns() {
-  local total=0 t v
-  [ -n "$1" ] || { echo 0; return; }
-  for t in /proc/"$1"/task/*/schedstat; do
-    read -r v _ < "$t" 2>/dev/null || continue
-    total=$((total + v))
-  done
-  echo "$total"
-}
-now_ns() { date +%s%N; }
 # Every process of our prefix (Wine passes WINEPREFIX on to all of them), as "pid name" lines.
 prefix_processes() {
   local p
@@ -69,37 +48,20 @@ prefix_processes() {
 vistrel_pid() { prefix_processes | awk '$2 ~ /Vistrel\.exe$/ {print $1; exit}'; }
 server_pid() { prefix_processes | awk '$2 ~ /wineserver(64)?$/ {print $1; exit}'; }
 
-# --- X server, tray host, prefix ---------------------------------------------------------------
-fifo=$work/displayfd
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -dpi 96 -nolisten tcp -noreset -s 0 -dpms 3>"$fifo" \
-  >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-started+=("$xvfb_pid")
-read -r number < "$fifo"
-export DISPLAY=:$number
-trayer --edge top --align right --widthtype pixel --width 64 --height 24 \
-  --SetDockType false >"$work/trayer.log" 2>&1 &
-started+=("$!")
-
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-echo "== preparing a fresh prefix on $DISPLAY ($screen)" >&2
-"$wine64" wineboot -i >/dev/null 2>&1
-# Unmanaged windows (Wine draws the frames; no window manager stalls a hide); read when a
-# process starts, so the prefix's first processes are ended before the runs.
-"$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-"$wineserver" -k >/dev/null 2>&1 || true
-"$wineserver" -w
-"$wineserver" -p
-"$wine64" wineboot >/dev/null 2>&1
+# --- X server, prefix, tray host ---------------------------------------------------------------
+. tests/win32/wine-env.sh
+echo "== preparing a fresh prefix ($screen)" >&2
+vistrel_wine_up "$screen" -s 0 -dpms
+# Wine's processes and the X server first: the rest then ends without them.
+trap 'vistrel_wine_down; cost_cleanup' EXIT
+wine64=$VISTREL_WINE64
+xvfb_pid=$VISTREL_XVFB_PID
+start_tray
 
 sw=${screen%x*}
 sh=${screen#*x}
 hx=$((sw / 2))
 hy=$((sh - 34))
-
-source bench/pointer_mover.sh
 
 results=$work/results.tsv
 : > "$results"

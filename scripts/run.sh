@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${VISTREL_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset linux -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -25,17 +25,9 @@ cleanup() {
 trap cleanup EXIT
 
 echo "No display: starting a virtual one to show Vistrel at work."
-exec 3> >(cat >"$work/display")
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 2>"$work/xvfb.log" &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-if [ ! -s "$work/display" ]; then
-  echo "Xvfb did not start (see $work/xvfb.log)" >&2
-  exit 1
-fi
-export DISPLAY=":$(head -1 "$work/display")"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. scripts/lib/xvfb.sh
+xvfb_start "$work" 1024x768 || { pids+=("$XVFB_PID"); exit 1; }
+pids+=("$XVFB_PID")
 
 # A tray host, and something to look at.
 trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &

@@ -7,8 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-CC=clang CXX=clang++ cmake -S . -B build-sanitize -DVISTREL_FUZZ=ON -DVISTREL_SANITIZE=ON \
-  -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset sanitize >/dev/null
 cmake --build build-sanitize -j"$(nproc)" --target vistrel x11_probe >/dev/null
 exec python3 tests/reliability/soak.py --vistrel build-sanitize/vistrel \
   --probe build-sanitize/tests/x11/x11_probe --seconds "${SOAK_SECONDS:-600}" "$@"

@@ -9,11 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ -f build/CMakeCache.txt ]; then
-  cmake -S . -B build >/dev/null
-else
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+cmake --preset linux >/dev/null
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
 
 exec pytest-3 tests/reliability --vistrel build/vistrel --probe build/tests/x11/x11_probe "$@"

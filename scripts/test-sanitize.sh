@@ -11,8 +11,7 @@ fuzz_seconds=${VISTREL_FUZZ_SECONDS:-15}  # per target; three targets
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-CC=clang CXX=clang++ cmake -S . -B build-sanitize -DVISTREL_FUZZ=ON -DVISTREL_SANITIZE=ON \
-  -DVISTREL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset sanitize >/dev/null
 cmake --build build-sanitize -j"$(nproc)" --target vistrel_unit_tests text_forms_fuzz registry_fuzz \
   settings_file_fuzz vistrel x11_probe
 build-sanitize/tests/unit/vistrel_unit_tests --gtest_brief=1

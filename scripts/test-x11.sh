@@ -5,12 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Configure (keeps the cache's options) so that the probe target exists in any build/.
-if [ -f build/CMakeCache.txt ]; then
-  cmake -S . -B build >/dev/null
-else
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+cmake --preset linux >/dev/null
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
 
 # pytest (Debian's python3-pytest, hence pytest-3 rather than whichever python3 comes first).

@@ -8,15 +8,13 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 echo "== core and Linux program (build/)"
-cmake -S . -B build -DVISTREL_WERROR=ON -DVISTREL_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset linux
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 for stage in scripts/test-sanitize.sh scripts/test-x11.sh scripts/test-reliability.sh \
   scripts/test-win32.sh; do
-  if [ -f "$stage" ]; then
-    echo "== $stage"
-    bash "$stage"
-  fi
+  echo "== $stage"
+  bash "$stage"
 done
 echo "All tests passed."

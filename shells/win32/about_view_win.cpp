@@ -3,8 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "about/frmabout.h"
+#include "about/frm_about.h"
 #include "app/frm_main.h"
+#include "gdi_handles.h"
 #include "resource_ids.h"
 #include "win_text.h"
 
@@ -62,10 +63,8 @@ WinAboutView::WinAboutView(HINSTANCE instance, HWND owner, double twipsPerPixel,
 }
 
 WinAboutView::~WinAboutView() {
+  // Before the fonts go: the controls use them until then.
   if (hwnd_) DestroyWindow(hwnd_);
-  for (HFONT font : fonts_) {
-    if (font) DeleteObject(font);
-  }
 }
 
 int WinAboutView::Px(double twips) const {
@@ -132,18 +131,16 @@ void WinAboutView::CreateControls() {
   const int y = over.top + ((over.bottom - over.top) - height) / 2;
   SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  HDC dc = GetDC(hwnd_);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(hwnd_, dc);
+  const int dpi = GetDeviceCaps(WindowDc(hwnd_).get(), LOGPIXELSY);
   for (const AboutControlDefinition& def : about_layout::kControls) {
     if (def.kind == ControlKind::kLine || def.kind == ControlKind::kImage) continue;
     const std::size_t i = Index(def.id);
     const FontDefinition& f = def.font.name.empty() ? about_layout::kDialogFont : def.font;
     const std::string face(f.name);
-    fonts_[i] = CreateFontA(-static_cast<int>(std::lround(f.points * dpi / 72.0)), 0, 0, 0,
-                            f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_SWISS, face.c_str());
+    fonts_[i] = GdiObject<HFONT>(CreateFontA(
+        -static_cast<int>(std::lround(f.points * dpi / 72.0)), 0, 0, 0,
+        f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str()));
     const bool button = def.kind == ControlKind::kButton;
     DWORD style = WS_CHILD | WS_VISIBLE;
     // A label that does not wrap keeps its text on one line, cut at its right edge.
@@ -151,11 +148,11 @@ void WinAboutView::CreateControls() {
     style |= button ? (BS_PUSHBUTTON | WS_TABSTOP) : label;
     if (def.id == AboutControl::lblurl) style |= SS_NOTIFY;
     controls_[i] = CreateWindowExA(
-        0, button ? "BUTTON" : "STATIC", texts_[i].c_str(), style, Px(def.a), Px(def.b), Px(def.c),
-        Px(def.d), hwnd_,
+        0, button ? "BUTTON" : "STATIC", texts_[i].c_str(), style, Px(def.box.left),
+        Px(def.box.top), Px(def.box.width), Px(def.box.height), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutControlIdBase + static_cast<int>(i))),
         instance_, nullptr);
-    SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), FALSE);
+    SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].get()), FALSE);
     FitLabel(def.id);
   }
 }
@@ -164,34 +161,30 @@ void WinAboutView::FitLabel(AboutControl control) {
   const AboutControlDefinition& def = about_layout::Control(control);
   HWND label = controls_[Index(control)];
   if (!label || !def.fitsText) return;
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, fonts_[Index(control)]);
-  RECT r{0, 0, Px(def.c), 0};
-  const std::string& text = texts_[Index(control)];
-  // A wrapping label keeps its width and grows downward; the others take their text's size.
-  UINT format = DT_CALCRECT | DT_NOPREFIX | (def.wraps ? DT_WORDBREAK : DT_SINGLELINE);
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
-  const int width = def.wraps ? Px(def.c) : r.right - r.left;
+  RECT r{0, 0, Px(def.box.width), 0};
+  {
+    const WindowDc dc(label);
+    const Selection font(dc.get(), fonts_[Index(control)].get());
+    const std::string& text = texts_[Index(control)];
+    // A wrapping label keeps its width and grows downward; the others take their text's size.
+    UINT format = DT_CALCRECT | DT_NOPREFIX | (def.wraps ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, format);
+  }
+  const int width = def.wraps ? Px(def.box.width) : r.right - r.left;
   SetWindowPos(label, nullptr, 0, 0, width, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WinAboutView::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  const PaintDc dc(hwnd_);
   // In the table's order, so that a later line lies over an earlier one.
   for (const AboutControlDefinition& def : about_layout::kControls) {
     if (def.kind != ControlKind::kLine) continue;
-    HPEN pen = CreatePen(PS_SOLID, def.lineWidthPixels, ToColorRef(def.colour));
-    HGDIOBJ old = SelectObject(dc, pen);
-    MoveToEx(dc, Px(def.a), Px(def.b), nullptr);
-    LineTo(dc, Px(def.c), Px(def.d));
-    SelectObject(dc, old);
-    DeleteObject(pen);
+    const GdiObject<HPEN> pen(CreatePen(PS_SOLID, def.lineWidthPixels, ToColorRef(def.colour)));
+    const Selection selected(dc.get(), pen.get());
+    MoveToEx(dc.get(), Px(def.segment.x1), Px(def.segment.y1), nullptr);
+    LineTo(dc.get(), Px(def.segment.x2), Px(def.segment.y2));
   }
-  EndPaint(hwnd_, &ps);
 }
 
 INT_PTR WinAboutView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

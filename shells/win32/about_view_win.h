@@ -9,6 +9,7 @@
 #include <string>
 
 #include "about/about_layout.h"
+#include "gdi_handles.h"
 #include "platform/about_view.h"
 #include "win32_api.h"
 
@@ -50,7 +51,7 @@ class WinAboutView : public platform::AboutView {
   frmabout& handlers_;
   HWND hwnd_ = nullptr;
   std::array<HWND, about_layout::kControls.size()> controls_{};
-  std::array<HFONT, about_layout::kControls.size()> fonts_{};
+  std::array<GdiObject<HFONT>, about_layout::kControls.size()> fonts_{};
   std::array<std::string, about_layout::kControls.size()> texts_{};
   HCURSOR hand_ = nullptr;
   HCURSOR linkPointer_ = nullptr;

@@ -1,20 +1,6 @@
 #include "message_box_win.h"
 
-#include <string>
-
 namespace vistrel::win32 {
-namespace {
-
-// The help file of the box on show; F1 on a box reaches the callback on the UI thread.
-std::string g_helpFile;
-
-void CALLBACK OpenHelpTopic(LPHELPINFO info) {
-  if (!info || g_helpFile.empty()) return;
-  WinHelpA(static_cast<HWND>(info->hItemHandle), g_helpFile.c_str(), HELP_CONTEXT,
-           static_cast<ULONG_PTR>(info->dwContextId));
-}
-
-}  // namespace
 
 MSGBOXPARAMSA ToMessageBoxParams(const platform::MessageBoxRequest& request, HWND owner) {
   MSGBOXPARAMSA params{};
@@ -31,14 +17,8 @@ MSGBOXPARAMSA ToMessageBoxParams(const platform::MessageBoxRequest& request, HWN
 
 std::int32_t WinMessageBoxes::Show(const platform::MessageBoxRequest& request) {
   HWND owner = owner_ && IsWindow(owner_) ? owner_ : nullptr;
-  MSGBOXPARAMSA params = ToMessageBoxParams(request, owner);
-  if (!request.helpFile.empty()) {
-    g_helpFile = request.helpFile;
-    params.lpfnMsgBoxCallback = OpenHelpTopic;
-  }
-  const int result = MessageBoxIndirectA(&params);
-  g_helpFile.clear();
-  return result;
+  const MSGBOXPARAMSA params = ToMessageBoxParams(request, owner);
+  return MessageBoxIndirectA(&params);
 }
 
 }  // namespace vistrel::win32

@@ -1,11 +1,11 @@
 #include "screen_win.h"
 
+#include "gdi_handles.h"
+
 namespace vistrel::win32 {
 
 double ScreenTwipsPerPixel() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
+  const int dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSX);
   return 1440.0 / (dpi > 0 ? dpi : 96);
 }
 
@@ -34,11 +34,9 @@ void WinScreen::Repaint() {
 void WinScreen::Copy(HDC target) {
   // No stretch mode is set: the view only ever enlarges, where the default mode replicates the
   // nearest pixel.
-  HWND desktop = GetDesktopWindow();
-  HDC screen = GetDC(desktop);
-  StretchBlt(target, 0, 0, destWidth_, destHeight_, screen, srcX_, srcY_, srcWidth_, srcHeight_,
-             SRCCOPY);
-  ReleaseDC(desktop, screen);
+  const WindowDc screen(GetDesktopWindow());
+  StretchBlt(target, 0, 0, destWidth_, destHeight_, screen.get(), srcX_, srcY_, srcWidth_,
+             srcHeight_, SRCCOPY);
 }
 
 double WinScreen::LeftTwips() {

@@ -57,10 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!unavailable.empty()) {
     // Once, with the window up; the menu items do what the keys would.
     messages.Show({vistrel::hotkey::UnavailableHotKeysText(unavailable),
-                   vistrel::platform::kExclamation,
-                   std::string(vistrel::identity::kTitle),
-                   {},
-                   0});
+                   vistrel::platform::kExclamation, std::string(vistrel::identity::kTitle)});
   }
 
   MSG msg;

@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "about/about_layout.h"
-#include "about/frmabout.h"
+#include "about/frm_about.h"
 #include "resources_qt.h"
 
 namespace vistrel::x11 {
@@ -113,7 +113,8 @@ class AboutDialog : public QDialog, public platform::AboutView {
       painter.setPen(pen);
       // A line of width w covers w rows from its y downward, as the runtime draws it.
       const double offset = d.lineWidthPixels / 2.0;
-      painter.drawLine(QPointF(Px(d.a), Px(d.b) + offset), QPointF(Px(d.c), Px(d.d) + offset));
+      painter.drawLine(QPointF(Px(d.segment.x1), Px(d.segment.y1) + offset),
+                       QPointF(Px(d.segment.x2), Px(d.segment.y2) + offset));
     }
   }
 
@@ -139,8 +140,8 @@ class AboutDialog : public QDialog, public platform::AboutView {
   void Fit(const AboutControlDefinition& d, QLabel* label) {
     if (!d.fitsText) return;
     if (d.wraps) {
-      label->setFixedWidth(Px(d.c));
-      label->setFixedHeight(std::max(Px(d.d), label->heightForWidth(Px(d.c))));
+      label->setFixedWidth(Px(d.box.width));
+      label->setFixedHeight(std::max(Px(d.box.height), label->heightForWidth(Px(d.box.width))));
     } else {
       label->adjustSize();
     }
@@ -155,7 +156,7 @@ class AboutDialog : public QDialog, public platform::AboutView {
       case ControlKind::kButton: {
         ok_ = new QPushButton(QString::fromUtf8(d.text.data(), static_cast<int>(d.text.size())),
                               this);
-        ok_->setGeometry(Px(d.a), Px(d.b), Px(d.c), Px(d.d));
+        ok_->setGeometry(Px(d.box.left), Px(d.box.top), Px(d.box.width), Px(d.box.height));
         ok_->setFont(FontFor(d.font));
         ok_->setDefault(false);
         // Enter presses the button that has the focus, as on the platform it comes from.
@@ -169,7 +170,7 @@ class AboutDialog : public QDialog, public platform::AboutView {
                                                      : new QLabel(this);
         label->setTextFormat(Qt::PlainText);
         label->setFont(FontFor(d.font));
-        label->setGeometry(Px(d.a), Px(d.b), Px(d.c), Px(d.d));
+        label->setGeometry(Px(d.box.left), Px(d.box.top), Px(d.box.width), Px(d.box.height));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(d.wraps);
         if (d.colour != kDefaultColour) {

@@ -3,7 +3,7 @@
 #include <xcb/xcb_keysyms.h>
 
 #include <QTimer>
-#include <cstdlib>
+#include <memory>
 #include <set>
 
 #include "hotkey/hotkey_bindings.h"
@@ -19,6 +19,11 @@ constexpr std::uint8_t kBadAccess = 10;
 std::uint32_t KeysymFor(std::int32_t virtualKey) {
   return virtualKey == hotkey::kVkSpace ? kXkSpace : kXkV;
 }
+
+struct FreeKeySymbols {
+  void operator()(xcb_key_symbols_t* symbols) const { xcb_key_symbols_free(symbols); }
+};
+using KeySymbols = std::unique_ptr<xcb_key_symbols_t, FreeKeySymbols>;
 }  // namespace
 
 XcbHotKeys::XcbHotKeys(const Connection& x, std::function<void(int)> pressed)
@@ -28,26 +33,24 @@ XcbHotKeys::~XcbHotKeys() = default;
 
 std::uint16_t XcbHotKeys::ModifierMaskFor(std::uint32_t keysym) const {
   xcb_connection_t* c = x_.Get();
-  xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(c);
-  xcb_keycode_t* codes = symbols ? xcb_key_symbols_get_keycode(symbols, keysym) : nullptr;
+  const KeySymbols symbols(xcb_key_symbols_alloc(c));
+  const XcbPtr<xcb_keycode_t> codes(symbols ? xcb_key_symbols_get_keycode(symbols.get(), keysym)
+                                            : nullptr);
   std::uint16_t mask = 0;
-  xcb_get_modifier_mapping_reply_t* mapping =
-      xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr);
+  const XcbPtr<xcb_get_modifier_mapping_reply_t> mapping(
+      xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
   if (codes && mapping) {
-    const xcb_keycode_t* keys = xcb_get_modifier_mapping_keycodes(mapping);
+    const xcb_keycode_t* keys = xcb_get_modifier_mapping_keycodes(mapping.get());
     const int perModifier = mapping->keycodes_per_modifier;
     for (int modifier = 0; modifier < 8; ++modifier) {
       for (int i = 0; i < perModifier; ++i) {
-        for (const xcb_keycode_t* code = codes; *code != XCB_NO_SYMBOL; ++code) {
+        for (const xcb_keycode_t* code = codes.get(); *code != XCB_NO_SYMBOL; ++code) {
           if (keys[modifier * perModifier + i] == *code)
             mask |= static_cast<std::uint16_t>(1 << modifier);
         }
       }
     }
   }
-  std::free(mapping);
-  std::free(codes);
-  if (symbols) xcb_key_symbols_free(symbols);
   return mask;
 }
 
@@ -60,32 +63,30 @@ std::vector<std::string> XcbHotKeys::Register() {
   const std::uint16_t variants[] = {0, XCB_MOD_MASK_LOCK, numLock,
                                     static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLock)};
 
-  xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(c);
+  const KeySymbols symbols(xcb_key_symbols_alloc(c));
   std::vector<std::string> unavailable;
   for (std::size_t b = 0; b < hotkey::kBindings.size(); ++b) {
     const hotkey::Binding& binding = hotkey::kBindings[b];
-    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, KeysymFor(binding.vKey));
+    const XcbPtr<xcb_keycode_t> codes(
+        xcb_key_symbols_get_keycode(symbols.get(), KeysymFor(binding.vKey)));
     bool refused = codes == nullptr;
     std::set<std::uint16_t> done;
-    for (const xcb_keycode_t* code = codes; code && *code != XCB_NO_SYMBOL; ++code) {
+    for (const xcb_keycode_t* code = codes.get(); code && *code != XCB_NO_SYMBOL; ++code) {
       for (std::uint16_t variant : variants) {
         const auto modifiers = static_cast<std::uint16_t>(altMask_ | variant);
         if (!done.insert(static_cast<std::uint16_t>(*code << 8 | modifiers)).second) continue;
-        xcb_generic_error_t* error =
+        const XcbPtr<xcb_generic_error_t> error(
             xcb_request_check(c, xcb_grab_key_checked(c, 0, x_.Root(), modifiers, *code,
-                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
         if (error) {
           if (error->error_code == kBadAccess) refused = true;
-          std::free(error);
           continue;
         }
         grabs_.push_back({static_cast<int>(b), *code, modifiers});
       }
     }
-    std::free(codes);
     if (refused) unavailable.emplace_back(binding.description);
   }
-  xcb_key_symbols_free(symbols);
   xcb_flush(c);
   active_ = true;
   return unavailable;

@@ -11,9 +11,12 @@
 #include "app/frm_main.h"
 #include "app/identity.h"
 #include "app/main_window_definition.h"
+#include "clock_qt.h"
 #include "control_dbus.h"
+#include "event_pump_qt.h"
 #include "hotkey/unavailable_message.h"
 #include "hotkeys_x11.h"
+#include "launcher_xdg.h"
 #include "main_window_x11.h"
 #include "message_boxes_qt.h"
 #include "runtime_qt.h"
@@ -164,11 +167,8 @@ int main(int argc, char** argv) {
   if (!unavailable.empty()) {
     // Once, after the window is up; the menu items do the same as the keys.
     QTimer::singleShot(0, [&] {
-      messages.Show({hotkey::UnavailableHotKeysText(unavailable),
-                     platform::kExclamation,
-                     std::string(identity::kTitle),
-                     {},
-                     0});
+      messages.Show({hotkey::UnavailableHotKeysText(unavailable), platform::kExclamation,
+                     std::string(identity::kTitle)});
     });
   }
   return app.exec();

@@ -158,10 +158,10 @@ void QtMainWindow::LearnExtentsBeforeMapping() {
 QtMainWindow::Outer QtMainWindow::CurrentOuter() {
   if (!widget_->isVisible()) return hiddenOuter_;
   xcb_connection_t* c = x_.Get();
-  xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
-      c, xcb_translate_coordinates(c, window_, x_.Root(), 0, 0), nullptr);
-  xcb_get_geometry_reply_t* geometry =
-      xcb_get_geometry_reply(c, xcb_get_geometry(c, window_), nullptr);
+  const XcbPtr<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+      c, xcb_translate_coordinates(c, window_, x_.Root(), 0, 0), nullptr));
+  const XcbPtr<xcb_get_geometry_reply_t> geometry(
+      xcb_get_geometry_reply(c, xcb_get_geometry(c, window_), nullptr));
   Outer outer = hiddenOuter_;
   if (origin && geometry) {
     const FrameExtents e = Extents();
@@ -170,8 +170,6 @@ QtMainWindow::Outer QtMainWindow::CurrentOuter() {
     outer.width = geometry->width + e.left + e.right;
     outer.height = geometry->height + e.top + e.bottom;
   }
-  std::free(origin);
-  std::free(geometry);
   return outer;
 }
 

@@ -14,23 +14,11 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& 
   // Plain text: a path or a setting value must never be read as markup.
   box->setTextFormat(Qt::PlainText);
   box->setText(text);
-  switch (request.style & 0x70) {
-    case platform::kCritical:
-      box->setIcon(QMessageBox::Critical);
-      break;
-    case platform::kExclamation:
-      box->setIcon(QMessageBox::Warning);
-      break;
-    case platform::kInformation:
-      box->setIcon(QMessageBox::Information);
-      break;
-    case 0x20:
-      box->setIcon(QMessageBox::Question);
-      break;
-    default:
-      box->setIcon(QMessageBox::NoIcon);
-      break;
-  }
+  // In the order of platform::BoxIcon.
+  constexpr QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                          QMessageBox::Question, QMessageBox::Warning,
+                                          QMessageBox::Information};
+  box->setIcon(kIcons[static_cast<std::size_t>(platform::IconOf(request.style))]);
   box->setStandardButtons(QMessageBox::Ok);
   box->setDefaultButton(QMessageBox::Ok);
   box->setEscapeButton(QMessageBox::Ok);

@@ -5,12 +5,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QLocale>
-#include <QProcess>
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "app/failure.h"
@@ -75,38 +71,6 @@ void QtRuntime::End() {
   // _exit skips the leak check that a sanitizer build runs at exit: run it here instead.
   if (__lsan_do_leak_check) __lsan_do_leak_check();
   ::_exit(0);
-}
-
-double QtClock::SecondsSinceMidnight() {
-  return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
-}
-
-int QtClock::CurrentYear() {
-  return QDate::currentDate().year();
-}
-
-void QtEventPump::WaitForEvents(double maxSeconds) {
-  if (!(maxSeconds > 0)) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return;
-  }
-  // The deadline is an event too: the wait ends at the latest when it fires.
-  // Each wait has its own deadline: a handler inside the wait may wait again (Freeze and Lock
-  // started during Freeze and Lock).
-  const double ms = std::min(std::ceil(maxSeconds * 1000.0), 24.0 * 3600 * 1000);
-  QTimer deadline;
-  deadline.setSingleShot(true);
-  deadline.setTimerType(Qt::PreciseTimer);
-  deadline.start(static_cast<int>(ms));
-  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-}
-
-bool XdgLauncher::OpenTextFile(const std::string& path) {
-  return QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(path)});
-}
-
-void XdgLauncher::OpenAddress(std::uintptr_t /*owner*/, const std::string& address) {
-  QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(address)});
 }
 
 }  // namespace vistrel::x11

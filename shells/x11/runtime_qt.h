@@ -1,19 +1,12 @@
 // The process and its surroundings on Linux: the single-instance lock file, the command line,
-// the program's directory, file tests, the locale, ending the process; and the clock, the event
-// pump that Pause waits in, and the launcher for the help file and the homepage (xdg-open, the
-// argument passed as one argument, never through a shell).
+// the program's directory, file tests, the locale, ending the process.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QLockFile>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/launcher.h"
 #include "platform/runtime.h"
 
 namespace vistrel::x11 {
@@ -39,23 +32,6 @@ class QtRuntime : public platform::Runtime {
   std::string commandLine_;
   std::function<void()> beforeEnd_;
   std::unique_ptr<QLockFile> lock_;
-};
-
-class QtClock : public platform::Clock {
- public:
-  double SecondsSinceMidnight() override;
-  int CurrentYear() override;
-};
-
-class QtEventPump : public platform::EventPump {
- public:
-  void WaitForEvents(double maxSeconds) override;
-};
-
-class XdgLauncher : public platform::Launcher {
- public:
-  bool OpenTextFile(const std::string& path) override;
-  void OpenAddress(std::uintptr_t owner, const std::string& address) override;
 };
 
 }  // namespace vistrel::x11

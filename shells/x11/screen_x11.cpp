@@ -54,12 +54,9 @@ bool XcbScreen::WatchPointerMotion() {
     xcb_input_event_mask_t head;
     std::uint32_t bits;
   } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
-  xcb_generic_error_t* error =
-      xcb_request_check(c, xcb_input_xi_select_events_checked(c, x_.Root(), 1, &mask.head));
-  if (error) {
-    std::free(error);
-    return false;
-  }
+  const XcbPtr<xcb_generic_error_t> error(
+      xcb_request_check(c, xcb_input_xi_select_events_checked(c, x_.Root(), 1, &mask.head)));
+  if (error) return false;
   xinputOpcode_ = xi->major_opcode;
   selected_ = true;
   watching_ = true;
@@ -94,11 +91,10 @@ platform::CursorPoint XcbScreen::CursorPos() {
   xcb_connection_t* c = pointer_ ? pointer_ : x_.Get();
   // The raw-motion selection above must reach the server before the question does.
   if (pointer_ && selected_) xcb_flush(x_.Get());
-  xcb_query_pointer_reply_t* reply =
-      xcb_query_pointer_reply(c, xcb_query_pointer(c, x_.Root()), nullptr);
+  const XcbPtr<xcb_query_pointer_reply_t> reply(
+      xcb_query_pointer_reply(c, xcb_query_pointer(c, x_.Root()), nullptr));
   // On another X screen the pointer has no position here: keep the last one.
   if (reply && reply->same_screen) last_ = {reply->root_x, reply->root_y};
-  std::free(reply);
   if (last_.x == before.x && last_.y == before.y) {
     if (stillTicks_ < kStillTicks) ++stillTicks_;
   } else {

@@ -13,10 +13,6 @@
 
 namespace vistrel::x11 {
 namespace {
-constexpr int kLeftButtonDown = 513;
-constexpr int kLeftDoubleClick = 515;
-constexpr int kRightButtonUp = 517;
-
 // Qt shows the icon through a StatusNotifier host when one is registered on the session bus,
 // and through the XEmbed tray otherwise; only the first sends no double clicks.
 bool StatusNotifierHostPresent() {
@@ -41,26 +37,26 @@ bool QtTray::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
   if (!icon_) {
     icon_ = std::make_unique<QSystemTrayIcon>(resources::MagnifierIcon());
     statusNotifierHost_ = StatusNotifierHostPresent();
-    QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
-                     [this](QSystemTrayIcon::ActivationReason reason) {
-                       int number = 0;
-                       switch (reason) {
-                         case QSystemTrayIcon::DoubleClick:
-                           number = kLeftDoubleClick;
-                           break;
-                         case QSystemTrayIcon::Context:
-                           number = kRightButtonUp;
-                           break;
-                         case QSystemTrayIcon::Trigger:
-                           number = statusNotifierHost_ ? kLeftDoubleClick : kLeftButtonDown;
-                           break;
-                         default:
-                           return;
-                       }
-                       // After the press handler has returned: the core may open a menu or a
-                       // modal dialog, which must not run inside Qt's mouse handling.
-                       QTimer::singleShot(0, [this, number] { message_(number); });
-                     });
+    QObject::connect(
+        icon_.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+          int number = 0;
+          switch (reason) {
+            case QSystemTrayIcon::DoubleClick:
+              number = kTrayLeftDoubleClick;
+              break;
+            case QSystemTrayIcon::Context:
+              number = kTrayRightButtonUp;
+              break;
+            case QSystemTrayIcon::Trigger:
+              number = statusNotifierHost_ ? kTrayLeftDoubleClick : kTrayLeftButtonDown;
+              break;
+            default:
+              return;
+          }
+          // After the press handler has returned: the core may open a menu or a
+          // modal dialog, which must not run inside Qt's mouse handling.
+          QTimer::singleShot(0, [this, number] { message_(number); });
+        });
     WatchTrayHost();
   }
   icon_->setToolTip(
@@ -73,7 +69,9 @@ void QtTray::WatchTrayHost() {
   xcb_connection_t* c = x_.Get();
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
   if (!ext || !ext->present) return;
-  std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
+  // The version must be agreed before any other XFIXES request; its answer is not needed.
+  XcbPtr<xcb_xfixes_query_version_reply_t>(
+      xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
   xfixesEvent_ = ext->first_event;
   selection_ = x_.Atom("_NET_SYSTEM_TRAY_S" + std::to_string(x_.ScreenNumber()));
   // A window of our own to receive the notifications on; the root's event mask is Qt's.

@@ -30,14 +30,14 @@ ViewRenderer::ViewRenderer(const Connection& x) : x_(x) {
   xcb_connection_t* c = x_.Get();
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_render_id);
   if (ext && ext->present) {
-    xcb_render_query_version_reply_t* version =
-        xcb_render_query_version_reply(c, xcb_render_query_version(c, 0, 11), nullptr);
+    const XcbPtr<xcb_render_query_version_reply_t> version(
+        xcb_render_query_version_reply(c, xcb_render_query_version(c, 0, 11), nullptr));
     // Transforms and filters came with RENDER 0.6.
     hasRender_ = version && (version->major_version > 0 || version->minor_version >= 6);
-    std::free(version);
   }
   if (hasRender_) {
-    formats_ = xcb_render_query_pict_formats_reply(c, xcb_render_query_pict_formats(c), nullptr);
+    formats_.reset(
+        xcb_render_query_pict_formats_reply(c, xcb_render_query_pict_formats(c), nullptr));
     hasRender_ = formats_ != nullptr;
   }
   if (!hasRender_) {
@@ -52,12 +52,11 @@ ViewRenderer::~ViewRenderer() {
   if (rootPicture_) xcb_render_free_picture(c, rootPicture_);
   if (windowPicture_) xcb_render_free_picture(c, windowPicture_);
   if (gc_) xcb_free_gc(c, gc_);
-  std::free(formats_);
 }
 
 xcb_render_pictformat_t ViewRenderer::FormatForVisual(xcb_visualid_t visual) const {
   xcb_render_pictscreen_iterator_t screens =
-      xcb_render_query_pict_formats_screens_iterator(formats_);
+      xcb_render_query_pict_formats_screens_iterator(formats_.get());
   for (; screens.rem; xcb_render_pictscreen_next(&screens)) {
     xcb_render_pictdepth_iterator_t depths = xcb_render_pictscreen_depths_iterator(screens.data);
     for (; depths.rem; xcb_render_pictdepth_next(&depths)) {
@@ -78,10 +77,9 @@ void ViewRenderer::Attach(xcb_window_t window) {
     xcb_create_gc(c, gc_, window_, 0, nullptr);
     return;
   }
-  xcb_get_window_attributes_reply_t* attributes =
-      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window_), nullptr);
+  const XcbPtr<xcb_get_window_attributes_reply_t> attributes(
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window_), nullptr));
   const xcb_visualid_t windowVisual = attributes ? attributes->visual : x_.Screen()->root_visual;
-  std::free(attributes);
 
   // The root picture sees through to every window on the screen, as the screen shows them.
   rootPicture_ = xcb_generate_id(c);
@@ -150,14 +148,14 @@ void ViewRenderer::DrawOnClient(std::int32_t destWidth, std::int32_t destHeight,
   if (buffer_.size() != pixels) buffer_.assign(pixels, 0);
   std::fill(buffer_.begin(), buffer_.end(), 0);
   if (right > left && bottom > top) {
-    xcb_get_image_reply_t* image = xcb_get_image_reply(
+    const XcbPtr<xcb_get_image_reply_t> image(xcb_get_image_reply(
         c,
         xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, x_.Root(), static_cast<std::int16_t>(left),
                       static_cast<std::int16_t>(top), static_cast<std::uint16_t>(right - left),
                       static_cast<std::uint16_t>(bottom - top), ~0u),
-        nullptr);
+        nullptr));
     if (image) {
-      const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image));
+      const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
       const std::int32_t stride = right - left;
       const double scaleX = static_cast<double>(source.width) / destWidth;
       const double scaleY = static_cast<double>(source.height) / destHeight;
@@ -172,7 +170,6 @@ void ViewRenderer::DrawOnClient(std::int32_t destWidth, std::int32_t destHeight,
               data[static_cast<std::size_t>(sy - top) * stride + (sx - left)];
         }
       }
-      std::free(image);
     }
   }
   // Rows in slices that stay under the request size limit.

@@ -45,7 +45,7 @@ class ViewRenderer {
   xcb_window_t window_ = XCB_NONE;
   xcb_render_picture_t rootPicture_ = XCB_NONE;
   xcb_render_picture_t windowPicture_ = XCB_NONE;
-  xcb_render_query_pict_formats_reply_t* formats_ = nullptr;
+  XcbPtr<xcb_render_query_pict_formats_reply_t> formats_;
   xcb_render_transform_t transform_{};
   bool haveTransform_ = false;
 

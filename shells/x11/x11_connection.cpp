@@ -29,10 +29,9 @@ Connection::Connection(xcb_connection_t* connection) : c_(connection) {
 xcb_atom_t Connection::Atom(std::string_view name) const {
   if (const auto known = atoms_.find(std::string(name)); known != atoms_.end())
     return known->second;
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-      c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr);
+  const XcbPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+      c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
   const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  std::free(reply);
   if (atom != XCB_ATOM_NONE) atoms_.emplace(std::string(name), atom);
   return atom;
 }
@@ -40,13 +39,12 @@ xcb_atom_t Connection::Atom(std::string_view name) const {
 std::vector<std::uint32_t> Connection::CardinalsOrAtoms(xcb_window_t window, xcb_atom_t property,
                                                         xcb_atom_t type) const {
   std::vector<std::uint32_t> values;
-  xcb_get_property_reply_t* reply =
-      xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, property, type, 0, 1024), nullptr);
+  const XcbPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+      c_, xcb_get_property(c_, 0, window, property, type, 0, 1024), nullptr));
   if (reply && reply->format == 32 && reply->type == type) {
-    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    values.assign(data, data + xcb_get_property_value_length(reply.get()) / 4);
   }
-  std::free(reply);
   return values;
 }
 

@@ -5,13 +5,22 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vistrel::x11 {
+
+// What libxcb hands over to be freed with free(): replies, errors, key code lists.
+struct FreeWithFree {
+  void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using XcbPtr = std::unique_ptr<T, FreeWithFree>;
 
 class Connection {
  public:

@@ -18,31 +18,14 @@ void frmMain::menuHelp_Click() {
   const std::string path = HelpFilePath();
   if (!fileexists(path)) {
     p_.messages.Show(
-        {"The Vistrel readme.txt seems to be missing...", platform::kExclamation, "Info", {}, 0});
+        {"The Vistrel readme.txt seems to be missing...", platform::kExclamation, "Info"});
     return;
   }
   if (!p_.launcher.OpenTextFile(path)) {
     // The help file is there but no viewer could be started: say so rather than do nothing.
     p_.messages.Show({"The text viewer could not be started to show\r\n" + path,
-                      platform::kExclamation,
-                      std::string(identity::kTitle),
-                      {},
-                      0});
+                      platform::kExclamation, std::string(identity::kTitle)});
   }
-}
-
-void frmMain::menuAbout_Click() {
-  if (p_.window.State() == platform::WindowState::kMinimized) {
-    p_.window.SetState(platform::WindowState::kNormal);
-  }
-  if (menu_.Checked(MenuItem::menuOnTop)) p_.window.Hide();
-  if (!about_) {
-    about_ = std::make_unique<frmabout>(p_);
-    about_->Form_Load();
-  }
-  if (about_->View().Visible()) return;
-  about_->View().ShowModal();
-  about_.reset();
 }
 
 }  // namespace vistrel

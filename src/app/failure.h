@@ -17,8 +17,7 @@ class Failure : public std::runtime_error {
   std::int32_t Number() const { return number_; }
   const std::string& Description() const { return description_; }
   // The program has no help file of its own; the runtime's topic numbering is kept so that a box
-  // can still carry a context for its failure.
-  std::string HelpFile() const { return {}; }
+  // still carries a context for its failure.
   std::int32_t HelpContext() const { return 1000000 + number_; }
 
  private:

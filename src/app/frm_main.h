@@ -1,12 +1,15 @@
 // The main window's state and every handler of its events. The shell reports each platform
 // event by calling the handler of the same name (through Dispatch, which reports a failure that
 // nothing handled); all the program's behaviour is here and in the files beside it:
+//   app/dispatch.cpp                         the failure funnel (Dispatch, ReportUnhandled)
 //   app/startup.cpp, app/shutdown.cpp         start, guard, focus, close
+//   app/topmost.cpp                          Always on Top
 //   magnifier/capture_tick.cpp               Timer1, resize, ForceRedraw
 //   magnifier/zoom_refresh.cpp               clicks, zoom, Keep 1/1, refresh, Timer2
 //   magnifier/freeze.cpp                     Freeze, Freeze and Lock, Pause, hot keys
-//   tray/tray_commands.cpp, tray/topmost.cpp tray notifications, Show, Hide, Exit, on top
-//   about/help_command.cpp, about/frmabout   Help, About
+//   tray/tray_commands.cpp                   tray notifications, Show, Hide, Exit
+//   about/help_command.cpp                   Help
+//   about/about_command.cpp, about/frm_about About
 #pragma once
 
 #include <cstdint>
@@ -14,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "about/frmabout.h"
+#include "about/frm_about.h"
 #include "app/failure.h"
 #include "app/menu.h"
 #include "platform/platform.h"

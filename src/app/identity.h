@@ -5,14 +5,17 @@
 #include <string>
 #include <string_view>
 
+#include "app/version.h"
+
 namespace vistrel::identity {
 
 inline constexpr std::string_view kTitle = "Vistrel";
-inline constexpr std::int16_t kMajor = 1;
-inline constexpr std::int16_t kMinor = 0;
-inline constexpr std::int16_t kRevision = 5;
+inline constexpr std::int16_t kMajor = VISTREL_VERSION_MAJOR;
+inline constexpr std::int16_t kMinor = VISTREL_VERSION_MINOR;
+inline constexpr std::int16_t kRevision = VISTREL_VERSION_PATCH;
 
-inline constexpr std::string_view kFileVersionText = "1.00.0005";  // of file version 1.0.0.5
+inline constexpr std::string_view kFileVersionText =
+    VISTREL_VERSION_TEXT;  // of file version 1.0.0.5
 inline constexpr std::string_view kFileDescription = "Magnifying tool";
 inline constexpr std::string_view kProductName = "Vistrel";
 inline constexpr std::string_view kInternalName = "Vistrel";

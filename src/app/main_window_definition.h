@@ -7,14 +7,9 @@
 
 namespace vistrel::main_window_definition {
 
+// A sizable tool window (each shell builds it so): caption and close button, resizable border,
+// no minimise or maximise button, no taskbar button, no menu bar.
 inline constexpr std::string_view kCaption = "Vistrel";
-// Sizable tool window: caption and close button, resizable border, no minimise or maximise
-// button, no taskbar button, no menu bar.
-inline constexpr bool kToolWindow = true;
-inline constexpr bool kSizable = true;
-inline constexpr bool kMinButton = false;
-inline constexpr bool kMaxButton = false;
-inline constexpr bool kShowInTaskbar = false;
 
 // Client area and its top-left corner on the screen, in twips (220 x 165 at 205, 209 pixels on
 // a 96 DPI screen); the outer frame follows from the platform's borders.

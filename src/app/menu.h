@@ -39,10 +39,6 @@ struct MenuItemDefinition {
   bool IsSeparator() const { return caption == "-"; }
 };
 
-// The invisible top-level item whose submenu the tray opens as the popup menu.
-inline constexpr std::string_view kMenuProjectName = "menuProject";
-inline constexpr std::string_view kMenuProjectCaption = "&Project";
-
 inline constexpr std::array<MenuItemDefinition, kMenuItemCount> kPopupMenu{{
     {MenuItem::menuVisible, "menuVisible", "&Show"},
     {MenuItem::menuHide, "menuHide", "Hi&de"},

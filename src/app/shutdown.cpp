@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "app/frm_main.h"
-#include "app/startup_messages.h"
 #include "settings/text_forms.h"
 
 namespace vistrel {
@@ -57,23 +56,6 @@ std::string frmMain::SettingText(settings::Setting setting) {
       return text_forms::FromBoolean(menu_.Checked(MenuItem::menuOnTop));
   }
   return {};
-}
-
-void frmMain::Dispatch(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const Failure& failure) {
-    ReportUnhandled(failure);
-  } catch (const std::bad_alloc&) {
-    ReportUnhandled(Failure(failures::kOutOfMemory, "Out of memory"));
-  }
-}
-
-void frmMain::ReportUnhandled(const Failure& failure) {
-  p_.messages.Show({startup_messages::UnhandledFailureText(failure), platform::kCritical, "Vistrel",
-                    failure.HelpFile(), failure.HelpContext()});
-  p_.runtime.End();
-  std::abort();
 }
 
 }  // namespace vistrel

@@ -6,9 +6,9 @@
 #include "app/identity.h"
 #include "app/numeric.h"
 #include "app/startup_messages.h"
+#include "app/topmost.h"
 #include "app/window_placement.h"
 #include "settings/text_forms.h"
-#include "tray/topmost.h"
 
 namespace vistrel {
 
@@ -18,16 +18,13 @@ frmMain::frmMain(platform::Platform& platform)
 void frmMain::Form_Initialize() {
   try {
     if (p_.runtime.PreviousInstance()) {
-      p_.messages.Show({startup_messages::AlreadyRunningText(),
-                        platform::kInformation,
-                        std::string(identity::kTitle),
-                        {},
-                        0});
+      p_.messages.Show({startup_messages::AlreadyRunningText(), platform::kInformation,
+                        std::string(identity::kTitle)});
       p_.runtime.End();
     }
   } catch (const Failure& failure) {
     p_.messages.Show({startup_messages::StartupErrorText(failure), platform::kOkOnly, "Error",
-                      failure.HelpFile(), failure.HelpContext()});
+                      failure.HelpContext()});
   }
 }
 

@@ -11,8 +11,6 @@ namespace vistrel::hotkey {
 
 struct Binding {
   std::string_view name;
-  std::int32_t extentX;  // HIMETRIC, kept from the component's persisted properties
-  std::int32_t extentY;
   bool altKey;
   std::int32_t vKey;  // virtual-key code
   bool winKey;
@@ -22,11 +20,8 @@ struct Binding {
 inline constexpr std::int32_t kVkSpace = 32;
 inline constexpr std::int32_t kVkV = 86;
 
-inline constexpr Binding kVBHotKey1{"VBHotKey1", 794, 794, true, kVkSpace, false, "Alt + Space"};
-inline constexpr Binding kVBHotKey2{"VBHotKey2", 794, 794, true, kVkV, false, "Alt + V"};
+inline constexpr Binding kVBHotKey1{"VBHotKey1", true, kVkSpace, false, "Alt + Space"};
+inline constexpr Binding kVBHotKey2{"VBHotKey2", true, kVkV, false, "Alt + V"};
 inline constexpr std::array<Binding, 2> kBindings{kVBHotKey1, kVBHotKey2};
-
-// The component's shutdown member, called on VBHotKey1 only.
-inline constexpr std::uint32_t kShutdownDispatchId = 0x6003000B;
 
 }  // namespace vistrel::hotkey

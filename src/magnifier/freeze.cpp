@@ -61,10 +61,7 @@ void frmMain::ShowFreezeAndLockFailure(const Failure& failure) {
     p_.messages.Show({std::string("The optional command value must be nummeric (see the Vistrel "
                                   "readme.txt at COMMANDS).") +
                           kCrLf + "Vistrel will quit now...",
-                      platform::kExclamation,
-                      "Oops...",
-                      {},
-                      0});
+                      platform::kExclamation, "Oops..."});
     // Quit through the normal close, so the tray icon goes and this run's settings are kept.
     Unload(UnloadMode::kFormCode);
   }
@@ -72,7 +69,7 @@ void frmMain::ShowFreezeAndLockFailure(const Failure& failure) {
                         kCrLf + "Error" + startup_messages::ErrorNumberText(failure.Number()) +
                         " - " + failure.Description() + kCrLf + "menuFreezeAndLock_Click" + kCrLf +
                         kCrLf + "Please inform the author with the error description above.",
-                    platform::kOkOnly, "Error", failure.HelpFile(), failure.HelpContext()});
+                    platform::kOkOnly, "Error", failure.HelpContext()});
 }
 
 void frmMain::Pause(float nSecond) {

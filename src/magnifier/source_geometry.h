@@ -6,13 +6,6 @@
 
 namespace vistrel::geometry {
 
-struct SourceRect {
-  std::int32_t x;
-  std::int32_t y;
-  std::int32_t width;
-  std::int32_t height;
-};
-
 // Source left/top that put the cursor at the centre of a view of viewSize pixels at zoom.
 double CentredOrigin(double cursor, std::int16_t viewSize, std::int16_t zoom);
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/ascii_text.h"
 #include "app/failure.h"
 #include "app/identity.h"
 
@@ -23,12 +24,6 @@ constexpr std::array<RootName, 7> kRoots{{
     {"HKEY_DYN_DATA", kHkeyDynData},
 }};
 
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 platform::KeyHandle Registry::GetRootKey(std::string_view rootName) {
@@ -41,11 +36,8 @@ platform::KeyHandle Registry::GetRootKey(std::string_view rootName) {
 void Registry::SplitKeyPath(std::string& keyPath) {
   const std::size_t backslash = keyPath.find('\\');
   if (keyPath.compare(0, 5, "HKEY_") != 0 || keyPath.size() < 5 || keyPath.back() == '\\') {
-    messages_.Show({"Incorrect Format:\n\n" + keyPath,
-                    platform::kOkOnly,
-                    std::string(identity::kTitle),
-                    {},
-                    0});
+    messages_.Show(
+        {"Incorrect Format:\n\n" + keyPath, platform::kOkOnly, std::string(identity::kTitle)});
     RootKey = 0;
     return;
   }
@@ -79,13 +71,12 @@ std::optional<std::string> Registry::ReadStringValue(std::string_view keyPath,
   std::uint32_t type = platform::kRegSz;
   const std::int32_t query =
       api_.RegQueryValueEx(CurrentKey, valueName, type, ValueBuffer.data(), ValueLength);
-  LastResult = query;
   LastResult = api_.RegCloseKey(CurrentKey);
   if (query != platform::kErrorSuccess) return std::string("Error");
 
   // Bytes the query did not fill still hold spaces; what is left after trimming ends in the NUL
   // stored with the text. So leading spaces of a value are lost and trailing ones survive.
-  const std::string_view trimmed = TrimSpaces(ValueBuffer);
+  const std::string_view trimmed = ascii::Trim(ValueBuffer, " ");
   if (trimmed.empty()) throw failures::InvalidProcedureCall();
   return std::string(trimmed.substr(0, trimmed.size() - 1));
 }

@@ -12,25 +12,22 @@ inline constexpr std::string_view SettingsKeyPath =
     "HKEY_CURRENT_USER\\Software\\Tarnwell\\Vistrel";
 
 enum class Setting { Top, Left, Height, Width, RefreshHigh, RefreshAlways, Keep1to1, OnTop };
-enum class TextForm { kNumber, kBoolean };
 
 struct SettingDefinition {
   Setting setting;
   std::string_view name;
-  TextForm form;
-  std::string_view holds;
 };
 
-// In the order shutdown writes them.
+// In the order shutdown writes them. The first four are numbers, the rest True or False.
 inline constexpr std::array<SettingDefinition, 8> kRecord{{
-    {Setting::Top, "Top", TextForm::kNumber, "outer top of the main window, twips"},
-    {Setting::Left, "Left", TextForm::kNumber, "outer left of the main window, twips"},
-    {Setting::Height, "Height", TextForm::kNumber, "outer height of the main window, twips"},
-    {Setting::Width, "Width", TextForm::kNumber, "outer width of the main window, twips"},
-    {Setting::RefreshHigh, "RefreshHigh", TextForm::kBoolean, "check mark of Refresh High"},
-    {Setting::RefreshAlways, "RefreshAlways", TextForm::kBoolean, "check mark of Refresh Always"},
-    {Setting::Keep1to1, "Keep1to1", TextForm::kBoolean, "check mark of Keep 1/1"},
-    {Setting::OnTop, "OnTop", TextForm::kBoolean, "check mark of Always on Top"},
+    {Setting::Top, "Top"},                      // outer top of the main window, twips
+    {Setting::Left, "Left"},                    // outer left of the main window, twips
+    {Setting::Height, "Height"},                // outer height of the main window, twips
+    {Setting::Width, "Width"},                  // outer width of the main window, twips
+    {Setting::RefreshHigh, "RefreshHigh"},      // check mark of Refresh High
+    {Setting::RefreshAlways, "RefreshAlways"},  // check mark of Refresh Always
+    {Setting::Keep1to1, "Keep1to1"},            // check mark of Keep 1/1
+    {Setting::OnTop, "OnTop"},                  // check mark of Always on Top
 }};
 
 inline constexpr const SettingDefinition& Definition(Setting setting) {

@@ -1,41 +1,24 @@
 #include "settings/text_forms.h"
 
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string>
 #include <system_error>
 
+#include "app/ascii_text.h"
 #include "app/failure.h"
 #include "app/numeric.h"
 
 namespace vistrel::text_forms {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
+  return ascii::Trim(text, " \t");
 }
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -97,8 +80,8 @@ float ToSingle(std::string_view text, char decimalSeparator) {
 
 bool ToBoolean(std::string_view text, char decimalSeparator) {
   const std::string_view word = TrimBlanks(text);
-  if (EqualsIgnoringCase(word, "True")) return true;
-  if (EqualsIgnoringCase(word, "False")) return false;
+  if (ascii::EqualsIgnoringCase(word, "True")) return true;
+  if (ascii::EqualsIgnoringCase(word, "False")) return false;
   const auto value = ParseNumber(text, decimalSeparator);
   if (!value) throw failures::TypeMismatch();
   if (std::isinf(*value)) throw failures::Overflow();

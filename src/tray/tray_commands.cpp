@@ -5,10 +5,6 @@
 #include "app/numeric.h"
 
 namespace vistrel {
-namespace {
-constexpr std::int32_t kLeftDoubleClick = 515;  // 0x203
-constexpr std::int32_t kRightButtonUp = 517;    // 0x205
-}  // namespace
 
 void frmMain::FillTrayIconData() {
   TrayIconData.cbSize = kTrayRecordSize;
@@ -32,9 +28,9 @@ void frmMain::pichook_MouseMove(std::int16_t /*button*/, std::int16_t /*shift*/,
   // The menu loop keeps delivering notifications while the menu and its command run.
   if (TrayEventBusy) return;
   TrayEventBusy = true;
-  if (message == kLeftDoubleClick) {
+  if (message == kTrayLeftDoubleClick) {
     menuVisible_Click();
-  } else if (message == kRightButtonUp) {
+  } else if (message == kTrayRightButtonUp) {
     if (const auto chosen = p_.window.PopupMenu(menu_)) MenuClick(*chosen);
   }
   TrayEventBusy = false;

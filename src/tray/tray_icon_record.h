@@ -11,12 +11,16 @@
 namespace vistrel {
 
 inline constexpr std::uint32_t kNimAdd = 0;
-inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
 
 inline constexpr std::uint32_t kNifMessage = 1;
 inline constexpr std::uint32_t kNifIcon = 2;
 inline constexpr std::uint32_t kNifTip = 4;
+
+// The mouse messages a notification carries, as the platform numbers them.
+inline constexpr std::int32_t kTrayLeftButtonDown = 513;   // 0x201
+inline constexpr std::int32_t kTrayLeftDoubleClick = 515;  // 0x203
+inline constexpr std::int32_t kTrayRightButtonUp = 517;    // 0x205
 
 inline constexpr std::uint32_t kTrayRecordSize = 88;
 inline constexpr std::uint32_t kTrayIconId = 1;

@@ -1,12 +1,13 @@
 // The Windows shell's own pieces against the real Win32 API under Wine: the command line and
 // module path, the tray record copy, the registry calls as the Registry module makes them, the
-// message box parameters, the viewer's command line and Pause's wait.
+// message box parameters, the viewer's command line, Pause's wait and the scoped GDI handles.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 
 #include "event_pump_win.h"
+#include "gdi_handles.h"
 #include "launcher_win.h"
 #include "message_box_win.h"
 #include "registry_win.h"
@@ -177,13 +178,28 @@ TEST(MessageBoxes, TheRuntimeStylesAreThePlatformsBoxStyles) {
       {platform::kInformation, MB_OK | MB_ICONINFORMATION},
   };
   for (const auto& c : cases) {
-    platform::MessageBoxRequest request{"text", c.style, "Title", {}, 1000013};
+    platform::MessageBoxRequest request{"text", c.style, "Title", 1000013};
     const MSGBOXPARAMSA params = ToMessageBoxParams(request, nullptr);
     EXPECT_EQ(params.dwStyle, c.expected);
     EXPECT_STREQ(params.lpszText, "text");
     EXPECT_STREQ(params.lpszCaption, "Title");
     EXPECT_EQ(params.dwContextHelpId, 1000013u);
   }
+}
+
+TEST(Gdi, AScopedSelectionAndObjectUndoTheirCallsOnLeavingScope) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HGDIOBJ before = GetCurrentObject(dc, OBJ_PEN);
+  HPEN created = nullptr;
+  {
+    const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, RGB(1, 2, 3)));
+    created = pen.get();
+    const Selection selected(dc, pen.get());
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen.get());
+  }
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), before);
+  EXPECT_EQ(GetObjectType(created), 0u) << "the pen was not deleted";
+  DeleteDC(dc);
 }
 
 TEST(Launcher, TheViewerGetsThePathUnquotedAsBuilt) {

@@ -1,10 +1,14 @@
 # Sourced by the Windows test scripts: a private X server and a fresh 64-bit Wine prefix for
 # this run, torn down on exit. Other X servers and prefixes may run on the machine, so the
 # display number comes from Xvfb itself and only our own processes are ended.
-#   vistrel_wine_up    starts Xvfb and a persistent wineserver on a new prefix
+#   vistrel_wine_up [WxH [Xvfb options...]]
+#                      starts Xvfb (1024x768 unless told) and a persistent wineserver on a new
+#                      prefix
 #   vistrel_wine_dual  moves the prefix's session to a second Xvfb of two monitors, the
 #                      secondary one left of the primary (negative desktop coordinates)
 #   vistrel_wine_down  ends them (installed as the EXIT trap by vistrel_wine_up)
+
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/xvfb.sh"
 
 vistrel_wine_down() {
   if [ -n "${WINEPREFIX:-}" ] && [ -n "${VISTREL_WINE_DIR:-}" ]; then
@@ -19,22 +23,6 @@ vistrel_wine_down() {
   done
 }
 
-# Starts Xvfb with the given screen size; sets DISPLAY and VISTREL_STARTED_XVFB to its PID.
-vistrel_start_xvfb() {
-  local fifo="$VISTREL_WINE_DIR/display-$1"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$1x24" -dpi 96 -nolisten tcp -noreset 3>"$fifo" \
-    >"$VISTREL_WINE_DIR/xvfb-$1.log" 2>&1 &
-  VISTREL_STARTED_XVFB=$!
-  local display
-  if ! read -r -t 30 display <"$fifo"; then
-    echo "Xvfb did not start:" >&2
-    cat "$VISTREL_WINE_DIR/xvfb-$1.log" >&2
-    return 1
-  fi
-  export DISPLAY=":$display"
-}
-
 # Ends the prefix's session, so that the next Wine process starts a new one that reads the
 # display and the X11 driver's settings afresh.
 vistrel_wine_restart() {
@@ -47,8 +35,9 @@ vistrel_wine_restart() {
 }
 
 vistrel_wine_dual() {
-  vistrel_start_xvfb 2048x768
-  VISTREL_DUAL_XVFB_PID=$VISTREL_STARTED_XVFB
+  mkdir -p "$VISTREL_WINE_DIR/dual"
+  xvfb_start "$VISTREL_WINE_DIR/dual" 2048x768 || { VISTREL_DUAL_XVFB_PID=$XVFB_PID; return 1; }
+  VISTREL_DUAL_XVFB_PID=$XVFB_PID
   # One wide screen split into RandR monitors (Xvfb's +xinerama would stack its screens at 0, 0).
   # The monitor holding the screen's output is Xinerama's first head, which Wine makes the
   # primary one; the other, on its left, gets negative coordinates.
@@ -67,9 +56,10 @@ vistrel_wine_up() {
   VISTREL_WINE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vistrel-wine.XXXXXX")
   trap vistrel_wine_down EXIT
 
-  # Xvfb writes its display number to the descriptor we give it once it accepts clients.
-  vistrel_start_xvfb 1024x768
-  VISTREL_XVFB_PID=$VISTREL_STARTED_XVFB
+  local size=${1:-1024x768}
+  [ $# -eq 0 ] || shift
+  xvfb_start "$VISTREL_WINE_DIR" "$size" "$@" || { VISTREL_XVFB_PID=$XVFB_PID; return 1; }
+  VISTREL_XVFB_PID=$XVFB_PID
 
   export WINEPREFIX="$VISTREL_WINE_DIR/prefix"
   export WINEARCH=win64

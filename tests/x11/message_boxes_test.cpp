@@ -26,9 +26,10 @@ TEST(MessageBoxes, TitleTextIconAndButtonFromTheRequest) {
   const Case cases[] = {{platform::kOkOnly, QMessageBox::NoIcon},
                         {platform::kCritical, QMessageBox::Critical},
                         {platform::kExclamation, QMessageBox::Warning},
-                        {platform::kInformation, QMessageBox::Information}};
+                        {platform::kInformation, QMessageBox::Information},
+                        {platform::kQuestion, QMessageBox::Question}};
   for (const Case& c : cases) {
-    const auto box = BuildMessageBox({"Line 1\r\nLine 2", c.style, "Oops...", {}, 0});
+    const auto box = BuildMessageBox({"Line 1\r\nLine 2", c.style, "Oops..."});
     EXPECT_EQ(box->windowTitle(), "Oops...");
     EXPECT_EQ(box->text(), "Line 1\nLine 2");
     EXPECT_EQ(box->icon(), c.icon);
@@ -39,7 +40,7 @@ TEST(MessageBoxes, TitleTextIconAndButtonFromTheRequest) {
 
 TEST(MessageBoxes, IncorrectFormatKeepsItsBlankLine) {
   App();
-  const auto box = BuildMessageBox({"Incorrect Format:\n\n<b>HKEY_X</b>", 0, "Vistrel", {}, 0});
+  const auto box = BuildMessageBox({"Incorrect Format:\n\n<b>HKEY_X</b>", 0, "Vistrel"});
   EXPECT_EQ(box->text(), "Incorrect Format:\n\n<b>HKEY_X</b>");
   EXPECT_EQ(box->textFormat(), Qt::PlainText);
 }

@@ -1,4 +1,4 @@
-#include "about/frmabout.h"
+#include "about/frm_about.h"
 
 #include "about/about_layout.h"
 #include "app/identity.h"

@@ -1,5 +1,5 @@
 // The "Always on Top" command: its check mark is the only record of the state.
-#include "tray/topmost.h"
+#include "app/topmost.h"
 
 #include "app/frm_main.h"
 
