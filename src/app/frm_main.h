@@ -121,9 +121,9 @@ class frmMain {
   void DrawAt(double sx, double sy);
   void ClampSource(double& sx, double& sy) const;
   void RestoreSetting(settings::Setting setting);
-  void ApplySetting(settings::Setting setting, const std::string& text);
+  void ApplySetting(const settings::SettingDefinition& entry, const std::string& text);
   void FitWindowOnMonitors();
-  std::string SettingText(settings::Setting setting);
+  std::string SettingText(const settings::SettingDefinition& entry);
   void FillTrayIconData();
   void ShowFreezeAndLockFailure(const Failure& failure);
   [[noreturn]] void ReportUnhandled(const Failure& failure);

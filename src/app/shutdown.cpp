@@ -13,7 +13,7 @@ void frmMain::Form_QueryUnload(std::int16_t& /*cancel*/, UnloadMode /*unloadMode
   TrayIconData.uID = kTrayIconId;
   p_.tray.NotifyIcon(kNimDelete, TrayIconData);
   for (const auto& entry : settings::kRecord) {
-    registry_.WriteStringValue(settings::SettingsKeyPath, entry.name, SettingText(entry.setting));
+    registry_.WriteStringValue(settings::SettingsKeyPath, entry.name, SettingText(entry));
   }
 }
 
@@ -33,29 +33,9 @@ void frmMain::Unload(UnloadMode mode) {
   std::abort();  // Form_Unload ends the process; the runtime's End never returns.
 }
 
-std::string frmMain::SettingText(settings::Setting setting) {
-  using settings::Setting;
-  const char separator = p_.runtime.DecimalSeparator();
-  const auto number = [&](float value) { return text_forms::FromSingle(value, separator); };
-  switch (setting) {
-    case Setting::Top:
-      return number(p_.window.Top());
-    case Setting::Left:
-      return number(p_.window.Left());
-    case Setting::Height:
-      return number(p_.window.Height());
-    case Setting::Width:
-      return number(p_.window.Width());
-    case Setting::RefreshHigh:
-      return text_forms::FromBoolean(menu_.Checked(MenuItem::menuRefreshHigh));
-    case Setting::RefreshAlways:
-      return text_forms::FromBoolean(menu_.Checked(MenuItem::menuRefreshAlways));
-    case Setting::Keep1to1:
-      return text_forms::FromBoolean(menu_.Checked(MenuItem::menuKeep1to1));
-    case Setting::OnTop:
-      return text_forms::FromBoolean(menu_.Checked(MenuItem::menuOnTop));
-  }
-  return {};
+std::string frmMain::SettingText(const settings::SettingDefinition& entry) {
+  if (!entry.get) return text_forms::FromBoolean(menu_.Checked(entry.item));
+  return text_forms::FromSingle((p_.window.*entry.get)(), p_.runtime.DecimalSeparator());
 }
 
 }  // namespace vistrel

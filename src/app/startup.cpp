@@ -86,51 +86,25 @@ void frmMain::Form_GotFocus() {
 }
 
 void frmMain::RestoreSetting(settings::Setting setting) {
+  const settings::SettingDefinition& entry = settings::Definition(setting);
   const std::optional<std::string> text =
-      registry_.ReadStringValue(settings::SettingsKeyPath, settings::Definition(setting).name);
+      registry_.ReadStringValue(settings::SettingsKeyPath, entry.name);
   // An unrecognised root gives no text at all; the settings path always has one, so this only
   // guards against a change of that path.
   if (!text) return;
-  ApplySetting(setting, *text);
+  ApplySetting(entry, *text);
 }
 
-void frmMain::ApplySetting(settings::Setting setting, const std::string& text) {
-  using settings::Setting;
+void frmMain::ApplySetting(const settings::SettingDefinition& entry, const std::string& text) {
   const char separator = p_.runtime.DecimalSeparator();
-  const auto number = [&] { return text_forms::ToSingle(text, separator); };
-  // A window can not have a negative size: like any unusable value, it keeps the designed one.
-  const auto size = [&] {
-    const float value = number();
-    if (value < 0) throw failures::InvalidPropertyValue();
-    return value;
-  };
-  const auto boolean = [&] { return text_forms::ToBoolean(text, separator); };
-  switch (setting) {
-    case Setting::Top:
-      p_.window.SetTop(number());
-      break;
-    case Setting::Left:
-      p_.window.SetLeft(number());
-      break;
-    case Setting::Height:
-      p_.window.SetHeight(size());
-      break;
-    case Setting::Width:
-      p_.window.SetWidth(size());
-      break;
-    case Setting::RefreshHigh:
-      menu_.SetChecked(MenuItem::menuRefreshHigh, boolean());
-      break;
-    case Setting::RefreshAlways:
-      menu_.SetChecked(MenuItem::menuRefreshAlways, boolean());
-      break;
-    case Setting::Keep1to1:
-      menu_.SetChecked(MenuItem::menuKeep1to1, boolean());
-      break;
-    case Setting::OnTop:
-      menu_.SetChecked(MenuItem::menuOnTop, boolean());
-      break;
+  if (!entry.set) {
+    menu_.SetChecked(entry.item, text_forms::ToBoolean(text, separator));
+    return;
   }
+  const float value = text_forms::ToSingle(text, separator);
+  // A window can not have a negative size: like any unusable value, it keeps the designed one.
+  if (entry.size && value < 0) throw failures::InvalidPropertyValue();
+  (p_.window.*entry.set)(value);
 }
 
 }  // namespace vistrel
