@@ -13,22 +13,17 @@
 #include <ctime>
 #include <string_view>
 
+#include "app/ascii_text.h"
 #include "settings/ini_text.h"
+#include "settings/registry.h"
+#include "settings/settings_record.h"
 
 namespace vistrel::x11 {
 namespace {
 
-constexpr platform::KeyHandle kCurrentUser = 0x80000001;
-constexpr std::string_view kSubKey = "Software\\Tarnwell\\Vistrel";
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
+// The one key this file holds: the settings key below the current user's root.
+constexpr std::string_view kSubKey =
+    settings::SettingsKeyPath.substr(settings::SettingsKeyPath.find('\\') + 1);
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -104,7 +99,7 @@ std::string FileRegistry::DefaultPath() {
 FileRegistry::FileRegistry(std::string path) : path_(std::move(path)) {}
 
 bool FileRegistry::IsSettingsKey(platform::KeyHandle root, std::string_view subKey) {
-  return root == kCurrentUser && EqualNoCase(subKey, kSubKey);
+  return root == kHkeyCurrentUser && ascii::EqualsIgnoringCase(subKey, kSubKey);
 }
 
 platform::KeyHandle FileRegistry::NewHandle(bool writable) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/ascii_text.h"
+
 namespace vistrel::x11::ini {
 namespace {
 
@@ -11,15 +13,6 @@ std::string_view TrimBlanks(std::string_view text) {
     text.remove_suffix(1);
   }
   return text;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) {
-             return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-           };
-           return lower(x) == lower(y);
-         });
 }
 
 bool IsComment(std::string_view line) {
@@ -64,11 +57,12 @@ std::optional<std::size_t> Document::Find(std::string_view name) const {
   bool inSection = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     if (const auto section = SectionName(lines_[i].text)) {
-      inSection = EqualNoCase(*section, kSection);
+      inSection = ascii::EqualsIgnoringCase(*section, kSection);
       continue;
     }
     if (!inSection) continue;
-    if (const auto pair = SplitValueLine(lines_[i].text); pair && EqualNoCase(pair->name, name)) {
+    if (const auto pair = SplitValueLine(lines_[i].text);
+        pair && ascii::EqualsIgnoringCase(pair->name, name)) {
       return i;
     }
   }
@@ -80,7 +74,7 @@ std::optional<std::size_t> Document::SectionEnd() const {
   bool inSection = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     if (const auto section = SectionName(lines_[i].text)) {
-      inSection = EqualNoCase(*section, kSection);
+      inSection = ascii::EqualsIgnoringCase(*section, kSection);
       if (inSection) end = i + 1;
       continue;
     }
