@@ -271,32 +271,31 @@ float WinMainWindow::Height() {
   return static_cast<float>((r.bottom - r.top) * twipsPerPixel_);
 }
 
+void WinMainWindow::SetEdge(LONG RECT::*start, LONG RECT::*end, float twips, bool position) {
+  RECT r = FrameRect();
+  const LONG pixels = TwipsToPixels(twips, twipsPerPixel_);
+  if (position) {
+    // A new position keeps the size.
+    const LONG size = r.*end - r.*start;
+    r.*start = pixels;
+    r.*end = pixels + size;
+  } else {
+    r.*end = r.*start + pixels;
+  }
+  MoveFrame(r);
+}
+
 void WinMainWindow::SetLeft(float twips) {
-  RECT r = FrameRect();
-  const LONG width = r.right - r.left;
-  r.left = TwipsToPixels(twips, twipsPerPixel_);
-  r.right = r.left + width;
-  MoveFrame(r);
+  SetEdge(&RECT::left, &RECT::right, twips, true);
 }
-
 void WinMainWindow::SetTop(float twips) {
-  RECT r = FrameRect();
-  const LONG height = r.bottom - r.top;
-  r.top = TwipsToPixels(twips, twipsPerPixel_);
-  r.bottom = r.top + height;
-  MoveFrame(r);
+  SetEdge(&RECT::top, &RECT::bottom, twips, true);
 }
-
 void WinMainWindow::SetWidth(float twips) {
-  RECT r = FrameRect();
-  r.right = r.left + TwipsToPixels(twips, twipsPerPixel_);
-  MoveFrame(r);
+  SetEdge(&RECT::left, &RECT::right, twips, false);
 }
-
 void WinMainWindow::SetHeight(float twips) {
-  RECT r = FrameRect();
-  r.bottom = r.top + TwipsToPixels(twips, twipsPerPixel_);
-  MoveFrame(r);
+  SetEdge(&RECT::top, &RECT::bottom, twips, false);
 }
 
 double WinMainWindow::ClientWidth() {

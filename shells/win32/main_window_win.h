@@ -69,6 +69,8 @@ class WinMainWindow : public platform::MainWindow {
   // minimised stores where the window will come back, not the parking place of its icon.
   RECT FrameRect();
   void MoveFrame(const RECT& frame);
+  // Sets the frame's start edge (position: the size stays) or its extent (the start stays).
+  void SetEdge(LONG RECT::*start, LONG RECT::*end, float twips, bool position);
   void MouseDown(std::int16_t button, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
