@@ -18,10 +18,10 @@ mkdir -p out
 deb() {
   echo "== Debian package (build-deb/)"
   # The flags Debian builds its own packages with (hardening: fortify, stack protector, full
-  # RELRO, bind now); no compiler ident in the binary.
+  # RELRO, bind now).
   local cxxflags ldflags
   export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-  cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS) -fno-ident"
+  cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
   ldflags=$(dpkg-buildflags --get LDFLAGS)
   cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=None -DVISTREL_TESTS=OFF -DVISTREL_WERROR=ON \
     -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="$cxxflags" \

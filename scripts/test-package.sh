@@ -18,8 +18,10 @@ deb() {
   echo "== lintian, desktop-file-validate, appstreamcli on $deb"
   # Errors and warnings fail; infos are printed. Overrides carry their reasons in
   # packaging/lintian-overrides.
-  lintian --info --fail-on error,warning "$deb" 2>&1 | grep -v 'running with root privileges' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "lintian found errors or warnings" >&2; exit 1; }
+  local report status=0
+  report=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) || status=$?
+  grep -v 'running with root privileges' <<<"$report" || true
+  [ "$status" -eq 0 ] || { echo "lintian found errors or warnings" >&2; exit 1; }
   local tree
   tree=$(mktemp -d)
   trap 'rm -rf "$tree"' RETURN
