@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 
 sides=("$@")
 [ ${#sides[@]} -gt 0 ] || sides=(deb win)
+start=$SECONDS
 bash scripts/package.sh "${sides[@]}"
+echo "Artefacts built in $((SECONDS - start)) s"
 version=$(sed -n 's/^project(Vistrel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 (cd out && sha256sum --quiet -c SHA256SUMS)
 

@@ -10,6 +10,7 @@ user's settings.
 """
 
 import argparse
+import fcntl
 import os
 import re
 import shutil
@@ -66,7 +67,12 @@ def install(root, deb):
     with_recommends = sorted(re.findall(r"^Inst (\S+)", simulated, re.M))
     before = root.packages()
     t0 = time.monotonic()
-    root.run("apt-get", "install", "-y", "-q", "--no-install-recommends", inside)
+    # The kept package cache may be shared with a run of another user of the machine, and apt
+    # gives up at once on a locked cache: one install at a time.
+    archives = os.environ.get("VISTREL_APT_ARCHIVES")
+    with open(os.path.join(archives, "..", "install.lock") if archives else os.devnull, "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        root.run("apt-get", "install", "-y", "-q", "--no-install-recommends", inside)
     added = sorted(root.packages() - before)
     print(f"apt-get install: {len(added)} packages in {time.monotonic() - t0:.0f} s "
           f"({len(with_recommends)} with Recommends)")
