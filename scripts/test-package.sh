@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release artefacts (scripts/package.sh) and tests them as users meet them: the
 # Debian package through lintian, desktop-file-validate and appstreamcli, then installed into a
-# clean Debian 12 root (made once by mmdebstrap and kept in /var/cache/vistrel-test), run on
+# clean Debian 12 root (made once by mmdebstrap and kept with the fetched packages in
+# VISTREL_ROOT_CACHE, default /var/cache/vistrel-test), run on
 # Xvfb with a tray host and purged; the Windows installer and zip under Wine. Needs root (the
 # clean root is a chroot). `test-package.sh deb` or `win` tests one side.
 set -euo pipefail
@@ -33,8 +34,9 @@ deb() {
   echo "== the package in a clean Debian 12 root"
   local tarball
   tarball=$(bash tests/package/clean-root.sh)
-  mkdir -p /var/cache/vistrel-test/archives/partial
-  VISTREL_APT_ARCHIVES=/var/cache/vistrel-test/archives python3 tests/package/deb_test.py \
+  local archives=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}/archives
+  mkdir -p "$archives/partial"
+  VISTREL_APT_ARCHIVES=$archives python3 tests/package/deb_test.py \
     --deb "$deb" --root-tar "$tarball" --probe build-deb/tests/x11/x11_probe
   echo "Debian package stage: $((SECONDS - start)) s"
 }

@@ -11,10 +11,11 @@ tarball=$cache/bookworm-minbase.tar
 mkdir -p "$cache"
 exec 9>"$cache/lock"
 flock 9
-if [ -z "$(find "$tarball" -mmin -4320 2>/dev/null)" ]; then
+if [ -z "$(find "$tarball" -maxdepth 0 -type f -mmin -4320 2>/dev/null)" ]; then
   echo "Making a clean Debian 12 root in $tarball" >&2
   start=$SECONDS
-  mmdebstrap --quiet --variant=minbase --skip=cleanup/apt/lists bookworm "$tarball.new" \
+  rm -rf "$tarball.new"
+  mmdebstrap --quiet --format=tar --variant=minbase --skip=cleanup/apt/lists bookworm "$tarball.new" \
     "deb http://deb.debian.org/debian bookworm main" \
     "deb http://deb.debian.org/debian bookworm-updates main" \
     "deb http://deb.debian.org/debian-security bookworm-security main" >&2
