@@ -1,20 +1,49 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12, and nothing when it is all there.
+# Installs the Debian 12 packages that a task needs, and nothing when they are all there.
+#   bash scripts/install-deps.sh [PROFILE...]     with no profile: all of them
+# Profiles (each stands alone; list several for their union):
+#   build   build and run the Linux program
+#   demo    the headless demonstration of scripts/run.sh (Xvfb, a tray host, a few X programs,
+#           the screenshot tool)
+#   test    what the unit, end-to-end, sanitizer and package tests add to build and demo
+#   win     what the Windows program, its installer and zip add: cross-building, Wine
+#   --print  lists the packages of the given profiles instead of installing them
+# The package counts in README.md come from scripts/count-deps.sh.
 set -euo pipefail
 
-packages=(
-  # core, unit tests, benchmarks
-  cmake g++ make python3 googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
-  libxcb-xinput-dev
-  # the Linux program
-  qt6-base-dev libxcb1-dev libxcb-render0-dev libxcb-xfixes0-dev libxcb-keysyms1-dev
-  libx11-dev libx11-xcb-dev libxrender-dev libxcb-randr0-dev xdg-utils
-  # its end-to-end tests
-  xvfb trayer xdotool x11-utils x11-apps x11-xserver-utils imagemagick icewm xrestop libsm-dev python3-pytest
-  # the Windows program, cross-built and tested under Wine
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-  binutils-mingw-w64-i686 wine wine64
-)
+build=(cmake g++ make pkgconf python3 qt6-base-dev libxcb1-dev libxcb-render0-dev
+  libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-randr0-dev xdg-utils)
+demo=(xvfb trayer xdotool x11-utils x11-apps imagemagick)
+test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+  libx11-dev libx11-xcb-dev libxrender-dev libsm-dev icewm xrestop x11-xserver-utils python3-pytest
+  # the Debian package: made by CPack, checked, installed into a clean root
+  dpkg-dev file lintian desktop-file-utils appstream mmdebstrap
+  # the Windows installer's version resources
+  python3-pefile)
+win=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686 wine wine64 nsis zip)
+
+print=0
+profiles=()
+for arg in "$@"; do
+  case $arg in
+    --print) print=1 ;;
+    build | demo | test | win) profiles+=("$arg") ;;
+    *) echo "install-deps.sh: unknown profile '$arg' (build, demo, test, win)" >&2; exit 2 ;;
+  esac
+done
+[ ${#profiles[@]} -gt 0 ] || profiles=(build demo test win)
+
+packages=()
+for profile in "${profiles[@]}"; do
+  declare -n list=$profile
+  packages+=("${list[@]}")
+done
+
+if [ "$print" -eq 1 ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Prints the path of a tarball holding a clean Debian 12 root (variant minbase: the required
+# packages and apt, with the package lists), making it with mmdebstrap when it is missing or more
+# than three days old (older lists name packages the mirror no longer has). The tarball is kept
+# between runs in VISTREL_ROOT_CACHE (default /var/cache/vistrel-test); every user of it unpacks
+# a fresh copy, so the tarball itself is never changed.
+set -euo pipefail
+
+cache=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}
+tarball=$cache/bookworm-minbase.tar
+mkdir -p "$cache"
+exec 9>"$cache/lock"
+flock 9
+if [ -z "$(find "$tarball" -maxdepth 0 -type f -mmin -4320 2>/dev/null)" ]; then
+  echo "Making a clean Debian 12 root in $tarball" >&2
+  start=$SECONDS
+  rm -rf "$tarball.new"
+  mmdebstrap --quiet --format=tar --variant=minbase --skip=cleanup/apt/lists bookworm "$tarball.new" \
+    "deb http://deb.debian.org/debian bookworm main" \
+    "deb http://deb.debian.org/debian bookworm-updates main" \
+    "deb http://deb.debian.org/debian-security bookworm-security main" >&2
+  mv "$tarball.new" "$tarball"
+  echo "Clean root made in $((SECONDS - start)) s" >&2
+fi
+echo "$tarball"
