@@ -20,10 +20,10 @@ add_custom_command(
   OUTPUT ${installer}
   COMMAND ${VISTREL_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DVERSION4=${version4}
           "-DPUBLISHER=${VISTREL_PUBLISHER}" -DHOMEPAGE=${VISTREL_HOMEPAGE} -DSTAGE=${stage}
-          -DICON=${VISTREL_IMAGES_DIR}/magnifier.ico -DOUTFILE=${installer}
+          -DICON=${PROJECT_SOURCE_DIR}/resources/magnifier.ico -DOUTFILE=${installer}
           ${CMAKE_CURRENT_SOURCE_DIR}/vistrel.nsi
   DEPENDS ${stage}/Vistrel.exe ${stage}/readme.txt ${CMAKE_CURRENT_SOURCE_DIR}/vistrel.nsi
-          vistrel_images
+          ${PROJECT_SOURCE_DIR}/resources/magnifier.ico
   COMMENT "Making the installer ${installer}"
   VERBATIM)
 add_custom_target(vistrel_installer DEPENDS ${installer})

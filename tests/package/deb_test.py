@@ -21,7 +21,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "x11"))
-import e2e  # noqa: E402
+import picture  # noqa: E402
+import program  # noqa: E402
 import xsession  # noqa: E402
 from xsession import TestFailure, XSession, wait_for  # noqa: E402
 
@@ -105,8 +106,8 @@ def make_user(root):
 
 
 def start_vistrel(session, root, env):
-    """The installed command, as the user, in the root; an e2e.Vistrel for driving it."""
-    v = e2e.Vistrel.__new__(e2e.Vistrel)
+    """The installed command, as the user, in the root; a program.Vistrel for driving it."""
+    v = program.Vistrel.__new__(program.Vistrel)
     v.session, v.home, v.env = session, env, dict(env, DISPLAY=session.display)
     v.proc = session.spawn(root.argv(f"{USER_ID}:{USER_ID}", "/usr/bin/vistrel"), env=v.env,
                            log="vistrel.log")
@@ -115,8 +116,8 @@ def start_vistrel(session, root, env):
 
 def away_from(win):
     """A cursor position whose magnified surroundings do not include the window itself."""
-    x = 200 if win.x + win.width // 2 > e2e.SCREEN_W // 2 else 820
-    y = 200 if win.y + win.height // 2 > e2e.SCREEN_H // 2 else 560
+    x = 200 if win.x + win.width // 2 > picture.SCREEN_W // 2 else 820
+    y = 200 if win.y + win.height // 2 > picture.SCREEN_H // 2 else 560
     return x, y
 
 
@@ -127,7 +128,7 @@ def run_installed(session, root, env):
         v.tray_icon()
         cursor = away_from(win)
         session.move(*cursor)
-        e2e.expect_view(session, win, 2, cursor, timeout=5)
+        picture.expect_view(session, win, 2, cursor, timeout=5)
         print(f"the installed vistrel shows the screen around {cursor} at zoom 2")
 
         v.menu_command("h")
@@ -145,7 +146,7 @@ def run_installed(session, root, env):
         if v.alive():
             v.stop()
     settings = root.host(env["XDG_CONFIG_HOME"] + "/Tarnwell/Vistrel.conf")
-    values = e2e.settings_values(open(settings).read()) if os.path.exists(settings) else {}
+    values = program.settings_values(open(settings).read()) if os.path.exists(settings) else {}
     if sorted(values) != sorted(SETTINGS):
         raise TestFailure(f"Exit saved {sorted(values)}, not the eight settings")
     print(f"Exit saved the settings: {values}")

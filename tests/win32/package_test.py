@@ -165,10 +165,11 @@ def main():
           f"with version {version_text} and publisher {publisher!r}")
 
     # The installed program, driven by the end-to-end cases.
-    for case in ("picture follows the cursor", "Help opens readme.txt"):
-        out = wine(options.e2e, "--only", case, exe_windows, timeout=300, check_status=False)
+    for case in ("Window.PictureFollowsTheCursor", "Tray.HelpOpensTheReadmeInNotepad"):
+        out = wine(options.e2e, f"--gtest_filter={case}", exe_windows, timeout=300,
+                   check_status=False)
         print("  " + out.strip().replace("\n", "\n  "))
-        check("1 passed, 0 failed" in out, f"the installed program failed '{case}'")
+        check("[  PASSED  ] 1 test." in out, f"the installed program failed {case}")
     check(reg_values(SETTINGS_KEY), "the installed program saved no settings")
 
     # Silent uninstall. The uninstaller runs from a copy in the temporary directory and the
