@@ -11,6 +11,9 @@ packages=(
   libx11-dev libx11-xcb-dev libxrender-dev libxcb-randr0-dev xdg-utils
   # its end-to-end tests
   xvfb trayer xdotool x11-utils x11-apps x11-xserver-utils imagemagick icewm xrestop libsm-dev python3-pytest
+  # its tests on a headless Wayland desktop: sway (swaybar is the StatusNotifierItem host),
+  # XWayland, wtype for keys, grim for screenshots, D-Bus from Python, pytest
+  sway xwayland wtype grim dbus python3-dbus python3-pytest
   # the Windows program, cross-built and tested under Wine
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine wine64
