@@ -23,7 +23,9 @@ def probe(request):
     return request.config.getoption("--probe")
 
 
-@pytest.fixture(scope="session")
+# One sway per test module: XWayland keeps the keymap of the last keyboard that typed, and
+# wtype's holds only the keys it typed (a program started after it would find no key for V).
+@pytest.fixture(scope="module")
 def sway(tmp_path_factory):
     rig = SwayRig(str(tmp_path_factory.mktemp("sway")))
     yield rig
@@ -54,8 +56,9 @@ class Vistrel:
         return True
 
     def window(self):
-        """sway's node of the program's window while it is mapped, else None."""
-        return next((w for w in self.rig.windows() if w.get("pid") == self.process.pid), None)
+        """sway's node of the program's main window while it is mapped, else None."""
+        return next((w for w in self.rig.windows() if w.get("pid") == self.process.pid and
+                     w.get("window_properties", {}).get("window_type") == "utility"), None)
 
     def stop(self):
         self.process.stop()

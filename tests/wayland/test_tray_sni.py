@@ -46,8 +46,9 @@ def bar_changes(before, after, bar_height=30):
     """Bounding box (x0, y0, x1, y1) of the bar's pixels that differ between two shots."""
     width, _, a = before
     _, _, b = after
+    # Only the tray's end: the workspace buttons change as windows come and go.
     changed = [(i // 3 % width, i // 3 // width) for i in range(0, width * bar_height * 3, 3)
-               if a[i:i + 3] != b[i:i + 3]]
+               if i // 3 % width >= width // 2 and a[i:i + 3] != b[i:i + 3]]
     if not changed:
         return None
     xs, ys = [p[0] for p in changed], [p[1] for p in changed]
