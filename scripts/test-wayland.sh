@@ -13,7 +13,7 @@ else
 fi
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
 
-tests=(python3 -m pytest -p no:cacheprovider -q tests/wayland --vistrel "$PWD/build/vistrel" \
+tests=(pytest-3 tests/wayland --vistrel "$PWD/build/vistrel" \
   --probe "$PWD/build/tests/x11/x11_probe" "$@")
 if [ "$(id -u)" -ne 0 ]; then
   exec "${tests[@]}"

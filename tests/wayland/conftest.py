@@ -1,4 +1,4 @@
-"""Fixtures of the Wayland tests: one headless sway session for the whole run (see sway_rig.py),
+"""Fixtures of the Wayland tests: a headless sway session per test module (see sway_rig.py),
 and the Linux program started in it with a home of its own per test."""
 
 import os
@@ -9,13 +9,6 @@ from sway_rig import SwayRig, wait_for
 from tray_user import TrayItem
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-
-
-def pytest_addoption(parser):
-    parser.addoption("--vistrel", default=os.path.join(ROOT, "build", "vistrel"),
-                     help="the Linux program to test")
-    parser.addoption("--probe", default=os.path.join(ROOT, "build", "tests", "x11", "x11_probe"),
-                     help="tests/x11's X probe (paints the test pattern)")
 
 
 @pytest.fixture

@@ -5,16 +5,14 @@ and Event."""
 
 import os
 import subprocess
-import sys
 import time
 
 import pytest
 
 from sway_rig import Process, wait_for
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "x11"))
-import xsession  # noqa: E402
-from xsession import parse_ppm  # noqa: E402
+import xsession  # tests/x11, put on the path by conftest.py
+from xsession import parse_ppm
 
 MENU = ["Show", "Hide", "-", "Zoom In", "Zoom Out", "Keep 1/1 (No Zooming)", "-", "Refresh High",
         "Refresh Always", "Freeze (press Alt + Spacebar to toggle)",
