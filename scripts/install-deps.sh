@@ -14,6 +14,8 @@ packages=(
   # its tests on a headless Wayland desktop: sway (swaybar is the StatusNotifierItem host),
   # XWayland, wtype for keys, grim for screenshots, D-Bus from Python, pytest
   sway xwayland wtype grim dbus python3-dbus python3-pytest
+  # the Wayland backend (PipeWire) and its tests on a headless GNOME compositor with the portal
+  libpipewire-0.3-dev pipewire wireplumber mutter xdg-desktop-portal xdg-desktop-portal-gnome
   # the Windows program, cross-built and tested under Wine
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine wine64

@@ -11,10 +11,11 @@ if [ -f build/CMakeCache.txt ]; then
 else
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
+cmake --build build --target vistrel x11_probe screencast_probe -j"$(nproc)" >/dev/null
 
 tests=(pytest-3 tests/wayland --vistrel "$PWD/build/vistrel" \
-  --probe "$PWD/build/tests/x11/x11_probe" "$@")
+  --probe "$PWD/build/tests/x11/x11_probe" \
+  --screencast-probe "$PWD/build/tests/wayland/screencast_probe" "$@")
 if [ "$(id -u)" -ne 0 ]; then
   exec "${tests[@]}"
 fi

@@ -11,6 +11,14 @@ from tray_user import TrayItem
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
+def pytest_addoption(parser):
+    # --vistrel and --probe are tests/conftest.py's.
+    parser.getgroup("vistrel").addoption(
+        "--screencast-probe",
+        default=os.path.join(ROOT, "build", "tests", "wayland", "screencast_probe"),
+        help="the Wayland backend's screen-cast probe")
+
+
 @pytest.fixture
 def probe(request):
     return request.config.getoption("--probe")
