@@ -13,20 +13,26 @@ else
 fi
 cmake --build build --target vistrel x11_probe screencast_probe -j"$(nproc)" >/dev/null
 
-tests=(pytest-3 tests/wayland --vistrel "$PWD/build/vistrel" \
-  --probe "$PWD/build/tests/x11/x11_probe" \
-  --screencast-probe "$PWD/build/tests/wayland/screencast_probe" "$@")
 if [ "$(id -u)" -ne 0 ]; then
-  exec "${tests[@]}"
+  exec pytest-3 tests/wayland --vistrel build/vistrel --probe build/tests/x11/x11_probe \
+    --screencast-probe build/tests/wayland/screencast_probe "$@"
 fi
 user=vistrel-test
 if ! id "$user" >/dev/null 2>&1; then
   useradd --system --create-home --home-dir "/var/lib/$user" --shell /usr/sbin/nologin "$user"
 fi
-# The user needs to read the tests and run the program, nothing more.
-if ! runuser -u "$user" -- test -x build/vistrel -a -r tests/wayland/conftest.py; then
-  echo "$user can not read $PWD/build/vistrel or tests/wayland: make them readable" >&2
-  exit 1
-fi
-exec runuser -u "$user" -- env -i PATH="$PATH" HOME="/var/lib/$user" LANG=C.UTF-8 \
-  TMPDIR="${TMPDIR:-/tmp}" "${tests[@]}"
+# The user gets its own copy of the tests and the programs: the checkout may lie where it can
+# not read (CI's clone under /root, for one).
+stage=$(mktemp -d /tmp/vistrel-wayland.XXXXXX)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/tests" "$stage/build/tests/x11" "$stage/build/tests/wayland"
+cp tests/conftest.py tests/pytest.ini "$stage/tests/"
+cp -r tests/x11 tests/wayland "$stage/tests/"
+cp build/vistrel build/readme.txt "$stage/build/"
+cp build/tests/x11/x11_probe "$stage/build/tests/x11/"
+cp build/tests/wayland/screencast_probe "$stage/build/tests/wayland/"
+chown -R "$user:" "$stage"
+cd "$stage"
+runuser -u "$user" -- env -i PATH="$PATH" HOME="/var/lib/$user" LANG=C.UTF-8 \
+  TMPDIR="${TMPDIR:-/tmp}" pytest-3 tests/wayland --vistrel build/vistrel \
+  --probe build/tests/x11/x11_probe --screencast-probe build/tests/wayland/screencast_probe "$@"
