@@ -6,11 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ -f build/CMakeCache.txt ]; then
-  cmake -S . -B build >/dev/null
-else
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+cmake --preset linux >/dev/null
 cmake --build build --target vistrel x11_probe screencast_probe -j"$(nproc)" >/dev/null
 
 if [ "$(id -u)" -ne 0 ]; then
