@@ -13,8 +13,8 @@ cmake --preset linux
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
-for stage in scripts/test-sanitize.sh scripts/test-x11.sh scripts/test-reliability.sh \
-  scripts/test-win32.sh scripts/test-package.sh; do
+for stage in scripts/test-sanitize.sh scripts/test-x11.sh scripts/test-wayland.sh \
+  scripts/test-reliability.sh scripts/test-win32.sh scripts/test-package.sh; do
   echo "== $stage"
   bash "$stage"
 done

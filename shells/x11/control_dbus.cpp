@@ -13,7 +13,8 @@ const QString kPath = QStringLiteral("/example/tarnwell/Vistrel");
 const QString kInterface = QStringLiteral("example.tarnwell.Vistrel");
 }  // namespace
 
-DBusControl::DBusControl(std::function<void(int)> action) : action_(std::move(action)) {}
+DBusControl::DBusControl(std::function<void(int)> action, std::function<void()> showMenu)
+    : action_(std::move(action)), showMenu_(std::move(showMenu)) {}
 
 DBusControl::~DBusControl() {
   if (!registered_) return;
@@ -39,6 +40,7 @@ QString DBusControl::introspect(const QString& /*path*/) const {
       "<interface name=\"example.tarnwell.Vistrel\">"
       "<method name=\"ToggleFreeze\"/>"
       "<method name=\"FreezeAndLock\"/>"
+      "<method name=\"ShowMenu\"/>"
       "</interface>");
 }
 
@@ -48,14 +50,23 @@ bool DBusControl::handleMessage(const QDBusMessage& message, const QDBusConnecti
   int binding = -1;
   if (message.member() == QLatin1String("ToggleFreeze")) binding = 0;
   if (message.member() == QLatin1String("FreezeAndLock")) binding = 1;
+  constexpr int kShowMenu = 2;
+  if (message.member() == QLatin1String("ShowMenu")) binding = kShowMenu;
   if (binding < 0 || !message.arguments().isEmpty()) {
     connection.send(message.createErrorReply(
         QDBusError::UnknownMethod,
-        QStringLiteral("Vistrel knows ToggleFreeze and FreezeAndLock, without arguments")));
+        QStringLiteral(
+            "Vistrel knows ToggleFreeze, FreezeAndLock and ShowMenu, without arguments")));
     return true;
   }
   connection.send(message.createReply());
-  QTimer::singleShot(0, [this, binding] { action_(binding); });
+  QTimer::singleShot(0, [this, binding] {
+    if (binding == kShowMenu) {
+      showMenu_();
+    } else {
+      action_(binding);
+    }
+  });
   return true;
 }
 

@@ -2,6 +2,7 @@
 // events into calls of the core's handlers, every one through frmMain::Dispatch.
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -89,8 +90,12 @@ int main(int argc, char** argv) {
   const double twipsPerPixel = TwipsPerPixelOfPrimaryScreen();
 
   frmMain* formPointer = nullptr;
-  const auto dispatch = [&formPointer](auto&& handler) {
-    if (formPointer) formPointer->Dispatch(handler);
+  QtTray* trayPointer = nullptr;
+  const auto dispatch = [&formPointer, &trayPointer](auto&& handler) {
+    if (!formPointer) return;
+    formPointer->Dispatch(handler);
+    // Every change of a check mark or enabled state comes from a handler.
+    if (trayPointer) trayPointer->SyncMenu(formPointer->Menu());
   };
 
   XcbScreen screen(x, twipsPerPixel);
@@ -99,14 +104,16 @@ int main(int argc, char** argv) {
                  [&] { dispatch([&] { formPointer->Timer1_Timer(); }); });
   QtTimer timer2(main_window_definition::kTimer2.intervalMs,
                  [&] { dispatch([&] { formPointer->Timer2_Timer(); }); });
-  QtTray tray(
-      x,
-      [&](int message) {
-        dispatch([&] {
-          formPointer->pichook_MouseMove(0, 0, static_cast<float>(message * twipsPerPixel), 0);
-        });
-      },
-      [&] { dispatch([&] { formPointer->ReAddTrayIcon(); }); });
+  const auto trayMessage = [&](int message) {
+    dispatch([&] {
+      formPointer->pichook_MouseMove(0, 0, static_cast<float>(message * twipsPerPixel), 0);
+    });
+  };
+  QtTray tray(x, trayMessage, [&] { dispatch([&] { formPointer->ReAddTrayIcon(); }); });
+  // What a right click on the icon does, for desktops without a tray.
+  const auto showMenu = [trayMessage] { trayMessage(kTrayRightButtonUp); };
+  trayPointer = &tray;
+  window.SetChosenEntrySource([&tray] { return tray.TakeChosenEntry(); });
   const auto hotKey = [&](int binding) {
     dispatch([&] {
       if (binding == 0) {
@@ -117,8 +124,9 @@ int main(int argc, char** argv) {
     });
   };
   XcbHotKeys hotkeys(x, hotKey);
-  // The same two actions for the desktop's own shortcuts (and where no key can be grabbed).
-  DBusControl control(hotKey);
+  // The same two actions for the desktop's own shortcuts (and where no key can be grabbed), and
+  // the menu.
+  DBusControl control(hotKey, showMenu);
   FileRegistry registry(FileRegistry::DefaultPath());
   QtMessageBoxes messages;
   XdgLauncher launcher;
@@ -148,6 +156,8 @@ int main(int argc, char** argv) {
     });
   };
   events.closeRequested = [&] { dispatch([&] { form.Unload(UnloadMode::kFormControlMenu); }); };
+  // Outside the key's handling, as for the icon's clicks: the menu runs a loop of its own.
+  events.menuKey = [&] { QTimer::singleShot(0, showMenu); };
   window.Create(std::move(events));
   aboutOwner = window.Widget();
   screen.SetRenderer(&window.Renderer());
@@ -160,9 +170,19 @@ int main(int argc, char** argv) {
   timer2.Start(main_window_definition::kTimer2.enabled);
   OnSessionEnd([&] { dispatch([&] { form.Unload(UnloadMode::kAppWindows); }); });
 
-  form.Dispatch([&] { form.Form_Resize(); });
-  form.Dispatch([&] { form.Form_Load(); });
-  control.Register();
+  dispatch([&] { form.Form_Resize(); });
+  dispatch([&] { form.Form_Load(); });
+  const bool controlled = control.Register();
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // Said once; an X11 tray that starts later still gets the icon.
+    std::fprintf(stderr,
+                 "Vistrel: no tray is running, so its icon is not shown. The menu opens with the "
+                 "Menu key or Shift+F10 on the view%s.\n",
+                 controlled ? ", or with: gdbus call --session --dest example.tarnwell.Vistrel "
+                              "--object-path /example/tarnwell/Vistrel --method "
+                              "example.tarnwell.Vistrel.ShowMenu"
+                            : "");
+  }
 
   if (!unavailable.empty()) {
     // Once, after the window is up; the menu items do the same as the keys.

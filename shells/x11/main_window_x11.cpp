@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <algorithm>
@@ -60,6 +61,16 @@ void ViewWidget::mousePressEvent(QMouseEvent* event) {
   if (events_.mouseDown) {
     events_.mouseDown(button, shift, event->position().x() * ratio, event->position().y() * ratio);
   }
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event) {
+  const bool shiftF10 =
+      event->key() == Qt::Key_F10 && event->modifiers() == Qt::KeyboardModifiers(Qt::ShiftModifier);
+  if ((event->key() == Qt::Key_Menu || shiftF10) && events_.menuKey) {
+    events_.menuKey();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void ViewWidget::closeEvent(QCloseEvent* event) {
@@ -313,6 +324,9 @@ void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int
 }
 
 std::optional<MenuItem> QtMainWindow::PopupMenu(const MenuState& menu) {
+  if (chosenEntry_) {
+    if (const std::optional<MenuItem> chosen = chosenEntry_()) return chosen;
+  }
   return ShowPopupMenu(menu);
 }
 

@@ -25,6 +25,9 @@ struct MainWindowEvents {
   std::function<void()> activated;
   std::function<void(int button, int shift, double x, double y)> mouseDown;
   std::function<void()> closeRequested;
+  // The keyboard's Menu key or Shift+F10 on the view: the tray's menu, for desktops without a
+  // tray.
+  std::function<void()> menuKey;
 };
 
 class ViewWidget : public QWidget {
@@ -36,6 +39,7 @@ class ViewWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
@@ -54,6 +58,11 @@ class QtMainWindow : public platform::MainWindow {
   ViewRenderer& Renderer() { return *renderer_; }
   QWidget* Widget() { return widget_.get(); }
   xcb_window_t NativeWindow() const { return window_; }
+  // Asked first by PopupMenu: an entry already chosen elsewhere (a StatusNotifier host's menu)
+  // is answered without showing the menu.
+  void SetChosenEntrySource(std::function<std::optional<MenuItem>()> source) {
+    chosenEntry_ = std::move(source);
+  }
 
   bool Visible() override;
   void Show() override;
@@ -103,6 +112,7 @@ class QtMainWindow : public platform::MainWindow {
   FrameExtents assumedExtents_;
   Outer hiddenOuter_;
   bool topmost_ = false;
+  std::function<std::optional<MenuItem>()> chosenEntry_;
   // The outer frame came from the settings (else it follows the defined client area).
   bool outerStored_ = false;
   // Between a mapping and the window manager's first report of the frame.

@@ -6,25 +6,40 @@
 
 namespace vistrel::x11 {
 
-std::optional<MenuItem> ShowPopupMenu(const MenuState& state) {
-  QMenu menu;
+void FillMenu(QMenu& menu) {
   for (const MenuItemDefinition& definition : kPopupMenu) {
-    if (definition.IsSeparator()) {
-      menu.addSeparator();
-      continue;
-    }
     QAction* action =
-        menu.addAction(QString::fromUtf8(definition.caption.data(), definition.caption.size()));
+        definition.IsSeparator()
+            ? menu.addSeparator()
+            : menu.addAction(QString::fromUtf8(definition.caption.data(),
+                                               static_cast<qsizetype>(definition.caption.size())));
     action->setData(static_cast<qulonglong>(definition.item));
+  }
+}
+
+void ApplyMenuState(QMenu& menu, const MenuState& state) {
+  for (QAction* action : menu.actions()) {
+    if (action->isSeparator()) continue;
+    const MenuItem item = ItemOf(*action);
     // Only a checked item shows a mark; Qt would draw an empty box for an unchecked one.
-    const bool checked = state.Checked(definition.item);
+    const bool checked = state.Checked(item);
     action->setCheckable(checked);
     action->setChecked(checked);
-    action->setEnabled(state.Enabled(definition.item));
+    action->setEnabled(state.Enabled(item));
   }
+}
+
+MenuItem ItemOf(const QAction& action) {
+  return static_cast<MenuItem>(action.data().toULongLong());
+}
+
+std::optional<MenuItem> ShowPopupMenu(const MenuState& state) {
+  QMenu menu;
+  FillMenu(menu);
+  ApplyMenuState(menu, state);
   QAction* chosen = menu.exec(QCursor::pos());
   if (!chosen) return std::nullopt;
-  return static_cast<MenuItem>(chosen->data().toULongLong());
+  return ItemOf(*chosen);
 }
 
 }  // namespace vistrel::x11

@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "popup_menu.h"
 #include "resources_qt.h"
 #include "tray/tray_icon_record.h"
 
@@ -57,12 +59,38 @@ bool QtTray::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
           // modal dialog, which must not run inside Qt's mouse handling.
           QTimer::singleShot(0, [this, number] { message_(number); });
         });
+    if (statusNotifierHost_) ExportMenu();
     WatchTrayHost();
   }
   icon_->setToolTip(
       QString::fromLatin1(record.Tip().data(), static_cast<int>(record.Tip().size())));
   icon_->show();
   return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void QtTray::ExportMenu() {
+  exportedMenu_ = std::make_unique<QMenu>();
+  FillMenu(*exportedMenu_);
+  QObject::connect(exportedMenu_.get(), &QMenu::triggered, [this](QAction* action) {
+    const MenuItem item = ItemOf(*action);
+    // After the host's call has been answered, like the clicks above.
+    QTimer::singleShot(0, [this, item] {
+      chosen_ = item;
+      message_(kTrayRightButtonUp);
+      // Not taken when the core was busy with another tray command: dropped, as it drops that
+      // click, so that it cannot answer a later right click.
+      chosen_.reset();
+    });
+  });
+  icon_->setContextMenu(exportedMenu_.get());
+}
+
+void QtTray::SyncMenu(const MenuState& state) {
+  if (exportedMenu_) ApplyMenuState(*exportedMenu_, state);
+}
+
+std::optional<MenuItem> QtTray::TakeChosenEntry() {
+  return std::exchange(chosen_, std::nullopt);
 }
 
 void QtTray::WatchTrayHost() {

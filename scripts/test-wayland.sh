@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Tests of the Linux program on a headless Wayland desktop: sway with XWayland and swaybar
+# (tests/wayland/). sway refuses to run as root, so as root the tests run as the ordinary user
+# vistrel-test, made here when missing. scripts/test.sh runs this after building build/; on its
+# own it builds what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset linux >/dev/null
+cmake --build build --target vistrel x11_probe screencast_probe -j"$(nproc)" >/dev/null
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec pytest-3 tests/wayland --vistrel build/vistrel --probe build/tests/x11/x11_probe \
+    --screencast-probe build/tests/wayland/screencast_probe "$@"
+fi
+user=vistrel-test
+if ! id "$user" >/dev/null 2>&1; then
+  useradd --system --create-home --home-dir "/var/lib/$user" --shell /usr/sbin/nologin "$user"
+fi
+# The user gets its own copy of the tests and the programs: the checkout may lie where it can
+# not read (CI's clone under /root, for one).
+stage=$(mktemp -d /tmp/vistrel-wayland.XXXXXX)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/tests" "$stage/build/tests/x11" "$stage/build/tests/wayland"
+cp tests/conftest.py tests/pytest.ini "$stage/tests/"
+cp -r tests/x11 tests/wayland "$stage/tests/"
+cp build/vistrel build/readme.txt "$stage/build/"
+cp build/tests/x11/x11_probe "$stage/build/tests/x11/"
+cp build/tests/wayland/screencast_probe "$stage/build/tests/wayland/"
+chown -R "$user:" "$stage"
+cd "$stage"
+runuser -u "$user" -- env -i PATH="$PATH" HOME="/var/lib/$user" LANG=C.UTF-8 \
+  TMPDIR="${TMPDIR:-/tmp}" pytest-3 tests/wayland --vistrel build/vistrel \
+  --probe build/tests/x11/x11_probe --screencast-probe build/tests/wayland/screencast_probe "$@"

@@ -1,0 +1,109 @@
+"""A private headless GNOME compositor for the Wayland backend's tests: its own runtime directory
+and session bus, PipeWire with WirePlumber, mutter with one 1024 x 768 virtual monitor, and the
+real portal stack (xdg-desktop-portal with its GNOME backend). The consent that a person gives
+once in the "Screen Share" dialog is seeded in the permission store, as the desktop keeps it
+under a restore token. Processes are stopped by their process groups, as in sway_rig.py."""
+
+import os
+import subprocess
+import uuid
+
+import dbus
+
+from sway_rig import Process, RigFailure, _quietly, wait_for
+
+
+class MutterRig:
+    def __init__(self, run_dir):
+        if os.geteuid() == 0:
+            raise RigFailure("run the tests as an ordinary user")
+        self.run = run_dir
+        os.makedirs(run_dir, mode=0o700, exist_ok=True)
+        os.chmod(run_dir, 0o700)
+        home = os.path.join(run_dir, "home")
+        os.makedirs(home, exist_ok=True)
+        self.bus_address = "unix:path=" + os.path.join(run_dir, "bus")
+        self.env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": home,
+            "LANG": "C.UTF-8",
+            "XDG_RUNTIME_DIR": run_dir,
+            "XDG_CURRENT_DESKTOP": "GNOME",
+            "GSETTINGS_BACKEND": "memory",
+            "DBUS_SESSION_BUS_ADDRESS": self.bus_address,
+            "WAYLAND_DISPLAY": "wayland-vistrel",
+        }
+        self.processes = []
+        try:
+            self._start()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _spawn(self, name, argv):
+        process = Process(argv, self.env, os.path.join(self.run, name + ".log"))
+        self.processes.append(process)
+        return process
+
+    def _has(self, name, path):
+        return self.bus.get_object(name, path).Introspect(
+            dbus_interface="org.freedesktop.DBus.Introspectable")
+
+    def _start(self):
+        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                             "--address=" + self.bus_address])
+        wait_for("the session bus", lambda: os.path.exists(os.path.join(self.run, "bus")))
+        self.bus = wait_for("a connection to the session bus",
+                            _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
+        self._spawn("pipewire", ["pipewire"])
+        wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
+        self._spawn("wireplumber", ["wireplumber"])
+        self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
+                               "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
+                               "--virtual-monitor", "1024x768"])
+        wait_for("mutter's screen cast", _quietly(lambda: self._has(
+            "org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast")), 30)
+        # Started by hand, not by D-Bus activation, so that they get this environment.
+        self._spawn("portal-gnome", ["/usr/libexec/xdg-desktop-portal-gnome"])
+        wait_for("the GNOME portal backend", _quietly(lambda: self._has(
+            "org.freedesktop.impl.portal.desktop.gnome", "/org/freedesktop/portal/desktop")), 20)
+        self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
+        wait_for("the portal", _quietly(lambda: self._has(
+            "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop")), 20)
+
+    def seed_consent(self, app_id=""):
+        """Stores the consent a person gives by sharing the screen with "remember" on; returns
+        the restore token that the program then holds."""
+        config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",
+                                     "/org/gnome/Mutter/DisplayConfig")
+        _serial, monitors, _logical, _props = config.GetCurrentState(
+            dbus_interface="org.gnome.Mutter.DisplayConfig")
+        _connector, vendor, product, serial = monitors[0][0]
+        token = str(uuid.uuid4())
+        data = (f"<('GNOME', uint32 1, <(int64 0, int64 0, [(uint32 0, uint32 1, "
+                f"<'{vendor}:{product}:{serial}'>)])>)>")
+        subprocess.run(["gdbus", "call", "--session", "--dest",
+                        "org.freedesktop.impl.portal.PermissionStore", "--object-path",
+                        "/org/freedesktop/impl/portal/PermissionStore", "--method",
+                        "org.freedesktop.impl.portal.PermissionStore.Set", "screencast", "true",
+                        token, f"@a{{sas}} {{'{app_id}': ['yes']}}", data],
+                       env=self.env, check=True, capture_output=True, timeout=10)
+        return token
+
+    def pointer_to(self, x, y):
+        """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
+        x, y."""
+        if not hasattr(self, "_remote"):
+            desktop = self.bus.get_object("org.gnome.Mutter.RemoteDesktop",
+                                          "/org/gnome/Mutter/RemoteDesktop")
+            path = desktop.CreateSession(dbus_interface="org.gnome.Mutter.RemoteDesktop")
+            self._remote = self.bus.get_object("org.gnome.Mutter.RemoteDesktop", path)
+            self._remote.Start(dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
+        session = "org.gnome.Mutter.RemoteDesktop.Session"
+        self._remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
+        self._remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
+
+    def stop(self):
+        for process in reversed(self.processes):
+            process.stop()
+        self.processes = []
