@@ -11,6 +11,44 @@
 # The package counts in README.md come from scripts/count-deps.sh.
 set -euo pipefail
 
+build=(cmake g++ make pkgconf python3 qt6-base-dev libxcb1-dev libxcb-render0-dev
+  libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-randr0-dev libpipewire-0.3-dev
+  xdg-utils)
+demo=(xvfb trayer xdotool x11-utils x11-apps imagemagick)
+test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+  libx11-dev libx11-xcb-dev libxrender-dev libsm-dev icewm xrestop x11-xserver-utils python3-pytest
+  # headless Wayland desktops: sway (swaybar is the StatusNotifierItem host), XWayland, wtype for
+  # keys, grim for screenshots, D-Bus from Python; a GNOME compositor with the ScreenCast portal
+  sway xwayland wtype grim dbus python3-dbus pipewire wireplumber mutter xdg-desktop-portal
+  xdg-desktop-portal-gnome
+  # the Debian package: made by CPack, checked, installed into a clean root
+  dpkg-dev file lintian desktop-file-utils appstream mmdebstrap
+  # the Windows installer's version resources
+  python3-pefile)
+win=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
+  binutils-mingw-w64-i686 wine wine64 nsis zip)
+
+print=0
+profiles=()
+for arg in "$@"; do
+  case $arg in
+    --print) print=1 ;;
+    build | demo | test | win) profiles+=("$arg") ;;
+    *) echo "install-deps.sh: unknown profile '$arg' (build, demo, test, win)" >&2; exit 2 ;;
+  esac
+done
+[ ${#profiles[@]} -gt 0 ] || profiles=(build demo test win)
+
+packages=()
+for profile in "${profiles[@]}"; do
+  declare -n list=$profile
+  packages+=("${list[@]}")
+done
+
+if [ "$print" -eq 1 ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
