@@ -395,9 +395,11 @@ def test_kills_at_random_moments_never_tear_the_settings(session, figure):
             f"Cycle={cycle}\n[Other]\nTop=1\n"
         write_settings(home, old_text)
         v = Vistrel(session, home, name="crash")
+        # The waits for the window and the icon are long: a start right after a kill on a loaded
+        # machine has taken over 10 s; a start that hangs still fails.
         if cycle % 20 == 19:
             kind = "menu"
-            v.tray_icon()
+            v.tray_icon(timeout=30)
             v.menu_command("x")
             if v.ended() != 0:
                 raise TestFailure(f"cycle {cycle}: Exit ended with {v.proc.returncode}")
@@ -417,7 +419,7 @@ def test_kills_at_random_moments_never_tear_the_settings(session, figure):
             else:
                 # Running (so the dead copy's lock was taken over), then the log-off signal (or
                 # a hang-up or Ctrl+C, which close the same way).
-                v.main_window()
+                v.main_window(timeout=30)
                 v.proc.send_signal(rng.choice((signal.SIGTERM, signal.SIGHUP, signal.SIGINT)))
             v.proc.wait(15)
         counts[kind] += 1
