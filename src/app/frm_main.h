@@ -113,6 +113,8 @@ class frmMain {
  private:
   void DrawAt(double sx, double sy);
   void ClampSource(double& sx, double& sy) const;
+  void WakeCaptureTick();
+  void RefreshOptionChosen();
   void RestoreSetting(settings::Setting setting);
   void ApplySetting(settings::Setting setting, const std::string& text);
   std::string SettingText(settings::Setting setting);
