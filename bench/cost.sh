@@ -5,12 +5,16 @@
 # the floor program (bench/floor.cpp), KMag and xzoom run side by side in one invocation, so
 # that the machine's noise hits them all alike; each figure is the median of --runs runs, and
 # the runs are interleaved (run 1 of everything, then run 2, ...).
+# Wake-ups: the voluntary context switches of the magnifier's threads a second (each is a
+# sleep that something ended: a timer, an event, a reply).
 # Also: start to first drawn picture of Vistrel (median of 10) and the cost of a Freeze and Lock
 # hold. Only public tools: Xvfb, trayer, xdotool, xclock, /proc.
 #
 #   bench/cost.sh [--seconds 20] [--runs 3] [--screens "1920x1080 1024x768"]
-#                 [--only REGEX] [--vistrel PATH] [--skip-extras]
+#                 [--only REGEX] [--vistrel PATH] [--compare PATH] [--skip-extras]
 #
+# --compare PATH adds another Linux Vistrel (an older build, say) as "before-220" and
+# "before-1000", interleaved with the rest.
 # KMag and xzoom are installed with apt-get when missing (KMag pulls in about 90 packages).
 set -euo pipefail
 # Read whole before it runs, so that an edit during a long run does not derail it.
@@ -23,6 +27,7 @@ runs=3
 screens="1920x1080 1024x768"
 only=.
 vistrel=
+compare=
 extras=1
 while [ $# -gt 0 ]; do
   case $1 in
@@ -32,7 +37,8 @@ while [ $# -gt 0 ]; do
     --only) only=$2; shift 2 ;;
     --vistrel) vistrel=$2; shift 2 ;;
     --skip-extras) extras=0; shift ;;
-    *) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    --compare) compare=$(realpath "$2"); shift 2 ;;
+    *) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
   esac
 done
 if [ -z "$vistrel" ]; then
@@ -122,6 +128,7 @@ add_config floor-moved-220 220x165 "$floor 220 165 2"
 add_config floor-tick-220 220x165 "$floor --every-tick 220 165 2"
 add_config floor-moved-1000 1000x700 "$floor 1000 700 2"
 add_config floor-tick-1000 1000x700 "$floor --every-tick 1000 700 2"
+add_config floor-matrix-1000 1000x700 "$floor --matrix 1000 700 2"
 [ -x "$floor_xi2" ] && add_config floor-xi2-220 220x165 "$floor_xi2 220 165 2"
 [ -x "$floor_xi2" ] && add_config floor-xi2-1000 1000x700 "$floor_xi2 1000 700 2"
 if [ -n "$vistrel" ]; then
@@ -129,6 +136,10 @@ if [ -n "$vistrel" ]; then
   add_config vistrel-refresh-220 220x165 "vistrel True"
   add_config vistrel-1000 1000x700 "vistrel False"
   add_config vistrel-refresh-1000 1000x700 "vistrel True"
+  if [ -n "$compare" ]; then
+    add_config before-220 220x165 "before False"
+    add_config before-1000 1000x700 "before False"
+  fi
 else
   echo "No Linux Vistrel found (build/vistrel, build-x11/vistrel): measuring the others only" >&2
 fi
@@ -191,6 +202,10 @@ start_magnifier() {  # name size command...
       write_vistrel_settings "$w" "$h" "${cmd#vistrel }"
       run_env "$vistrel" >"$work/$name.log" 2>&1 &
       ;;
+    before*)
+      write_vistrel_settings "$w" "$h" "${cmd#before }"
+      run_env "$compare" >"$work/$name.log" 2>&1 &
+      ;;
     kmag)
       write_kmag_settings "$w" "$h"
       run_env kmag >"$work/$name.log" 2>&1 &
@@ -219,16 +234,18 @@ results=$work/results.tsv
 : > "$results"
 
 measure() {  # screen name scenario run
-  local pids t0 x0 c0 t1 x1 c1 rss
+  local pids t0 x0 c0 w0 t1 x1 c1 w1 rss
   pids=$(family "$mag_pid")
   [ -z "${BENCH_TRACE:-}" ] || echo "$(now_ns) phase $2 $3 $4" >> "$BENCH_TRACE"
+  w0=$(wakeups "$pids")
   t0=$(now_ns); x0=$(cpu_ns "$xvfb_pid"); c0=$(family_cpu_ns "$pids")
   sleep "$seconds"
   t1=$(now_ns); x1=$(cpu_ns "$xvfb_pid"); c1=$(family_cpu_ns "$pids")
+  w1=$(wakeups "$pids")
   rss=$(peak_rss_kb "$pids")
   awk -v s="$1" -v n="$2" -v sc="$3" -v r="$4" -v c=$((c1 - c0)) -v x=$((x1 - x0)) \
-      -v t=$((t1 - t0)) -v rss="$rss" \
-      'BEGIN { printf "%s\t%s\t%s\t%s\t%.3f\t%.3f\t%d\n", s, n, sc, r, c/t*1000, x/t*1000, rss }' \
+      -v t=$((t1 - t0)) -v rss="$rss" -v w=$((w1 - w0)) \
+      'BEGIN { printf "%s\t%s\t%s\t%s\t%.3f\t%.3f\t%d\t%.3f\n", s, n, sc, r, c/t*1000, x/t*1000, rss, w/t*1e9 }' \
       >> "$results"
 }
 
@@ -323,8 +340,10 @@ done
 echo
 echo "Medians of $runs x ${seconds}s; CPU in ms per second; RSS = peak resident set (MB)"
 echo "(a) cursor still  (b) cursor moving 3 px every 50 ms  (c) still over a clock changing every second"
+echo "wake/s = voluntary context switches of the magnifier's threads a second, (a) (b) (c)"
 awk -F'\t' '
   { key = $1 "\t" $2 "\t" $3; n = ++count[key]; mag[key, n] = $5; xs[key, n] = $6; tot[key, n] = $5 + $6;
+    wk[key, n] = $8;
     if ($7 > rss[$1 "\t" $2]) rss[$1 "\t" $2] = $7;
     if (!(($1 "\t" $2) in seen)) { seen[$1 "\t" $2] = 1; order[++rows] = $1 "\t" $2 } }
   function median(arr, key, n,    i, j, v, t) {
@@ -333,32 +352,38 @@ awk -F'\t' '
     return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
   }
   END {
-    printf "%-10s %-22s %21s %21s %21s %7s\n", "screen", "magnifier", "(a) mag+X = total", "(b) mag+X = total", "(c) mag+X = total", "RSS MB"
+    printf "%-10s %-22s %21s %21s %21s %7s  %s\n", "screen", "magnifier", "(a) mag+X = total", "(b) mag+X = total", "(c) mag+X = total", "RSS MB", "  wake/s (a)  (b)  (c)"
     for (r = 1; r <= rows; r++) {
-      split(order[r], p, "\t"); line = sprintf("%-10s %-22s", p[1], p[2])
+      split(order[r], p, "\t"); line = sprintf("%-10s %-22s", p[1], p[2]); wakes = ""
       for (s = 0; s < 3; s++) {
         sc = substr("abc", s + 1, 1); key = order[r] "\t" sc; n = count[key]
-        if (!n) { line = line sprintf(" %21s", "-"); continue }
+        if (!n) { line = line sprintf(" %21s", "-"); wakes = wakes sprintf(" %5s", "-"); continue }
         m = median(mag, key, n); x = median(xs, key, n); t = median(tot, key, n)
         line = line sprintf(" %6.2f+%6.2f=%6.2f", m, x, t)
+        wakes = wakes sprintf(" %5.1f", median(wk, key, n))
         total[order[r], sc] = t; xserver[order[r], sc] = x
       }
-      printf "%s %7.1f\n", line, rss[order[r]] / 1024
+      printf "%s %7.1f  %s\n", line, rss[order[r]] / 1024, wakes
     }
     print ""
-    print "Ratios of the totals (process + X server), per screen:"
+    print "Ratios of the totals (process + X server), per screen, against the targets:"
     for (r = 1; r <= rows; r++) {
       split(order[r], p, "\t"); scr = p[1]
       if (done[scr]++) continue
       for (s = 0; s < 3; s++) {
         sc = substr("abc", s + 1, 1)
         v = total[scr "\tvistrel-220", sc]; f = total[scr "\tfloor-moved-220", sc]; k = total[scr "\tkmag-220", sc]
-        if (v != "" && f > 0) printf "  %s (%s) 220x165  Vistrel/floor %.2f", scr, sc, v / f
+        limit = sc == "b" ? 1.2 : 0.5
+        if (v != "" && f > 0 && sc == "c") printf "  %s (%s) 220x165  Vistrel/floor %.2f", scr, sc, v / f
+        else if (v != "" && f > 0) printf "  %s (%s) 220x165  Vistrel/floor %.2f (at most %.1f: %s)", scr, sc, v / f, limit, v / f <= limit ? "met" : "missed"
         else printf "  %s (%s) 220x165  Vistrel/floor -", scr, sc
-        if (v > 0 && k != "") printf "   KMag/Vistrel %.2f\n", k / v; else printf "   KMag/Vistrel -\n"
+        if (v > 0 && k != "") printf "   KMag/Vistrel %.2f%s\n", k / v, sc == "b" ? (k / v >= 5 ? " (at least 5: met)" : " (at least 5: missed)") : ""
+        else printf "   KMag/Vistrel -\n"
+        b = total[scr "\tbefore-220", sc]
+        if (v != "" && b > 0) printf "  %s (%s) 220x165  Vistrel/before %.2f\n", scr, sc, v / b
       }
       v = xserver[scr "\tvistrel-1000", "b"]; f = xserver[scr "\tfloor-moved-1000", "b"]
-      if (v != "" && f > 0) printf "  %s (b) 1000x700 X server Vistrel/floor %.2f\n", scr, v / f
+      if (v != "" && f > 0) printf "  %s (b) 1000x700 X server Vistrel/floor %.2f (at most 1.1: %s)\n", scr, v / f, v / f <= 1.1 ? "met" : "missed"
     }
   }' "$results"
 if [ -s "$extras_file" ]; then

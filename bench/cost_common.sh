@@ -25,6 +25,19 @@ cpu_ns() {
 }
 now_ns() { date +%s%N; }
 
+# Voluntary context switches of every thread of the processes (PIDs separated by blanks): the
+# times they went to sleep and were woken.
+wakeups() {
+  local total=0 p t v
+  for p in $1; do
+    for t in /proc/"$p"/task/*/status; do
+      v=$(awk '/^voluntary_ctxt_switches:/ {print $2}' "$t" 2>/dev/null || true)
+      total=$((total + ${v:-0}))
+    done
+  done
+  echo "$total"
+}
+
 # A tray host for Vistrel's icon in the top right corner, out of the way of the windows under
 # test.
 start_tray() {

@@ -2,7 +2,9 @@
 // pointer moved (or on every tick with --every-tick), one server-side XRender composite of the
 // root around it into the window, scaled by the zoom with the "nearest" filter. Nothing else:
 // whatever a real magnifier costs beyond this is its own overhead.
-//   vistrel_floor [--every-tick] [WIDTH HEIGHT [ZOOM]]
+// With --matrix the offset goes into the transform on every frame instead (two requests a
+// frame, as Vistrel sends them), to weigh that choice.
+//   vistrel_floor [--every-tick | --matrix] [WIDTH HEIGHT [ZOOM]]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -17,8 +19,9 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-  bool everyTick = argc > 1 && std::strcmp(argv[1], "--every-tick") == 0;
-  int a = everyTick ? 2 : 1;
+  const bool everyTick = argc > 1 && std::strcmp(argv[1], "--every-tick") == 0;
+  const bool matrix = argc > 1 && std::strcmp(argv[1], "--matrix") == 0;
+  int a = everyTick || matrix ? 2 : 1;
   const int w = argc > a + 1 ? std::atoi(argv[a]) : 220,
             h = argc > a + 1 ? std::atoi(argv[a + 1]) : 165;
   const int zoom = argc > a + 2 ? std::atoi(argv[a + 2]) : 2;
@@ -79,7 +82,15 @@ int main(int argc, char** argv) {
     if (!draw) continue;
     const int sx = std::clamp(lastX - w / (2 * zoom), 0, std::max(0, sw - w / zoom));
     const int sy = std::clamp(lastY - h / (2 * zoom), 0, std::max(0, sh - h / zoom));
-    XRenderComposite(dpy, PictOpSrc, src, None, dst, sx * zoom, sy * zoom, 0, 0, 0, 0, w, h);
+    if (matrix) {
+      XTransform moved = scale;
+      moved.matrix[0][2] = XDoubleToFixed(sx);
+      moved.matrix[1][2] = XDoubleToFixed(sy);
+      XRenderSetPictureTransform(dpy, src, &moved);
+      XRenderComposite(dpy, PictOpSrc, src, None, dst, 0, 0, 0, 0, 0, 0, w, h);
+    } else {
+      XRenderComposite(dpy, PictOpSrc, src, None, dst, sx * zoom, sy * zoom, 0, 0, 0, 0, w, h);
+    }
     XFlush(dpy);
   }
 }

@@ -25,6 +25,9 @@ class WinScreen : public platform::Screen {
   void Repaint();
 
   platform::CursorPoint CursorPos() override;
+  // GetCursorPos is cheap on Windows; raw input to learn of motion instead would come at the
+  // mouse's rate, so Timer1 keeps asking on every tick.
+  bool WakesTimer1OnCursorMotion() override { return false; }
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
   double LeftTwips() override;

@@ -8,6 +8,11 @@ void WinTimer::Attach(HWND hwnd) {
 }
 
 void WinTimer::Start() {
+  StartIn(interval_);
+  period_ = running_;
+}
+
+void WinTimer::StartIn(std::int32_t milliseconds) {
   if (!hwnd_) return;
   // An interval of 0 would mean "stopped" to the runtime's timer; the system would take it as
   // its shortest period.
@@ -16,11 +21,17 @@ void WinTimer::Start() {
     running_ = 0;
     return;
   }
-  SetTimer(hwnd_, id_, static_cast<UINT>(interval_), nullptr);
-  running_ = interval_;
+  SetTimer(hwnd_, id_, static_cast<UINT>(milliseconds), nullptr);
+  running_ = milliseconds;
+  due_ = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
 }
 
 void WinTimer::SetEnabled(bool enabled) {
+  if (enabled && enabled_) {
+    SetIdle(false);
+    return;
+  }
+  idle_ = false;
   if (enabled == enabled_) return;
   enabled_ = enabled;
   if (!hwnd_) return;
@@ -36,8 +47,28 @@ void WinTimer::SetInterval(std::int32_t milliseconds) {
   interval_ = milliseconds;
 }
 
+void WinTimer::SetIdle(bool idle) {
+  if (idle == idle_ || !enabled_ || !hwnd_) return;
+  idle_ = idle;
+  if (idle) {
+    KillTimer(hwnd_, id_);
+    return;
+  }
+  if (running_ <= 0) return;
+  const auto now = static_cast<std::int64_t>(GetTickCount64());
+  const std::int64_t next =
+      platform::NextTickOnSchedule(static_cast<std::int64_t>(due_), period_, now);
+  // Its first tick at the rest of the period; AfterTick then sets the whole period again.
+  StartIn(static_cast<std::int32_t>(next > now ? next - now : 1));
+}
+
 void WinTimer::AfterTick() {
-  if (enabled_ && interval_ != running_) Start();
+  if (!enabled_ || idle_) return;
+  if (interval_ != running_) {
+    Start();
+  } else {
+    due_ = GetTickCount64() + static_cast<ULONGLONG>(running_);
+  }
 }
 
 }  // namespace vistrel::win32

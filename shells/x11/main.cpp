@@ -100,8 +100,9 @@ int main(int argc, char** argv) {
 
   XcbScreen screen(x, twipsPerPixel);
   QtMainWindow window(x, twipsPerPixel);
-  QtTimer timer1(main_window_definition::kTimer1.intervalMs,
-                 [&] { dispatch([&] { formPointer->Timer1_Timer(); }); });
+  QtTimer timer1(
+      main_window_definition::kTimer1.intervalMs,
+      [&] { dispatch([&] { formPointer->Timer1_Timer(); }); }, XcbScreen::kWarpCheckTicks);
   QtTimer timer2(main_window_definition::kTimer2.intervalMs,
                  [&] { dispatch([&] { formPointer->Timer2_Timer(); }); });
   const auto trayMessage = [&](int message) {
@@ -161,6 +162,7 @@ int main(int argc, char** argv) {
   window.Create(std::move(events));
   aboutOwner = window.Widget();
   screen.SetRenderer(&window.Renderer());
+  screen.SetMotionWake([&timer1] { timer1.SetIdle(false); });
 
   XEventFilter filter(hotkeys, tray, window, screen);
   app.installNativeEventFilter(&filter);

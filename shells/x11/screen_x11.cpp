@@ -77,6 +77,7 @@ bool XcbScreen::HandleXEvent(const void* event) {
     SelectRawMotion(false);
     xcb_flush(x_.Get());
   }
+  if (wake_) wake_();
   return true;
 }
 
@@ -103,6 +104,12 @@ platform::CursorPoint XcbScreen::CursorPos() {
     if (selected_) SelectRawMotion(false);
   }
   return last_;
+}
+
+bool XcbScreen::WakesTimer1OnCursorMotion() {
+  // Only while the raw events are selected: they were selected before the last question, so no
+  // motion after its answer goes unheard.
+  return wake_ && watching_ && selected_ && !moved_;
 }
 
 void XcbScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,

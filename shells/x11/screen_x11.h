@@ -4,14 +4,16 @@
 //
 // Asking the server where the pointer is costs a round trip on every 50 ms tick, and with Qt's
 // reader thread several wake-ups, even when nothing moves. So once the pointer has stood still
-// for kStillTicks ticks, the screen listens for XInput 2 raw motion events instead, and a tick
-// returns the last position without a request until one comes; the first event switches them off
-// again and the ticks ask as before while the pointer moves (so a fast mouse does not wake the
-// program a thousand times a second). A warp by another program makes no raw event, so a still
-// pointer is asked anyway every kWarpCheck. Without XInput 2 every tick asks.
+// for kStillTicks ticks, the screen listens for XInput 2 raw motion events instead: Timer1 may
+// then idle (ticking only every kWarpCheckTicks-th period), and the first event wakes it, switches
+// the events off again, and the ticks ask as before while the pointer moves (so a fast mouse does
+// not wake the program a thousand times a second). A warp by another program makes no raw event,
+// so a still pointer is asked anyway on every tick kWarpCheck after the last question, which is
+// every tick of the idle timer. Without XInput 2 every tick asks and Timer1 never idles.
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "platform/screen.h"
 #include "view_renderer.h"
@@ -29,6 +31,11 @@ class XcbScreen : public platform::Screen {
   XcbScreen(const XcbScreen&) = delete;
   XcbScreen& operator=(const XcbScreen&) = delete;
   void SetRenderer(ViewRenderer* renderer) { renderer_ = renderer; }
+  // How the screen takes Timer1 out of idleness when the pointer moves.
+  void SetMotionWake(std::function<void()> wake) { wake_ = std::move(wake); }
+
+  // While idle, Timer1 ticks once in this many periods, to see a warp.
+  static constexpr int kWarpCheckTicks = 5;
 
   // Starts learning of pointer motion from raw events; false when the server can not send them.
   bool WatchPointerMotion();
@@ -36,6 +43,7 @@ class XcbScreen : public platform::Screen {
   bool HandleXEvent(const void* event);
 
   platform::CursorPoint CursorPos() override;
+  bool WakesTimer1OnCursorMotion() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
   // The root window starts at 0, 0 whatever the monitors' arrangement.
@@ -53,10 +61,12 @@ class XcbScreen : public platform::Screen {
   const Connection& x_;
   double twipsPerPixel_;
   ViewRenderer* renderer_ = nullptr;
+  std::function<void()> wake_;
   platform::CursorPoint last_;
   xcb_connection_t* pointer_ = nullptr;  // our own connection for the pointer question
 
-  static constexpr std::chrono::milliseconds kWarpCheck{250};
+  // A little under kWarpCheckTicks periods of 50 ms, so that a late tick does not skip one.
+  static constexpr std::chrono::milliseconds kWarpCheck{225};
   static constexpr int kStillTicks = 4;
   void SelectRawMotion(bool on);
   std::uint8_t xinputOpcode_ = 0;

@@ -120,6 +120,8 @@ class frmMain {
  private:
   void DrawAt(double sx, double sy);
   void ClampSource(double& sx, double& sy) const;
+  void WakeCaptureTick();
+  void RefreshOptionChosen();
   void RestoreSetting(settings::Setting setting);
   void ApplySetting(const settings::SettingDefinition& entry, const std::string& text);
   void FitWindowOnMonitors();

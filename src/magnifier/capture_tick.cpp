@@ -1,6 +1,7 @@
 // The capture tick of Timer1: follow the cursor and redraw only when it moved (or a redraw was
 // forced), or redraw the fixed rectangle on every tick while frozen. The tick costs one cursor
-// query and two comparisons when nothing moved: no device context, no copy.
+// query and two comparisons when nothing moved: no device context, no copy; where the platform
+// reports cursor motion, the timer idles meanwhile.
 #include <algorithm>
 
 #include "app/frm_main.h"
@@ -23,7 +24,14 @@ void frmMain::Timer1_Timer() {
   const std::int32_t y = Clamp16(cursor.y);
   if (SourceLocked == kFalse) {
     // Compared as signed values: -9999 after ForceRedraw differs from every real position.
-    if (x == LastCursorX && y == LastCursorY) return;
+    if (x == LastCursorX && y == LastCursorY) {
+      // Nothing to draw until the cursor moves or a redraw is forced: the timer may idle if the
+      // platform wakes it when the cursor moves (ForceRedraw and Freeze wake it here).
+      if (p_.screen.WakesTimer1OnCursorMotion()) p_.timer1.SetIdle(true);
+      return;
+    }
+    // Moving (also when an idle timer's rarer tick found a warp): tick at the full rate.
+    WakeCaptureTick();
     LastCursorX = static_cast<std::int16_t>(x);
     LastCursorY = static_cast<std::int16_t>(y);
     double sx = geometry::CentredOrigin(x, ViewWidth, ZoomFactor);
@@ -62,6 +70,11 @@ void frmMain::Form_Resize() {
 void frmMain::ForceRedraw() {
   LastCursorX = kForceRedrawPosition;
   LastCursorY = kForceRedrawPosition;
+  WakeCaptureTick();
+}
+
+void frmMain::WakeCaptureTick() {
+  p_.timer1.SetIdle(false);
 }
 
 }  // namespace vistrel

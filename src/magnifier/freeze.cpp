@@ -22,6 +22,8 @@ void frmMain::ToggleFreeze() {
   } else {
     SourceLocked = kTrue;
     menu_.SetChecked(MenuItem::menuFreeze, true);
+    // Frozen, every tick draws.
+    WakeCaptureTick();
   }
 }
 
@@ -39,6 +41,7 @@ void frmMain::menuFreezeAndLock_Click() {
   bool timerStopped = false;
   try {
     SourceLocked = kTrue;
+    WakeCaptureTick();
     Pause(1);
     p_.timer1.SetEnabled(false);
     timerStopped = true;

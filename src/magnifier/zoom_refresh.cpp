@@ -50,11 +50,21 @@ void frmMain::menuKeep1to1_Click() {
 void frmMain::menuRefreshHigh_Click() {
   menu_.SetChecked(MenuItem::menuRefreshHigh, !menu_.Checked(MenuItem::menuRefreshHigh));
   menu_.SetChecked(MenuItem::menuRefreshAlways, false);
+  RefreshOptionChosen();
 }
 
 void frmMain::menuRefreshAlways_Click() {
   menu_.SetChecked(MenuItem::menuRefreshAlways, !menu_.Checked(MenuItem::menuRefreshAlways));
   menu_.SetChecked(MenuItem::menuRefreshHigh, false);
+  RefreshOptionChosen();
+}
+
+// Timer2 idles while neither option is checked; a checked one needs its ticks again, on the
+// schedule they kept meanwhile, so that the first refresh comes at the tick it always would have.
+void frmMain::RefreshOptionChosen() {
+  if (menu_.Checked(MenuItem::menuRefreshAlways) || menu_.Checked(MenuItem::menuRefreshHigh)) {
+    p_.timer2.SetIdle(false);
+  }
 }
 
 // "Refresh Always" is looked at first, so with both marks (from stored settings) the 1000 ms
@@ -66,6 +76,9 @@ void frmMain::Timer2_Timer() {
   } else if (menu_.Checked(MenuItem::menuRefreshHigh)) {
     p_.timer2.SetInterval(kRefreshHighMs);
     ForceRedraw();
+  } else {
+    // Nothing to do until an option is checked: half of an idle program's wake-ups otherwise.
+    p_.timer2.SetIdle(true);
   }
 }
 

@@ -28,6 +28,11 @@ class Screen {
   // The cursor in screen pixels.
   virtual CursorPoint CursorPos() = 0;
 
+  // Whether, after the CursorPos just made, the platform itself takes Timer1 out of idleness
+  // when the cursor moves (a move made in any way, including a warp by another program, seen
+  // within a few ticks). Where motion is seen only by asking, false: Timer1 never idles.
+  virtual bool WakesTimer1OnCursorMotion() = 0;
+
   // One drawing tick: take the screen's device context, copy the source rectangle onto the view
   // rectangle (0, 0, destWidth, destHeight) of the main window with nearest-pixel replication,
   // and give the context back. No result: a failed copy simply leaves the old picture.

@@ -211,5 +211,36 @@ TEST_F(CaptureTick, UnfreezeAfterTheCursorMovedRedrawsAtTheNewPosition) {
   EXPECT_EQ(Tick(), (std::vector<StretchCall>{{220, 165, 45, 59, 110, 82}}));
 }
 
+// Where the screen hears of cursor motion, a still cursor's tick idles Timer1; a move, a warp
+// found by a rarer idle tick, and everything else that makes a tick draw wake it on the schedule
+// it kept (0.05 + k * 0.05 s).
+TEST(IdleCapture, AStillCursorIdlesTheTimerAndWhatMakesATickDrawWakesIt) {
+  const std::vector<std::pair<const char*, std::function<void(FakeWorld&)>>> wakers{
+      {"move", [](FakeWorld& w) { w.MoveCursor(600, 400); }},
+      {"warp",
+       [](FakeWorld& w) {
+         w.screen.cursor = {600, 400};
+         w.form.Timer1_Timer();  // the rarer tick of the idle timer finds it
+       }},
+      {"zoom click", [](FakeWorld& w) { w.form.Form_MouseDown(1, 0, 0, 0); }},
+      {"focus", [](FakeWorld& w) { w.form.Form_GotFocus(); }},
+      {"freeze", [](FakeWorld& w) { w.form.MenuClick(MenuItem::menuFreeze); }},
+      {"freeze and lock", [](FakeWorld& w) { w.form.VBHotKey2_HotKey(); }},
+      {"refresh high", [](FakeWorld& w) { w.form.MenuClick(MenuItem::menuRefreshHigh); }},
+  };
+  for (const auto& [what, wake] : wakers) {
+    FakeWorld w;
+    w.screen.wakesOnMotion = true;
+    w.Start();
+    w.Run(1.02);  // drew at 0.05, idle since the still tick at 0.10
+    ASSERT_EQ(w.timer1.ticks.size(), 2u) << what;
+    wake(w);
+    w.Run(0.05);
+    ASSERT_GE(w.timer1.ticks.size(), 3u) << what;
+    EXPECT_NEAR(w.timer1.ticks[2], 1.05, 1e-9) << what;
+    EXPECT_GE(w.screen.stretches.size(), 2u) << what;
+  }
+}
+
 }  // namespace
 }  // namespace vistrel

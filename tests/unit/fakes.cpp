@@ -27,9 +27,22 @@ std::string CaseName(std::string_view what) {
 }
 
 void FakeTimer::SetEnabled(bool e) {
+  if (e && enabled_) return SetIdle(false);
   if (e != enabled_) switches.emplace_back(e, clock_.monotonic);
   if (e && !enabled_) nextDue_ = -1;  // restarts a full period from now
   enabled_ = e;
+  idle_ = false;
+}
+
+void FakeTimer::SetIdle(bool idle) {
+  if (!idle && idle_ && nextDue_ >= 0) {
+    // On microseconds, as the shells do on milliseconds.
+    const auto us = [](double seconds) { return static_cast<std::int64_t>(seconds * 1e6 + 0.5); };
+    nextDue_ = static_cast<double>(platform::NextTickOnSchedule(
+                   us(nextDue_), std::int64_t{interval_} * 1000, us(clock_.monotonic))) /
+               1e6;
+  }
+  idle_ = idle && enabled_;
 }
 
 std::string FakeRegistryApi::Path(platform::KeyHandle root, std::string_view sub) {
@@ -128,7 +141,7 @@ bool FakeEventPump::RunDueScheduled() {
 
 namespace {
 double NextDue(FakeTimer& timer, double now) {
-  if (!timer.enabled_) return std::numeric_limits<double>::infinity();
+  if (!timer.enabled_ || timer.idle_) return std::numeric_limits<double>::infinity();
   if (timer.nextDue_ < 0) timer.nextDue_ = now + timer.interval_ / 1000.0;
   return timer.nextDue_;
 }
@@ -184,6 +197,11 @@ void FakeWorld::Start() {
 void FakeWorld::Run(double seconds) {
   const double end = clock.monotonic + seconds;
   while (clock.monotonic + 1e-9 < end) pump.WaitForEvents(end - clock.monotonic);
+}
+
+void FakeWorld::MoveCursor(std::int32_t x, std::int32_t y) {
+  screen.cursor = {x, y};
+  if (screen.wakesOnMotion) timer1.SetIdle(false);
 }
 
 void FakeWorld::TrayNotify(std::int32_t message) {

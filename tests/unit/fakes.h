@@ -66,6 +66,9 @@ class FakeScreen : public platform::Screen {
   double twipsPerPixel = 15.0;
   std::vector<platform::WorkArea> workAreas{{0, 0, 1024, 768}};
   int cursorQueries = 0;
+  // As a screen that hears of motion from the server (X11's raw events); FakeWorld::MoveCursor
+  // then wakes Timer1 as such a shell does.
+  bool wakesOnMotion = false;
   std::vector<StretchCall> stretches;
   Journal journal;
 
@@ -73,6 +76,7 @@ class FakeScreen : public platform::Screen {
     ++cursorQueries;
     return cursor;
   }
+  bool WakesTimer1OnCursorMotion() override { return wakesOnMotion; }
   void StretchToView(std::int32_t dw, std::int32_t dh, std::int32_t sx, std::int32_t sy,
                      std::int32_t sw, std::int32_t sh) override {
     stretches.push_back({dw, dh, sx, sy, sw, sh});
@@ -174,11 +178,14 @@ class FakeTimer : public platform::Timer {
     if (ms != interval_) nextDue_ = -1;
     interval_ = ms;
   }
+  // Idle, it delivers no tick; woken, it ticks on its old schedule.
+  void SetIdle(bool idle) override;
   std::vector<std::int32_t> intervalsSet;
   // Monotonic seconds at which the timer was stopped (false) or started (true).
   std::vector<std::pair<bool, double>> switches;
 
   bool enabled_ = true;
+  bool idle_ = false;
   std::int32_t interval_;
   double nextDue_ = -1;       // monotonic seconds of the next tick; -1: one period from now
   std::vector<double> ticks;  // monotonic seconds of each delivered tick
@@ -394,6 +401,8 @@ class FakeWorld {
   void Start();
   // Delivers the timer ticks that fall due within the next `seconds`, moving the clock.
   void Run(double seconds);
+  // The user moves the cursor (the screen wakes Timer1 if it hears of motion).
+  void MoveCursor(std::int32_t x, std::int32_t y);
   // A tray notification with the given mouse message number.
   void TrayNotify(std::int32_t message);
   // Runs body and reports whether the program ended inside it.

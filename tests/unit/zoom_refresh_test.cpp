@@ -219,5 +219,20 @@ TEST_F(RefreshTick, SwitchingAlwaysToHighTakesEffectAfterThePendingSecond) {
   EXPECT_EQ(world.timer2.Interval(), 50);
 }
 
+// Neither option checked, a tick idles Timer2; checking one brings its ticks back on the schedule
+// they kept, so the first refresh comes at the tick it always would have (here after a second).
+TEST_F(RefreshTick, AnIdleTimerKeepsItsScheduleUntilAnOptionIsChecked) {
+  StartWith(nullptr, "True");
+  world.Run(0.3);  // ticked at 0.05; the next tick is due at 1.05
+  world.form.MenuClick(MenuItem::menuRefreshAlways);
+  world.Run(2.2);  // 1.05 did nothing and idled
+  ASSERT_EQ(world.timer2.ticks.size(), 2u);
+  world.form.MenuClick(MenuItem::menuRefreshHigh);
+  world.Run(0.6);
+  ASSERT_EQ(world.timer2.ticks.size(), 4u);
+  EXPECT_NEAR(world.timer2.ticks[2], 3.05, 1e-9);
+  EXPECT_NEAR(world.timer2.ticks[3], 3.10, 1e-9);
+}
+
 }  // namespace
 }  // namespace vistrel

@@ -316,5 +316,19 @@ TEST(Timer, ADisabledTimerDoesNotTickAndStartsAfreshWhenEnabled) {
   EXPECT_LT(window.RunUntil(before + 2, 5000), 1000u);
 }
 
+TEST(Timer, AnIdleTimerDoesNotTickAndWokenComesBackWithinOnePeriod) {
+  TickWindow window;
+  WinTimer timer(9, 200, true);
+  TickWindow::timer = &timer;
+  timer.Attach(window.hwnd);
+  window.RunUntil(1, 5000);
+  timer.SetIdle(true);
+  window.RunUntil(2, 700);
+  EXPECT_EQ(TickWindow::ticks, 1);
+  timer.SetIdle(false);
+  EXPECT_LT(window.RunUntil(2, 5000), 300u);  // the 200 ms schedule, and a margin for Wine
+  EXPECT_TRUE(timer.Enabled());
+}
+
 }  // namespace
 }  // namespace vistrel::win32
