@@ -5,7 +5,8 @@ import os
 
 import pytest
 
-from sway_rig import SwayRig, wait_for
+from rig import wait_for
+from sway_rig import SwayRig
 from tray_user import TrayItem
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))

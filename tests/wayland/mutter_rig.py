@@ -2,59 +2,27 @@
 and session bus, PipeWire with WirePlumber, mutter with one 1024 x 768 virtual monitor, and the
 real portal stack (xdg-desktop-portal with its GNOME backend). The consent that a person gives
 once in the "Screen Share" dialog is seeded in the permission store, as the desktop keeps it
-under a restore token. Processes are stopped by their process groups, as in sway_rig.py."""
+under a restore token. Processes are stopped by their process groups (rig.py)."""
 
 import os
 import subprocess
 import uuid
 
-import dbus
-
-from sway_rig import Process, RigFailure, _quietly, wait_for
+from rig import Rig, _quietly, wait_for
 
 
-class MutterRig:
+class MutterRig(Rig):
     def __init__(self, run_dir):
-        if os.geteuid() == 0:
-            raise RigFailure("run the tests as an ordinary user")
-        self.run = run_dir
-        os.makedirs(run_dir, mode=0o700, exist_ok=True)
-        os.chmod(run_dir, 0o700)
-        home = os.path.join(run_dir, "home")
-        os.makedirs(home, exist_ok=True)
-        self.bus_address = "unix:path=" + os.path.join(run_dir, "bus")
-        self.env = {
-            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
-            "HOME": home,
-            "LANG": "C.UTF-8",
-            "XDG_RUNTIME_DIR": run_dir,
-            "XDG_CURRENT_DESKTOP": "GNOME",
-            "GSETTINGS_BACKEND": "memory",
-            "DBUS_SESSION_BUS_ADDRESS": self.bus_address,
-            "WAYLAND_DISPLAY": "wayland-vistrel",
-        }
-        self.processes = []
-        try:
-            self._start()
-        except BaseException:
-            self.stop()
-            raise
-
-    def _spawn(self, name, argv):
-        process = Process(argv, self.env, os.path.join(self.run, name + ".log"))
-        self.processes.append(process)
-        return process
+        super().__init__(run_dir, "run the tests as an ordinary user",
+                         {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "memory",
+                          "WAYLAND_DISPLAY": "wayland-vistrel"})
 
     def _has(self, name, path):
         return self.bus.get_object(name, path).Introspect(
             dbus_interface="org.freedesktop.DBus.Introspectable")
 
     def _start(self):
-        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                             "--address=" + self.bus_address])
-        wait_for("the session bus", lambda: os.path.exists(os.path.join(self.run, "bus")))
-        self.bus = wait_for("a connection to the session bus",
-                            _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
+        self._start_bus()
         self._spawn("pipewire", ["pipewire"])
         wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
         self._spawn("wireplumber", ["wireplumber"])
@@ -103,7 +71,3 @@ class MutterRig:
         self._remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
         self._remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
 
-    def stop(self):
-        for process in reversed(self.processes):
-            process.stop()
-        self.processes = []

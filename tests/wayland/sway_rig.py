@@ -1,123 +1,25 @@
 """A private headless sway session for the Wayland tests: its own runtime directory and session
 bus, sway on the pixman renderer with XWayland and swaybar (a real StatusNotifierItem host), and
 the means to look at it (sway's IPC, grim) and to type into it (wtype). Every process it starts
-runs in a process group of its own and is stopped by that group. sway refuses to run as root:
+runs in a process group of its own (rig.py) and is stopped by that group. sway refuses to run as root:
 scripts/test-wayland.sh runs these tests as an ordinary user."""
 
 import json
 import os
-import signal
 import subprocess
-import time
 
-import dbus
+from rig import Rig, RigFailure, _quietly, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-class RigFailure(Exception):
-    pass
-
-
-def wait_for(what, condition, timeout=10.0, interval=0.05):
-    """Polls condition() until it gives something true; fails naming what was awaited."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise RigFailure(f"timed out after {timeout:.1f} s waiting for {what}")
-        time.sleep(interval)
-
-
-def _quietly(condition):
-    def attempt():
-        try:
-            return condition()
-        except (dbus.DBusException, OSError, subprocess.SubprocessError, ValueError):
-            return None
-
-    return attempt
-
-
-class Process:
-    """A process started in a process group of its own, with its output in a log file."""
-
-    def __init__(self, argv, env, log, cwd=None):
-        self.log = log
-        with open(log, "wb") as out:
-            self.popen = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                          stderr=subprocess.STDOUT, cwd=cwd, process_group=0)
-        self.pid = self.popen.pid
-
-    def running(self):
-        return self.popen.poll() is None
-
-    def wait(self, timeout):
-        return self.popen.wait(timeout)
-
-    def stop(self, timeout=5.0):
-        """SIGTERM to the group, SIGKILL to what is left of it after timeout."""
-        for sig in (signal.SIGTERM, signal.SIGKILL):
-            try:
-                os.killpg(self.pid, sig)
-            except ProcessLookupError:
-                break
-            try:
-                self.popen.wait(timeout)
-            except subprocess.TimeoutExpired:
-                continue
-            # The leader is gone; give the rest of the group the same time to follow.
-            deadline = time.monotonic() + timeout
-            while time.monotonic() < deadline:
-                try:
-                    os.killpg(self.pid, 0)
-                except ProcessLookupError:
-                    return
-                time.sleep(0.05)
-        try:
-            self.popen.wait(timeout)
-        except subprocess.TimeoutExpired:
-            pass
-
-
-class SwayRig:
+class SwayRig(Rig):
     def __init__(self, run_dir):
-        if os.geteuid() == 0:
-            raise RigFailure("sway does not run as root: run the tests as an ordinary user")
-        self.run = run_dir
-        os.makedirs(run_dir, mode=0o700, exist_ok=True)
-        os.chmod(run_dir, 0o700)
-        self.processes = []
-        self.bus_address = "unix:path=" + os.path.join(run_dir, "bus")
-        home = os.path.join(run_dir, "home")
-        os.makedirs(home, exist_ok=True)
-        self.env = {
-            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
-            "HOME": home,
-            "LANG": "C.UTF-8",
-            "XDG_RUNTIME_DIR": run_dir,
-            "DBUS_SESSION_BUS_ADDRESS": self.bus_address,
-            "VISTREL_RIG": run_dir,
-        }
-        try:
-            self._start()
-        except BaseException:
-            self.stop()
-            raise
-
-    def _spawn(self, name, argv, env=None):
-        process = Process(argv, env or self.env, os.path.join(self.run, name + ".log"))
-        self.processes.append(process)
-        return process
+        super().__init__(run_dir, "sway does not run as root: run the tests as an ordinary user",
+                         {"VISTREL_RIG": run_dir})
 
     def _start(self):
-        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                             "--address=" + self.bus_address])
-        wait_for("the session bus", lambda: os.path.exists(os.path.join(self.run, "bus")))
-        self.bus = wait_for("a connection to the session bus",
-                            _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
+        self._start_bus()
         compositor = dict(self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
                           WLR_LIBINPUT_NO_DEVICES="1")
         self.sway = self._spawn("sway", ["sway", "-c", os.path.join(HERE, "sway.config")],
@@ -187,8 +89,4 @@ class SwayRig:
     def spawn(self, name, argv, env):
         return self._spawn(name, argv, env)
 
-    def stop(self):
-        for process in reversed(self.processes):
-            process.stop()
-        self.processes = []
 

@@ -5,7 +5,7 @@ check mark in the tray menu."""
 
 import time
 
-from sway_rig import wait_for
+from rig import wait_for
 
 FREEZE = "Freeze (press Alt + Spacebar to toggle)"
 

@@ -9,7 +9,7 @@ import time
 
 import pytest
 
-from sway_rig import Process, wait_for
+from rig import Process, wait_for
 
 import xsession  # tests/x11, put on the path by conftest.py
 from xsession import parse_ppm
