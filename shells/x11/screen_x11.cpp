@@ -6,8 +6,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 
 namespace vistrel::x11 {
 
@@ -125,24 +123,15 @@ double XcbScreen::HeightTwips() {
   return x_.Screen()->height_in_pixels * twipsPerPixel_;
 }
 
-}  // namespace vistrel::x11
-
-namespace vistrel::x11 {
 namespace {
-
-struct FreeReply {
-  void operator()(void* reply) const { std::free(reply); }
-};
-template <class Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 std::vector<platform::WorkArea> RandrMonitors(xcb_connection_t* c, xcb_window_t root) {
   std::vector<platform::WorkArea> monitors;
-  ReplyPtr<xcb_randr_query_version_reply_t> version(
+  XcbPtr<xcb_randr_query_version_reply_t> version(
       xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr));
   // Monitors came with RandR 1.5.
   if (!version || (version->major_version == 1 && version->minor_version < 5)) return monitors;
-  ReplyPtr<xcb_randr_get_monitors_reply_t> reply(
+  XcbPtr<xcb_randr_get_monitors_reply_t> reply(
       xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, root, 1), nullptr));
   if (!reply) return monitors;
   for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
