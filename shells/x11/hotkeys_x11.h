@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/hotkeys.h"
+#include "shell_hotkeys.h"
 #include "x11_connection.h"
 
 namespace vistrel::x11 {
 
-class XcbHotKeys : public platform::HotKeys {
+class XcbHotKeys : public ShellHotKeys {
  public:
   XcbHotKeys(const Connection& x, std::function<void(int binding)> pressed);
   ~XcbHotKeys() override;
 
   // Grabs both bindings; returns the descriptions of those another program already holds.
-  std::vector<std::string> Register();
+  std::vector<std::string> Register() override;
   void Shutdown() override;
   bool HandleXEvent(const void* event);
 

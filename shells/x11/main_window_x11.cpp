@@ -1,9 +1,6 @@
 #include "main_window_x11.h"
 
-#include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScreen>
 #include <algorithm>
 #include <chrono>
@@ -12,77 +9,10 @@
 #include <thread>
 
 #include "app/main_window_definition.h"
-#include "popup_menu.h"
-#include "resources_qt.h"
+#include "app/topmost.h"
 
 namespace vistrel::x11 {
 namespace def = main_window_definition;
-
-ViewWidget::ViewWidget(ViewRenderer& renderer, MainWindowEvents& events)
-    : renderer_(renderer), events_(events) {
-  // The view is drawn by the X server into this native window; Qt must neither paint nor
-  // flush a backing store over it.
-  setAttribute(Qt::WA_NativeWindow);
-  setAttribute(Qt::WA_PaintOnScreen);
-  setAttribute(Qt::WA_NoSystemBackground);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setAttribute(Qt::WA_QuitOnClose, false);
-}
-
-void ViewWidget::paintEvent(QPaintEvent* /*event*/) {
-  renderer_.Redraw();
-}
-
-void ViewWidget::resizeEvent(QResizeEvent* /*event*/) {
-  if (events_.resized) events_.resized();
-}
-
-void ViewWidget::mousePressEvent(QMouseEvent* event) {
-  int button = 0;
-  switch (event->button()) {
-    case Qt::LeftButton:
-      button = 1;
-      break;
-    case Qt::RightButton:
-      button = 2;
-      break;
-    case Qt::MiddleButton:
-      button = 4;
-      break;
-    default:
-      return;
-  }
-  int shift = 0;
-  const Qt::KeyboardModifiers modifiers = event->modifiers();
-  if (modifiers & Qt::ShiftModifier) shift |= 1;
-  if (modifiers & Qt::ControlModifier) shift |= 2;
-  if (modifiers & Qt::AltModifier) shift |= 4;
-  const double ratio = devicePixelRatioF();
-  if (events_.mouseDown) {
-    events_.mouseDown(button, shift, event->position().x() * ratio, event->position().y() * ratio);
-  }
-}
-
-void ViewWidget::keyPressEvent(QKeyEvent* event) {
-  const bool shiftF10 =
-      event->key() == Qt::Key_F10 && event->modifiers() == Qt::KeyboardModifiers(Qt::ShiftModifier);
-  if ((event->key() == Qt::Key_Menu || shiftF10) && events_.menuKey) {
-    events_.menuKey();
-    return;
-  }
-  QWidget::keyPressEvent(event);
-}
-
-void ViewWidget::closeEvent(QCloseEvent* event) {
-  // The core closes the program itself (and never returns); Qt must not hide the window first.
-  event->ignore();
-  if (events_.closeRequested) events_.closeRequested();
-}
-
-bool ViewWidget::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && events_.activated) events_.activated();
-  return QWidget::event(event);
-}
 
 QtMainWindow::QtMainWindow(const Connection& x, double twipsPerPixel)
     : x_(x), twipsPerPixel_(twipsPerPixel) {}
@@ -99,12 +29,9 @@ int QtMainWindow::ToPixels(float twips) const {
 void QtMainWindow::Create(MainWindowEvents events) {
   events_ = std::move(events);
   renderer_ = std::make_unique<ViewRenderer>(x_);
-  widget_ = std::make_unique<ViewWidget>(*renderer_, events_);
-  widget_->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint);
-  widget_->setWindowTitle(QString::fromUtf8(def::kCaption.data(), def::kCaption.size()));
-  widget_->setWindowIcon(resources::MagnifierIcon());
-  widget_->setMinimumSize(1, 1);
+  widget_ = std::make_unique<ViewWidget>(
+      events_, [this](QWidget&) { renderer_->Redraw(); }, true);
+  Dress(*widget_);
   // The X window is made with the defined client area (not Qt's default size), so that no
   // tool that looks before the first mapping sees another.
   const double ratio = widget_->devicePixelRatioF();
@@ -311,10 +238,8 @@ double QtMainWindow::ClientHeight() {
 
 void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int32_t, std::int32_t,
                                 std::int32_t, std::uint32_t) {
-  constexpr std::int32_t kTopmost = -1;
-  constexpr std::int32_t kNoTopmost = -2;
-  if (insertAfter != kTopmost && insertAfter != kNoTopmost) return;
-  topmost_ = insertAfter == kTopmost;
+  if (insertAfter != Topmost::kHwndTopmost && insertAfter != Topmost::kHwndNoTopmost) return;
+  topmost_ = insertAfter == Topmost::kHwndTopmost;
   // A hidden window gets the state when it is next mapped; a mapped one asks the window manager.
   if (widget_->isVisible()) {
     constexpr std::uint32_t kRemove = 0, kAdd = 1, kSourceApplication = 1;
@@ -323,18 +248,7 @@ void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int
   }
 }
 
-std::optional<MenuItem> QtMainWindow::PopupMenu(const MenuState& menu) {
-  if (chosenEntry_) {
-    if (const std::optional<MenuItem> chosen = chosenEntry_()) return chosen;
-  }
-  return ShowPopupMenu(menu);
-}
-
 std::uintptr_t QtMainWindow::PichookHandle() {
   return window_;
 }
-std::uintptr_t QtMainWindow::IconHandle() {
-  return static_cast<std::uintptr_t>(resources::MagnifierIcon().cacheKey());
-}
-
 }  // namespace vistrel::x11

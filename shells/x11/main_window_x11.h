@@ -3,12 +3,9 @@
 // the outer frame (what the settings store) is read from the window manager's frame extents.
 #pragma once
 
-#include <QWidget>
-#include <functional>
 #include <memory>
-#include <optional>
 
-#include "platform/main_window.h"
+#include "shell_window.h"
 #include "view_renderer.h"
 #include "x11_connection.h"
 
@@ -19,50 +16,16 @@ struct FrameExtents {
   bool operator==(const FrameExtents&) const = default;
 };
 
-// The events of the window that reach the core.
-struct MainWindowEvents {
-  std::function<void()> resized;
-  std::function<void()> activated;
-  std::function<void(int button, int shift, double x, double y)> mouseDown;
-  std::function<void()> closeRequested;
-  // The keyboard's Menu key or Shift+F10 on the view: the tray's menu, for desktops without a
-  // tray.
-  std::function<void()> menuKey;
-};
-
-class ViewWidget : public QWidget {
- public:
-  ViewWidget(ViewRenderer& renderer, MainWindowEvents& events);
-  QPaintEngine* paintEngine() const override { return nullptr; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  bool event(QEvent* event) override;
-
- private:
-  ViewRenderer& renderer_;
-  MainWindowEvents& events_;
-};
-
-class QtMainWindow : public platform::MainWindow {
+class QtMainWindow : public ShellWindow {
  public:
   QtMainWindow(const Connection& x, double twipsPerPixel);
   ~QtMainWindow() override;
 
   // Creates the native window at the defined place, hidden; events go to the handlers given.
-  void Create(MainWindowEvents events);
+  void Create(MainWindowEvents events) override;
   ViewRenderer& Renderer() { return *renderer_; }
-  QWidget* Widget() { return widget_.get(); }
+  QWidget* Widget() override { return widget_.get(); }
   xcb_window_t NativeWindow() const { return window_; }
-  // Asked first by PopupMenu: an entry already chosen elsewhere (a StatusNotifier host's menu)
-  // is answered without showing the menu.
-  void SetChosenEntrySource(std::function<std::optional<MenuItem>()> source) {
-    chosenEntry_ = std::move(source);
-  }
 
   bool Visible() override;
   void Show() override;
@@ -81,9 +44,7 @@ class QtMainWindow : public platform::MainWindow {
   double ClientHeight() override;
   void SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
                     std::int32_t cy, std::uint32_t flags) override;
-  std::optional<MenuItem> PopupMenu(const MenuState& menu) override;
   std::uintptr_t PichookHandle() override;
-  std::uintptr_t IconHandle() override;
 
   // X events from the shell's filter: the frame extents the window manager reports after
   // mapping, for a manager that could not tell them before.
@@ -112,7 +73,6 @@ class QtMainWindow : public platform::MainWindow {
   FrameExtents assumedExtents_;
   Outer hiddenOuter_;
   bool topmost_ = false;
-  std::function<std::optional<MenuItem>()> chosenEntry_;
   // The outer frame came from the settings (else it follows the defined client area).
   bool outerStored_ = false;
   // Between a mapping and the window manager's first report of the frame.

@@ -28,6 +28,7 @@ QString QtRuntime::LockFilePath() {
 }
 
 bool QtRuntime::PreviousInstance() {
+  if (lock_ && lock_->isLocked()) return false;
   lock_ = std::make_unique<QLockFile>(LockFilePath());
   // Only a running owner holds the lock, however long it has been running; the lock of an
   // owner that died is taken over.

@@ -17,7 +17,10 @@ class QtRuntime : public platform::Runtime {
   // Where the lock lives: $XDG_RUNTIME_DIR, else the temporary directory.
   static QString LockFilePath();
 
+  // Asked twice (by a backend, then by the core), the second answer is the first one's.
   bool PreviousInstance() override;
+  // Gives the lock up, for a program about to replace itself.
+  void ReleaseInstance() { lock_.reset(); }
   std::string CommandLine() override { return commandLine_; }
   std::string AppPath() override;
   char PathSeparator() override { return '/'; }

@@ -24,7 +24,7 @@ bool StatusNotifierHostPresent() {
 }
 }  // namespace
 
-QtTray::QtTray(const Connection& x, std::function<void(int message)> message,
+QtTray::QtTray(const Connection* x, std::function<void(int message)> message,
                std::function<void()> hostChanged)
     : x_(x), message_(std::move(message)), hostChanged_(std::move(hostChanged)) {}
 
@@ -94,17 +94,18 @@ std::optional<MenuItem> QtTray::TakeChosenEntry() {
 }
 
 void QtTray::WatchTrayHost() {
-  xcb_connection_t* c = x_.Get();
+  if (!x_) return;
+  xcb_connection_t* c = x_->Get();
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
   if (!ext || !ext->present) return;
   // The version must be agreed before any other XFIXES request; its answer is not needed.
   XcbPtr<xcb_xfixes_query_version_reply_t>(
       xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
   xfixesEvent_ = ext->first_event;
-  selection_ = x_.Atom("_NET_SYSTEM_TRAY_S" + std::to_string(x_.ScreenNumber()));
+  selection_ = x_->Atom("_NET_SYSTEM_TRAY_S" + std::to_string(x_->ScreenNumber()));
   // A window of our own to receive the notifications on; the root's event mask is Qt's.
   const xcb_window_t watcher = xcb_generate_id(c);
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, watcher, x_.Root(), -1, -1, 1, 1, 0,
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, watcher, x_->Root(), -1, -1, 1, 1, 0,
                     XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
   xcb_xfixes_select_selection_input(c, watcher, selection_,
                                     XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);

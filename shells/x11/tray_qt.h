@@ -19,8 +19,9 @@ namespace vistrel::x11 {
 class QtTray : public platform::Tray {
  public:
   // message: called (on the UI thread, after the Qt event that caused it) with the number.
-  // hostChanged: a tray host took the tray selection after the program started.
-  QtTray(const Connection& x, std::function<void(int message)> message,
+  // hostChanged: a tray host took the tray selection after the program started (watched on X11
+  // only: x is nullptr on Wayland).
+  QtTray(const Connection* x, std::function<void(int message)> message,
          std::function<void()> hostChanged);
   ~QtTray() override;
 
@@ -42,7 +43,7 @@ class QtTray : public platform::Tray {
   void ExportMenu();
   void WatchTrayHost();
 
-  const Connection& x_;
+  const Connection* x_;
   std::function<void(int)> message_;
   std::function<void()> hostChanged_;
   std::unique_ptr<QSystemTrayIcon> icon_;

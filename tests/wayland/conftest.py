@@ -5,6 +5,7 @@ import os
 
 import pytest
 
+from mutter_rig import MutterRig
 from rig import wait_for
 from sway_rig import SwayRig
 from tray_user import TrayItem
@@ -30,6 +31,14 @@ def probe(request):
 @pytest.fixture(scope="module")
 def sway(tmp_path_factory):
     rig = SwayRig(str(tmp_path_factory.mktemp("sway")))
+    yield rig
+    rig.stop()
+
+
+# One GNOME compositor per test module: a fresh one costs about 5 s.
+@pytest.fixture(scope="module")
+def gnome(tmp_path_factory):
+    rig = MutterRig(str(tmp_path_factory.mktemp("mutter")))
     yield rig
     rig.stop()
 

@@ -58,16 +58,27 @@ class MutterRig(Rig):
                        env=self.env, check=True, capture_output=True, timeout=10)
         return token
 
-    def pointer_to(self, x, y):
-        """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
-        x, y."""
+    def _remote_session(self):
         if not hasattr(self, "_remote"):
             desktop = self.bus.get_object("org.gnome.Mutter.RemoteDesktop",
                                           "/org/gnome/Mutter/RemoteDesktop")
             path = desktop.CreateSession(dbus_interface="org.gnome.Mutter.RemoteDesktop")
             self._remote = self.bus.get_object("org.gnome.Mutter.RemoteDesktop", path)
             self._remote.Start(dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
+        return self._remote
+
+    def pointer_to(self, x, y):
+        """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
+        x, y."""
         session = "org.gnome.Mutter.RemoteDesktop.Session"
-        self._remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
-        self._remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
+        remote = self._remote_session()
+        remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
+        remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
+
+    def click(self, x, y, button=0x110):
+        """A press and release of a pointer button (Linux input code, left by default) at x, y."""
+        self.pointer_to(x, y)
+        session = "org.gnome.Mutter.RemoteDesktop.Session"
+        for pressed in (True, False):
+            self._remote_session().NotifyPointerButton(button, pressed, dbus_interface=session)
 

@@ -79,12 +79,13 @@ class SwayRig(Rig):
                        timeout=10)
 
     def program_env(self, home):
-        """Environment for an X11 program in this session, with its own HOME and XDG dirs."""
+        """Environment for the program on XWayland in this session, with its own HOME and XDG
+        dirs."""
         runtime = os.path.join(home, "run")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         return dict(self.env, DISPLAY=self.display, HOME=home,
                     XDG_CONFIG_HOME=os.path.join(home, ".config"), XDG_RUNTIME_DIR=runtime,
-                    XDG_SESSION_TYPE="wayland")
+                    XDG_SESSION_TYPE="wayland", QT_QPA_PLATFORM="xcb")
 
     def spawn(self, name, argv, env):
         return self._spawn(name, argv, env)

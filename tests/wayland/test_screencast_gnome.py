@@ -7,23 +7,13 @@ import re
 import subprocess
 import time
 
-import pytest
-
-from mutter_rig import MutterRig
 from xsession import parse_ppm  # tests/x11, put on the path by conftest.py
 
 
-@pytest.fixture(scope="module")
-def gnome(tmp_path_factory):
-    rig = MutterRig(str(tmp_path_factory.mktemp("mutter")))
-    yield rig
-    rig.stop()
-
-
-def run_probe(rig, probe, token_file, prefix, moves=()):
-    process = subprocess.Popen([probe, "3", token_file, prefix], env=rig.env, text=True,
+def run_probe(rig, probe, token_file, prefix, moves=(), seconds=3):
+    process = subprocess.Popen([probe, str(seconds), token_file, prefix], env=rig.env, text=True,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    time.sleep(1.5)
+    time.sleep(min(1.5, seconds / 2))
     for x, y in moves:
         rig.pointer_to(x, y)
         time.sleep(0.25)

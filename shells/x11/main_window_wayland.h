@@ -1,0 +1,70 @@
+// The main window as a Wayland client: a Qt tool window that shows the picture the screen
+// copied, redrawn only when a tick of the core draws. A Wayland client is told neither where its
+// window is nor may it place it or keep it above others; where the desktop offers a way of its
+// own (DesktopWindowControl) the stored place and Always on Top go through it. Elsewhere Left and
+// Top stay what was stored, so that an X11 session still finds them; the size applies everywhere.
+#pragma once
+
+#include <QImage>
+#include <memory>
+
+#include "desktop_window_control.h"
+#include "shell_window.h"
+
+namespace vistrel::x11 {
+
+class WaylandMainWindow : public ShellWindow {
+ public:
+  // control: the desktop's own placement, or nullptr.
+  WaylandMainWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowControl> control);
+  ~WaylandMainWindow() override;
+
+  void Create(MainWindowEvents events) override;
+  QWidget* Widget() override { return widget_.get(); }
+  // The picture the screen fills, in device pixels, and its showing.
+  QImage& Canvas(int width, int height);
+  void ShowCanvas();
+
+  bool Visible() override;
+  void Show() override;
+  void Hide() override;
+  platform::WindowState State() override;
+  void SetState(platform::WindowState state) override;
+  float Left() override { return left_; }
+  float Top() override { return top_; }
+  float Width() override;
+  float Height() override;
+  void SetLeft(float twips) override;
+  void SetTop(float twips) override;
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  double ClientWidth() override;
+  double ClientHeight() override;
+  void SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
+                    std::int32_t cy, std::uint32_t flags) override;
+  std::uintptr_t PichookHandle() override { return 0; }
+
+ private:
+  int ToPixels(float twips) const;
+  // The frame's width and height beyond the client area, in device pixels (the decorations Qt
+  // draws itself where the compositor draws none), as last seen.
+  QSize FrameMargins();
+  void ResizeOuter(int width, int height);
+  void StoreOuter(int width, int height);
+  // Hands the stored place and the stacking to the desktop, once the window is up.
+  void ApplyDesktopControl(int attemptsLeft);
+
+  double twipsPerPixel_;
+  std::unique_ptr<DesktopWindowControl> control_;
+  MainWindowEvents events_;
+  std::unique_ptr<ViewWidget> widget_;
+  QImage canvas_;
+  float left_, top_;
+  QSize margins_;
+  // The outer size last set (else the defined client area decides).
+  bool outerStored_ = false;
+  QSize outer_;
+  bool topmost_ = false;
+};
+
+}  // namespace vistrel::x11

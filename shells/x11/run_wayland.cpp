@@ -1,0 +1,72 @@
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/identity.h"
+#include "app/main_window_definition.h"
+#include "backends.h"
+#include "desktop_window_control.h"
+#include "main_window_wayland.h"
+#include "screen_portal.h"
+#include "screen_x11.h"
+#include "shell.h"
+
+namespace vistrel::x11 {
+namespace {
+
+// Where the desktop gives programs no global keys: the session bus's two actions stand in.
+class NoHotKeys : public ShellHotKeys {
+ public:
+  std::vector<std::string> Register() override { return {}; }
+  void Shutdown() override {}
+};
+
+// Says why the screen can not be shown and what to do, then runs the program on X11 where an
+// X server is at hand (it replaces this process, so the lock is handed over first).
+int GiveUp(Shell& shell, const std::string& reason, char** argv) {
+  const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+  const std::string text =
+      "Vistrel can not show the screen: " + reason +
+      "\n\nOn this desktop Vistrel shows what the desktop shares with it. Start Vistrel again "
+      "and allow it to share the entire screen; the desktop then remembers the answer." +
+      (x11 ? "\n\nUntil then Vistrel runs as an X11 program and magnifies only the windows of "
+             "other X11 programs."
+           : "");
+  std::fprintf(stderr, "%s\n", text.c_str());
+  shell.Messages().Show({text, platform::kExclamation, std::string(identity::kTitle)});
+  if (!x11) return 1;
+  shell.ReleaseInstance();
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  execv("/proc/self/exe", argv);
+  std::perror("Vistrel could not start again on X11");
+  return 1;
+}
+
+}  // namespace
+
+int RunOnWayland(const std::string& commandLine, char** argv) {
+  const double twipsPerPixel = TwipsPerPixelOfPrimaryScreen();
+  Shell shell(commandLine, twipsPerPixel, 0);
+  PortalScreen screen(twipsPerPixel);
+  // A second instance ends in the core's start-up; it must not ask the desktop for anything.
+  if (!shell.AnotherInstanceRuns()) {
+    std::string error;
+    if (!screen.Open(error)) return GiveUp(shell, error, argv);
+  }
+  const std::string caption(main_window_definition::kCaption);
+  WaylandMainWindow window(twipsPerPixel, DesktopWindowControlOfSession(caption.c_str()));
+  NoHotKeys hotkeys;
+  Backend backend{screen, window, hotkeys, nullptr, {}, {}};
+  backend.noHotKeysNote =
+      "this desktop gives programs no global keys, so Alt+Space and Alt+V do nothing.";
+  backend.windowCreated = [&] {
+    screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
+                      [&] { window.ShowCanvas(); }});
+  };
+  return shell.Run(backend);
+}
+
+}  // namespace vistrel::x11

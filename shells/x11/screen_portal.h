@@ -1,0 +1,68 @@
+// The screen as the magnifier sees it in a Wayland session: every monitor the desktop shares
+// over its ScreenCast portal, each received as a PipeWire stream and placed on the desktop by
+// the stream's position; the pointer from the streams' cursor metadata. A copy fills a picture
+// that the view then shows; the compositor is asked for nothing on a tick that draws nothing.
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pipewire_stream.h"
+#include "platform/screen.h"
+#include "screencast_portal.h"
+
+namespace vistrel::x11 {
+
+// Where the view's picture goes: the canvas of the given size in device pixels, and the call
+// that shows it once it is filled.
+struct ViewCanvas {
+  std::function<QImage&(int width, int height)> canvas;
+  std::function<void()> show;
+};
+
+class PortalScreen : public platform::Screen {
+ public:
+  explicit PortalScreen(double twipsPerPixel);
+  ~PortalScreen() override;
+
+  // Asks the desktop for the screen (with the token of the last consent, which it replaces),
+  // and starts receiving. False, with the reason, when there is nothing to receive.
+  bool Open(std::string& error);
+  void SetCanvas(ViewCanvas canvas) { canvas_ = std::move(canvas); }
+
+  platform::CursorPoint CursorPos() override;
+  // The pointer is only read from the streams; Timer1 never idles.
+  bool WakesTimer1OnCursorMotion() override { return false; }
+  void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
+                     std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
+  double LeftTwips() override;
+  double TopTwips() override;
+  double WidthTwips() override;
+  double HeightTwips() override;
+  double TwipsPerPixelX() override { return twipsPerPixel_; }
+  double TwipsPerPixelY() override { return twipsPerPixel_; }
+  // The shared monitors whole: a Wayland client is not told where panels lie.
+  std::vector<platform::WorkArea> WorkAreas() override;
+
+ private:
+  struct Monitor {
+    ScreenCastStream place;
+    std::unique_ptr<PipeWireStream> stream;
+    std::optional<StreamPoint> lastCursor;
+  };
+  // The desktop's bounding box in pixels: every monitor, or Qt's screens before the streams.
+  struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+  };
+  Box Desktop() const;
+
+  double twipsPerPixel_;
+  std::vector<Monitor> monitors_;
+  platform::CursorPoint cursor_;
+  ViewCanvas canvas_;
+};
+
+}  // namespace vistrel::x11

@@ -1,0 +1,82 @@
+// The Linux program as both backends (X11 and Wayland) run it: the parts that do not depend on
+// the display server, the core built on them and the backend's screen, window and hot keys, and
+// every window, tray, timer and bus event turned into a call of the core's handler through
+// frmMain::Dispatch.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "about_dialog_qt.h"
+#include "app/frm_main.h"
+#include "clock_qt.h"
+#include "control_dbus.h"
+#include "event_pump_qt.h"
+#include "launcher_xdg.h"
+#include "message_boxes_qt.h"
+#include "runtime_qt.h"
+#include "settings/file_registry.h"
+#include "shell_hotkeys.h"
+#include "shell_window.h"
+#include "timer_qt.h"
+#include "tray_qt.h"
+
+namespace vistrel::x11 {
+
+// What a backend brings.
+struct Backend {
+  platform::Screen& screen;
+  ShellWindow& window;
+  ShellHotKeys& hotkeys;
+  // X11 only: the connection on which the tray watches for a tray host.
+  const Connection* x = nullptr;
+  // Called once the window exists, before the timers start.
+  std::function<void()> windowCreated;
+  // Said once on standard error after start-up, when the desktop gives no global keys.
+  std::string noHotKeysNote;
+};
+
+class Shell {
+ public:
+  // timer1IdleStride: see QtTimer.
+  Shell(std::string commandLine, double twipsPerPixel, int timer1IdleStride);
+  ~Shell();
+
+  // What a press of binding 0 (Alt+Space) or 1 (Alt+V) does, for the backend's hot keys.
+  std::function<void(int binding)> HotKeyAction();
+  QtTimer& Timer1() { return timer1_; }
+  // The tray, from Run on.
+  QtTray& Tray() { return *tray_; }
+  QtMessageBoxes& Messages() { return messages_; }
+  // Whether another instance runs (asked before the core asks, for a backend that must not start
+  // anything visible in a second instance); the answer holds for the core's question too.
+  bool AnotherInstanceRuns() { return runtime_.PreviousInstance(); }
+  // Lets a backend that gives up hand the instance lock to the program it starts instead.
+  void ReleaseInstance() { runtime_.ReleaseInstance(); }
+
+  // Builds the core on the backend and runs the event loop; returns the exit code.
+  int Run(Backend& backend);
+
+ private:
+  void Dispatch(const std::function<void()>& handler);
+  void TrayMessage(int message);
+
+  double twipsPerPixel_;
+  frmMain* form_ = nullptr;
+  std::unique_ptr<QtTray> tray_;
+  QtTimer timer1_;
+  QtTimer timer2_;
+  std::unique_ptr<DBusControl> control_;
+  FileRegistry registry_;
+  QtMessageBoxes messages_;
+  XdgLauncher launcher_;
+  QtClock clock_;
+  QtEventPump pump_;
+  QtRuntime runtime_;
+  QWidget* aboutOwner_ = nullptr;
+  QtAboutViewFactory about_;
+};
+
+}  // namespace vistrel::x11

@@ -1,0 +1,18 @@
+// The hot keys as a backend of the Linux program provides them: the core's service, plus the
+// registration the shell makes once the main window exists.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/hotkeys.h"
+
+namespace vistrel::x11 {
+
+class ShellHotKeys : public platform::HotKeys {
+ public:
+  // Takes both bindings; returns the descriptions of those that could not be had.
+  virtual std::vector<std::string> Register() = 0;
+};
+
+}  // namespace vistrel::x11

@@ -1,0 +1,100 @@
+#include "shell_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "app/main_window_definition.h"
+#include "popup_menu.h"
+#include "resources_qt.h"
+
+namespace vistrel::x11 {
+
+ViewWidget::ViewWidget(MainWindowEvents& events, std::function<void(QWidget&)> paint,
+                       bool drawnOutsideQt)
+    : events_(events), paint_(std::move(paint)), drawnOutsideQt_(drawnOutsideQt) {
+  if (drawnOutsideQt_) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void ViewWidget::paintEvent(QPaintEvent* /*event*/) {
+  paint_(*this);
+}
+
+void ViewWidget::resizeEvent(QResizeEvent* /*event*/) {
+  if (events_.resized) events_.resized();
+}
+
+void ViewWidget::mousePressEvent(QMouseEvent* event) {
+  int button = 0;
+  switch (event->button()) {
+    case Qt::LeftButton:
+      button = 1;
+      break;
+    case Qt::RightButton:
+      button = 2;
+      break;
+    case Qt::MiddleButton:
+      button = 4;
+      break;
+    default:
+      return;
+  }
+  int shift = 0;
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & Qt::ShiftModifier) shift |= 1;
+  if (modifiers & Qt::ControlModifier) shift |= 2;
+  if (modifiers & Qt::AltModifier) shift |= 4;
+  const double ratio = devicePixelRatioF();
+  if (events_.mouseDown) {
+    events_.mouseDown(button, shift, event->position().x() * ratio, event->position().y() * ratio);
+  }
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event) {
+  const bool shiftF10 =
+      event->key() == Qt::Key_F10 && event->modifiers() == Qt::KeyboardModifiers(Qt::ShiftModifier);
+  if ((event->key() == Qt::Key_Menu || shiftF10) && events_.menuKey) {
+    events_.menuKey();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void ViewWidget::closeEvent(QCloseEvent* event) {
+  // The core closes the program itself (and never returns); Qt must not hide the window first.
+  event->ignore();
+  if (events_.closeRequested) events_.closeRequested();
+}
+
+bool ViewWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && events_.activated) events_.activated();
+  return QWidget::event(event);
+}
+
+std::optional<MenuItem> ShellWindow::PopupMenu(const MenuState& menu) {
+  if (chosenEntry_) {
+    if (const std::optional<MenuItem> chosen = chosenEntry_()) return chosen;
+  }
+  return ShowPopupMenu(menu);
+}
+
+std::uintptr_t ShellWindow::IconHandle() {
+  return static_cast<std::uintptr_t>(resources::MagnifierIcon().cacheKey());
+}
+
+void ShellWindow::Dress(QWidget& widget) {
+  namespace def = main_window_definition;
+  widget.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowCloseButtonHint);
+  widget.setWindowTitle(QString::fromUtf8(def::kCaption.data(), def::kCaption.size()));
+  widget.setWindowIcon(resources::MagnifierIcon());
+  widget.setMinimumSize(1, 1);
+}
+
+}  // namespace vistrel::x11

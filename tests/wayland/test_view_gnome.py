@@ -1,0 +1,166 @@
+"""The program as a Wayland client on a headless GNOME compositor: its view against the whole
+screen read back through the same ScreenCast, the pointer moved and clicked through mutter's
+remote-desktop interface, the two hot-key actions through the session bus, the settings saved at
+the end, and a second start that asks nothing."""
+
+import os
+import signal
+import time
+
+import dbus
+import pytest
+
+from picture import candidates, source_rect, view_mismatches
+from rig import wait_for
+from test_screencast_gnome import run_probe
+from xsession import parse_ppm, pixel
+
+CLIENT_W, CLIENT_H = 220, 165  # the defined client area at 96 DPI
+BUS_NAME = "example.tarnwell.Vistrel"
+
+
+class Window:
+    def __init__(self, x, y, width, height):
+        self.x, self.y, self.width, self.height = x, y, width, height
+
+
+class WaylandVistrel:
+    def __init__(self, rig, binary, home, token):
+        self.rig, self.home = rig, home
+        self.settings = os.path.join(home, ".config", "Tarnwell", "Vistrel.conf")
+        state = os.path.join(home, ".local", "state", "Tarnwell")
+        os.makedirs(state, exist_ok=True)
+        if token is not None:
+            with open(os.path.join(state, "Vistrel.screencast-token"), "w") as f:
+                f.write(token)
+        env = dict(rig.env, HOME=home, XDG_SESSION_TYPE="wayland")
+        self.process = rig._spawn("vistrel-" + os.path.basename(home), [binary], env)
+        # The bus name comes after the window and the screen cast.
+        wait_for("the program on the session bus", self._registered, 20)
+
+    def _registered(self):
+        if not self.process.running():
+            with open(self.process.log, errors="replace") as f:
+                raise AssertionError(f"the program ended early: {f.read()}")
+        return self.rig.bus.name_has_owner(BUS_NAME)
+
+    def call(self, method):
+        self.rig.bus.get_object(BUS_NAME, "/example/tarnwell/Vistrel").get_dbus_method(
+            method, BUS_NAME)()
+
+    def stop(self):
+        """Ends the program the way the session's end does, which saves the settings."""
+        os.kill(self.process.pid, signal.SIGTERM)
+        self.process.wait(10)
+
+
+@pytest.fixture
+def program(gnome, request, tmp_path):
+    started = []
+
+    def start(home, token=None):
+        started.append(WaylandVistrel(gnome, request.config.getoption("--vistrel"), home, token))
+        return started[-1]
+
+    yield start
+    for p in started:
+        p.process.stop()
+
+
+def screenshot(rig, probe_token, tmp_path):
+    prefix = str(tmp_path / f"shot{time.monotonic_ns()}")
+    run_probe(rig, probe_token.probe, probe_token.file, prefix, seconds=1)
+    with open(prefix + "-full.ppm", "rb") as f:
+        return parse_ppm(f.read())
+
+
+def find_view(shot, client, zoom, cursor):
+    """Where the view may lie on the screen: below the first place of one row of the picture it
+    must show, that row repeats up to zoom times."""
+    width, height, rgb = shot
+    sx, sy, sw, sh = source_rect(*client, zoom, cursor, (width, height))
+    row = client[1] // 2
+    y = sy + candidates(row, sh / client[1])[0]
+    expected = b"".join(
+        pixel(shot, sx + candidates(i, sw / client[0])[0], y) for i in range(client[0]))
+    for top in range(height - client[1]):
+        start = (top + row) * width * 3
+        at = rgb.find(expected, start, start + width * 3)
+        if at >= 0 and (at - start) % 3 == 0:
+            return [Window((at - start) // 3, top + i, *client) for i in range(zoom + 1)]
+    return []
+
+
+def expect_view(rig, probe_token, tmp_path, zoom, cursor, client=(CLIENT_W, CLIENT_H)):
+    """Waits until the view shows the screen around cursor at zoom; returns where it lies."""
+    last = window = None
+
+    def shown():
+        nonlocal last, window
+        shot = screenshot(rig, probe_token, tmp_path)
+        last = "not found"
+        for window in find_view(shot, client, zoom, cursor):
+            last = view_mismatches(shot, window, zoom, cursor)
+            if not last:
+                return True
+        return False
+    try:
+        wait_for(f"the view at zoom {zoom} around {cursor}", shown, 15, 0.2)
+    except Exception as e:
+        raise AssertionError(f"{e}; first wrong view pixels (x, y, rgb): {last}") from None
+    return window
+
+
+class ProbeToken:
+    def __init__(self, probe, file):
+        self.probe, self.file = probe, file
+
+
+def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, program, request,
+                                                                      tmp_path):
+    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
+    with open(shots.file, "w") as f:
+        f.write(gnome.seed_consent())
+    # A still picture under the view: the compositor's background changes at every repaint.
+    pattern = os.path.join(os.path.dirname(shots.probe), "pattern_window")
+    gnome._spawn("pattern", [pattern], dict(gnome.env, QT_QPA_PLATFORM="wayland"))
+    time.sleep(1)
+    home = str(tmp_path / "home")
+    vistrel = program(home, gnome.seed_consent())
+
+    gnome.pointer_to(150, 600)
+    view = expect_view(gnome, shots, tmp_path, 2, (150, 600))
+    gnome.pointer_to(800, 120)
+    expect_view(gnome, shots, tmp_path, 2, (800, 120))
+
+    # A left click on the view zooms in.
+    gnome.click(view.x + 10, view.y + 10)
+    gnome.pointer_to(700, 500)
+    expect_view(gnome, shots, tmp_path, 3, (700, 500))
+
+    vistrel.call("ToggleFreeze")
+    gnome.pointer_to(300, 650)
+    time.sleep(0.5)
+    expect_view(gnome, shots, tmp_path, 3, (700, 500))
+    vistrel.call("ToggleFreeze")
+    expect_view(gnome, shots, tmp_path, 3, (300, 650))
+    vistrel.stop()
+    with open(vistrel.settings) as f:
+        saved = dict(line.split("=", 1) for line in f.read().split()[1:])
+    # The place is the defined one: a GNOME client can neither read nor set it.
+    assert (saved["Left"], saved["Top"]) == ("3075", "3135"), saved
+    margins = (int(saved["Width"]) // 15 - CLIENT_W, int(saved["Height"]) // 15 - CLIENT_H)
+
+    # The stored place stays as stored, the size applies; the token the first start kept opens
+    # the screen cast again without a dialog.
+    with open(vistrel.settings, "w") as f:
+        f.write("[General]\nLeft=9000\nTop=6000\nWidth=4500\nHeight=3600\n")
+    again = program(home)
+    gnome.pointer_to(500, 700)
+    client = (300 - margins[0], 240 - margins[1])
+    expect_view(gnome, shots, tmp_path, 2, (500, 700), client)
+    again.stop()
+    with open(vistrel.settings) as f:
+        saved = dict(line.split("=", 1) for line in f.read().split()[1:])
+    assert [saved[k] for k in ("Left", "Top", "Width", "Height")] == [
+        "9000", "6000", "4500", "3600"], saved
