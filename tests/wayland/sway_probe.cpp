@@ -12,14 +12,11 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: sway_probe X Y WIDTH HEIGHT\n");
-    return 2;
-  }
+  if (argc != 5) return 2;  // sway_probe X Y WIDTH HEIGHT
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   auto control = vistrel::x11::MakeSwayWindowControl("Vistrel");
   if (!control) {
-    std::printf("CONTROL none\n");
+    std::puts("CONTROL none");
     return 1;
   }
   QWidget window(nullptr, Qt::Tool);
@@ -28,8 +25,7 @@ int main(int argc, char** argv) {
   window.show();
   // The window is in sway's tree only once its first picture is there: Move says false till then.
   QTimer retry;
-  int tries = 0;
-  QObject::connect(&retry, &QTimer::timeout, [&] {
+  QObject::connect(&retry, &QTimer::timeout, [&, tries = 0]() mutable {
     const bool moved = control->Move(std::atoi(argv[1]), std::atoi(argv[2]));
     if (!moved && ++tries < 100) return;
     retry.stop();
