@@ -13,7 +13,9 @@ set -euo pipefail
 
 build=(cmake g++ make pkgconf python3 qt6-base-dev libxcb1-dev libxcb-render0-dev
   libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-randr0-dev libpipewire-0.3-dev
-  xdg-utils)
+  xdg-utils
+  # Qt's wayland platform, for a native window on Wayland desktops
+  qt6-wayland)
 demo=(xvfb trayer xdotool x11-utils x11-apps imagemagick)
 test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
   libx11-dev libx11-xcb-dev libxrender-dev libsm-dev icewm xrestop x11-xserver-utils python3-pytest
