@@ -47,7 +47,7 @@ class KWinRig(Rig):
     def invoke_shortcut(self, component, action):
         """Fires a bound shortcut through kglobalaccel, as its key handler does on a press."""
         self.bus.get_object("org.kde.kglobalaccel", "/component/" + component).invokeShortcut(
-            action, "default", dbus_interface="org.kde.kglobalaccel.Component")
+            action, dbus_interface="org.kde.kglobalaccel.Component")
 
     def run_script(self, name, text):
         """Loads a KWin script, runs it and unloads it; returns the lines it printed."""
@@ -56,7 +56,8 @@ class KWinRig(Rig):
             f.write(text)
         scripting = self.bus.get_object("org.kde.KWin", "/Scripting")
         before = os.path.getsize(self.kwin.log)
-        script = scripting.loadScript(path, name, dbus_interface="org.kde.kwin.Scripting")
+        script = scripting.loadScript(path, name, signature="ss",
+                                      dbus_interface="org.kde.kwin.Scripting")
         self.bus.get_object("org.kde.KWin", f"/{script}").run(dbus_interface="org.kde.kwin.Script")
 
         def printed():

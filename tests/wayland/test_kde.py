@@ -105,6 +105,9 @@ def window_state(kwin):
 
 def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
     pid = kde.process.pid
+    # KWin lists a window once its first picture is on screen; before that there is none to move.
+    wait_for("the window in KWin's list",
+             lambda: any(line.startswith(f"Vistrel {pid} ") for line in window_state(kwin)))
     assert kde.send("move 300 200", "MOVED") == "MOVED 1"
     assert kde.send("above 1", "ABOVE") == "ABOVE 1"
     wait_for("the window at 300, 200 and kept above",
