@@ -126,6 +126,7 @@ PortalHotKeys::~PortalHotKeys() {
 }
 
 std::vector<std::string> PortalHotKeys::Register() {
+  Shutdown();
   std::vector<std::string> missing;
   for (const hotkey::Binding& b : hotkey::kBindings) missing.emplace_back(b.description);
   QDBusConnection bus = QDBusConnection::sessionBus();
