@@ -132,7 +132,8 @@ std::vector<std::string> PortalHotKeys::Register() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   available_ = false;
   if (!bus.isConnected()) return missing;
-  // Plasma 5.27 registers the shortcuts given here and ignores those of BindShortcuts.
+  // Plasma 5.27 takes the shortcuts only from this option of its own; BindShortcuts below is the
+  // standard place, which other desktops read.
   const PortalResponse created =
       CallPortal(bus, kGlobalShortcuts, QStringLiteral("CreateSession"), {},
                  {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")},
