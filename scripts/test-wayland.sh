@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset linux >/dev/null
-cmake --build build --target vistrel x11_probe screencast_probe pattern_window sway_probe -j"$(nproc)" >/dev/null
+cmake --build build --target vistrel x11_probe screencast_probe pattern_window sway_probe \
+  kde_probe -j"$(nproc)" >/dev/null
 
 if [ "$(id -u)" -ne 0 ]; then
   exec pytest-3 tests/wayland --vistrel build/vistrel --probe build/tests/x11/x11_probe \
@@ -26,7 +27,9 @@ cp tests/conftest.py tests/pytest.ini "$stage/tests/"
 cp -r tests/x11 tests/wayland "$stage/tests/"
 cp build/vistrel build/readme.txt "$stage/build/"
 cp build/tests/x11/x11_probe "$stage/build/tests/x11/"
-cp build/tests/wayland/screencast_probe build/tests/wayland/pattern_window sway_probe "$stage/build/tests/wayland/"
+for probe in screencast_probe pattern_window sway_probe kde_probe; do
+  cp "build/tests/wayland/$probe" "$stage/build/tests/wayland/"
+done
 chown -R "$user:" "$stage"
 cd "$stage"
 runuser -u "$user" -- env -i PATH="$PATH" HOME="/var/lib/$user" LANG=C.UTF-8 \

@@ -1,9 +1,39 @@
 #include "desktop_window_control.h"
 
-namespace vistrel::x11 {
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
 
-std::unique_ptr<DesktopWindowControl> DesktopWindowControlOfSession(const char* /*windowTitle*/) {
-  return nullptr;
+#include "kwin_window_control.h"
+#include "sway_window_control.h"
+
+namespace vistrel::x11 {
+namespace {
+
+constexpr int kAttempts = 20;
+constexpr int kAttemptIntervalMs = 100;
+
+void Attempt(DesktopWindowControl& control, QPointer<QWidget> window, int x, int y, bool above,
+             int attemptsLeft) {
+  QTimer::singleShot(kAttemptIntervalMs, window, [&control, window, x, y, above, attemptsLeft] {
+    if (!window || !window->isVisible()) return;
+    if (control.Move(x, y)) {
+      control.KeepAbove(above);
+    } else if (attemptsLeft > 1) {
+      Attempt(control, window, x, y, above, attemptsLeft - 1);
+    }
+  });
+}
+
+}  // namespace
+
+void DesktopWindowControl::ApplyWhenShown(QWidget& window, int x, int y, bool above) {
+  Attempt(*this, QPointer<QWidget>(&window), x, y, above, kAttempts);
+}
+
+std::unique_ptr<DesktopWindowControl> DesktopWindowControlOfSession(const char* windowTitle) {
+  if (auto sway = MakeSwayWindowControl(windowTitle)) return sway;
+  return MakeKWinWindowControl(windowTitle);
 }
 
 }  // namespace vistrel::x11

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace vistrel::x11 {
 
 class DesktopWindowControl {
@@ -17,6 +19,10 @@ class DesktopWindowControl {
   virtual bool Move(int x, int y) = 0;
   // Keeps the window above all others, or takes that back. False as above.
   virtual bool KeepAbove(bool above) = 0;
+
+  // Both, once the desktop knows the window: it lists a window only after its first picture,
+  // and forgets the place when the window is hidden, so this follows every show.
+  void ApplyWhenShown(QWidget& window, int x, int y, bool above);
 };
 
 // The control of the running desktop (sway when SWAYSOCK names its socket, KWin when it owns

@@ -1,7 +1,6 @@
 #include "main_window_wayland.h"
 
 #include <QPainter>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -68,19 +67,7 @@ void WaylandMainWindow::Show() {
   // The frame Qt draws is known only now; a stored outer size is the frame's, so it is applied
   // again around the client area that fits it.
   if (outerStored_) ResizeOuter(outer_.width(), outer_.height());
-  if (control_) ApplyDesktopControl(20);
-}
-
-void WaylandMainWindow::ApplyDesktopControl(int attemptsLeft) {
-  // The desktop knows the window only some time after it is shown.
-  QTimer::singleShot(100, widget_.get(), [this, attemptsLeft] {
-    if (!widget_->isVisible()) return;
-    if (control_->Move(ToPixels(left_), ToPixels(top_))) {
-      control_->KeepAbove(topmost_);
-    } else if (attemptsLeft > 1) {
-      ApplyDesktopControl(attemptsLeft - 1);
-    }
-  });
+  if (control_) control_->ApplyWhenShown(*widget_, ToPixels(left_), ToPixels(top_), topmost_);
 }
 
 void WaylandMainWindow::Hide() {

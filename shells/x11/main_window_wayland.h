@@ -51,8 +51,6 @@ class WaylandMainWindow : public ShellWindow {
   QSize FrameMargins();
   void ResizeOuter(int width, int height);
   void StoreOuter(int width, int height);
-  // Hands the stored place and the stacking to the desktop, once the window is up.
-  void ApplyDesktopControl(int attemptsLeft);
 
   double twipsPerPixel_;
   std::unique_ptr<DesktopWindowControl> control_;

@@ -14,8 +14,13 @@
 namespace vistrel::x11 {
 namespace def = main_window_definition;
 
-QtMainWindow::QtMainWindow(const Connection& x, double twipsPerPixel)
-    : x_(x), twipsPerPixel_(twipsPerPixel) {}
+QtMainWindow::QtMainWindow(const Connection& x, double twipsPerPixel,
+                           std::unique_ptr<DesktopWindowControl> control)
+    : x_(x),
+      twipsPerPixel_(twipsPerPixel),
+      control_(std::move(control)),
+      placedLeft_(static_cast<float>(def::kClientLeftTwips)),
+      placedTop_(static_cast<float>(def::kClientTopTwips)) {}
 
 QtMainWindow::~QtMainWindow() = default;
 
@@ -153,6 +158,9 @@ void QtMainWindow::Show() {
   shownOuter_ = hiddenOuter_;
   awaitingExtents_ = true;
   widget_->show();
+  if (control_) {
+    control_->ApplyWhenShown(*widget_, ToPixels(placedLeft_), ToPixels(placedTop_), topmost_);
+  }
 }
 
 bool QtMainWindow::HandleXEvent(const void* event) {
@@ -198,9 +206,11 @@ void QtMainWindow::SetState(platform::WindowState state) {
 }
 
 float QtMainWindow::Left() {
+  if (control_) return placedLeft_;
   return static_cast<float>(CurrentOuter().x * twipsPerPixel_);
 }
 float QtMainWindow::Top() {
+  if (control_) return placedTop_;
   return static_cast<float>(CurrentOuter().y * twipsPerPixel_);
 }
 float QtMainWindow::Width() {
@@ -217,10 +227,14 @@ void QtMainWindow::SetOuter(int Outer::*field, float twips) {
   ApplyOuter(outer);
 }
 void QtMainWindow::SetLeft(float twips) {
+  placedLeft_ = twips;
   SetOuter(&Outer::x, twips);
+  if (control_ && widget_->isVisible()) control_->Move(ToPixels(placedLeft_), ToPixels(placedTop_));
 }
 void QtMainWindow::SetTop(float twips) {
+  placedTop_ = twips;
   SetOuter(&Outer::y, twips);
+  if (control_ && widget_->isVisible()) control_->Move(ToPixels(placedLeft_), ToPixels(placedTop_));
 }
 void QtMainWindow::SetWidth(float twips) {
   SetOuter(&Outer::width, twips);
@@ -241,6 +255,7 @@ void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int
   if (insertAfter != Topmost::kHwndTopmost && insertAfter != Topmost::kHwndNoTopmost) return;
   topmost_ = insertAfter == Topmost::kHwndTopmost;
   // A hidden window gets the state when it is next mapped; a mapped one asks the window manager.
+  if (control_ && widget_->isVisible()) control_->KeepAbove(topmost_);
   if (widget_->isVisible()) {
     constexpr std::uint32_t kRemove = 0, kAdd = 1, kSourceApplication = 1;
     x_.SendRootMessage(window_, x_.Atom("_NET_WM_STATE"), topmost_ ? kAdd : kRemove,

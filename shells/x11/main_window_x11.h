@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "desktop_window_control.h"
 #include "shell_window.h"
 #include "view_renderer.h"
 #include "x11_connection.h"
@@ -18,7 +19,11 @@ struct FrameExtents {
 
 class QtMainWindow : public ShellWindow {
  public:
-  QtMainWindow(const Connection& x, double twipsPerPixel);
+  // control: where the window manager ignores the program's own placement (sway), the desktop's
+  // way of placing the window; then Left and Top are the place last set, as with the Wayland
+  // window, so the desktop's own choice never overwrites the stored one.
+  QtMainWindow(const Connection& x, double twipsPerPixel,
+               std::unique_ptr<DesktopWindowControl> control = nullptr);
   ~QtMainWindow() override;
 
   // Creates the native window at the defined place, hidden; events go to the handlers given.
@@ -66,6 +71,8 @@ class QtMainWindow : public ShellWindow {
 
   const Connection& x_;
   double twipsPerPixel_;
+  std::unique_ptr<DesktopWindowControl> control_;
+  float placedLeft_ = 0, placedTop_ = 0;
   MainWindowEvents events_;
   std::unique_ptr<ViewRenderer> renderer_;
   std::unique_ptr<ViewWidget> widget_;

@@ -9,6 +9,7 @@
 #include "app/main_window_definition.h"
 #include "backends.h"
 #include "desktop_window_control.h"
+#include "hotkeys_portal.h"
 #include "main_window_wayland.h"
 #include "screen_portal.h"
 #include "screen_x11.h"
@@ -16,13 +17,6 @@
 
 namespace vistrel::x11 {
 namespace {
-
-// Where the desktop gives programs no global keys: the session bus's two actions stand in.
-class NoHotKeys : public ShellHotKeys {
- public:
-  std::vector<std::string> Register() override { return {}; }
-  void Shutdown() override {}
-};
 
 // Says why the screen can not be shown and what to do, then runs the program on X11 where an
 // X server is at hand (it replaces this process, so the lock is handed over first).
@@ -58,10 +52,8 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   }
   const std::string caption(main_window_definition::kCaption);
   WaylandMainWindow window(twipsPerPixel, DesktopWindowControlOfSession(caption.c_str()));
-  NoHotKeys hotkeys;
-  Backend backend{screen, window, hotkeys, nullptr, {}, {}};
-  backend.noHotKeysNote =
-      "this desktop gives programs no global keys, so Alt+Space and Alt+V do nothing.";
+  PortalHotKeys hotkeys(shell.HotKeyAction());
+  Backend backend{screen, window, hotkeys, nullptr, {}};
   backend.windowCreated = [&] {
     screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
                       [&] { window.ShowCanvas(); }});

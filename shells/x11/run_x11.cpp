@@ -2,11 +2,13 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "app/main_window_definition.h"
 #include "backends.h"
 #include "hotkeys_x11.h"
 #include "main_window_x11.h"
 #include "screen_x11.h"
 #include "shell.h"
+#include "sway_window_control.h"
 #include "x11_connection.h"
 
 namespace vistrel::x11 {
@@ -43,10 +45,12 @@ int RunOnX11(const std::string& commandLine) {
   const double twipsPerPixel = TwipsPerPixelOfPrimaryScreen();
   Shell shell(commandLine, twipsPerPixel, XcbScreen::kWarpCheckTicks);
   XcbScreen screen(x, twipsPerPixel);
-  QtMainWindow window(x, twipsPerPixel);
+  // sway places X11 windows itself; its IPC does what the program asks.
+  const std::string caption(main_window_definition::kCaption);
+  QtMainWindow window(x, twipsPerPixel, MakeSwayWindowControl(caption.c_str()));
   XcbHotKeys hotkeys(x, shell.HotKeyAction());
   std::unique_ptr<XEventFilter> filter;
-  Backend backend{screen, window, hotkeys, &x, {}, {}};
+  Backend backend{screen, window, hotkeys, &x, {}};
   backend.windowCreated = [&] {
     screen.SetRenderer(&window.Renderer());
     QtTimer& timer1 = shell.Timer1();

@@ -105,8 +105,11 @@ int Shell::Run(Backend& backend) {
                  "Menu key or Shift+F10 on the view%s.\n",
                  controlled ? (", or with: " + call + "ShowMenu").c_str() : "");
   }
-  if (!backend.noHotKeysNote.empty()) {
-    std::fprintf(stderr, "Vistrel: %s\n", backend.noHotKeysNote.c_str());
+  if (!backend.hotkeys.Available()) {
+    // Said once, instead of the box that names keys another program holds.
+    std::fprintf(stderr,
+                 "Vistrel: this desktop gives programs no global keys, so Alt+Space and Alt+V "
+                 "do nothing.\n");
     if (controlled) {
       std::fprintf(stderr,
                    "Bind the desktop's own shortcuts to these commands:\n  %sToggleFreeze\n"
@@ -114,7 +117,7 @@ int Shell::Run(Backend& backend) {
                    call.c_str(), call.c_str());
     }
   }
-  if (!unavailable.empty()) {
+  if (!unavailable.empty() && backend.hotkeys.Available()) {
     // Once, after the window is up; the menu items do the same as the keys.
     QTimer::singleShot(0, [&] {
       messages_.Show({hotkey::UnavailableHotKeysText(unavailable), platform::kExclamation,

@@ -34,8 +34,6 @@ struct Backend {
   const Connection* x = nullptr;
   // Called once the window exists, before the timers start.
   std::function<void()> windowCreated;
-  // Said once on standard error after start-up, when the desktop gives no global keys.
-  std::string noHotKeysNote;
 };
 
 class Shell {

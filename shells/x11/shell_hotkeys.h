@@ -13,6 +13,8 @@ class ShellHotKeys : public platform::HotKeys {
  public:
   // Takes both bindings; returns the descriptions of those that could not be had.
   virtual std::vector<std::string> Register() = 0;
+  // False, after Register, when the desktop gives programs no global keys at all.
+  virtual bool Available() const { return true; }
 };
 
 }  // namespace vistrel::x11

@@ -94,8 +94,13 @@ def test_menu_entries_marks_and_states_follow_the_program(sway, start_vistrel, t
 
 def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
     home = str(tmp_path / "exit")
-    write_settings(home, "; kept\n[General]\nKeep1to1=True\n")
+    write_settings(home, "; kept\n[General]\nKeep1to1=True\nLeft=1500\nTop=4500\n")
     program = start_vistrel(home=home)
+    # sway puts the window where the program asks over its IPC socket.
+    def frame():
+        window = program.window()
+        return window["rect"]["x"], window["rect"]["y"] - window["deco_rect"]["height"]
+    wait_for("the window at the stored place", lambda: frame() == (100, 300))
     program.item.click("Refresh Always")
     wait_for("Refresh Always's mark", lambda: "Refresh Always" in marks(program.item.menu()))
     program.item.click("Exit")
@@ -108,6 +113,7 @@ def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
                            "Keep1to1", "OnTop"}
     assert (values["RefreshAlways"], values["Keep1to1"], values["RefreshHigh"]) == (
         "True", "True", "False")
+    assert (values["Left"], values["Top"]) == ("1500", "4500")
 
 
 def test_a_right_click_on_swaybar_opens_the_programs_own_menu(sway, start_vistrel):

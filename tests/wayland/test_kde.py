@@ -1,0 +1,117 @@
+"""The Wayland backend's Plasma parts on a headless kwin (kwin_rig.py), through kde_probe: the hot
+keys bound by the GlobalShortcuts portal and their presses, the window placed and kept above by
+KWin scripts. A press is fired through kglobalaccel's invokeShortcut, the call its key handler
+makes for a typed shortcut: kwin's virtual backend has no input device, and it offers no
+virtual-keyboard protocol to type with."""
+
+import os
+import queue
+import subprocess
+import threading
+
+import dbus
+import pytest
+
+from kwin_rig import KWinRig
+from rig import wait_for
+
+ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
+KEY_SPACE, KEY_V = 0x20, 0x56
+
+
+@pytest.fixture(scope="module")
+def kwin(tmp_path_factory):
+    rig = KWinRig(str(tmp_path_factory.mktemp("kwin")))
+    yield rig
+    rig.stop()
+
+
+class Probe:
+    """kde_probe running in the rig, its output lines collected as they come."""
+
+    def __init__(self, rig, binary):
+        self.process = subprocess.Popen([binary], env=dict(rig.env, QT_QPA_PLATFORM="wayland"),
+                                        text=True, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+        self.seen = self.until("READY")
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.put(line.strip())
+
+    def until(self, last, timeout=10):
+        """The lines up to and including one that starts with last."""
+        got = []
+        while not got or not got[-1].startswith(last):
+            try:
+                got.append(self.lines.get(timeout=timeout))
+            except queue.Empty:
+                raise AssertionError(f"no {last!r} from the probe after {got}")
+        return got
+
+    def send(self, command, answer):
+        self.process.stdin.write(command + "\n")
+        self.process.stdin.flush()
+        return self.until(answer)[-1]
+
+    def stop(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+
+
+@pytest.fixture
+def kde(kwin, request):
+    binary = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
+                          "kde_probe")
+    started = Probe(kwin, binary)
+    yield started
+    started.stop()
+
+
+def test_portal_binds_both_keys_without_a_dialog_and_presses_arrive_until_shutdown(kwin, kde):
+    assert kde.seen == ["READY"]  # nothing missing, a portal there, no dialog waited for
+    component = kwin.bus.get_object("org.kde.kglobalaccel", "/component/vistrel")
+    keys = {info[0]: list(info[6]) for info in component.allShortcutInfos(
+        dbus_interface="org.kde.kglobalaccel.Component")}
+    assert keys == {"VBHotKey1": [ALT | KEY_SPACE], "VBHotKey2": [ALT | KEY_V]}
+
+    for action in ("VBHotKey1", "VBHotKey2", "VBHotKey1"):
+        kwin.invoke_shortcut("vistrel", action)
+    assert [kde.until("PRESSED")[-1] for _ in range(3)] == [
+        "PRESSED 0", "PRESSED 1", "PRESSED 0"]
+
+    kde.send("shutdown", "SHUT")
+    try:
+        kwin.invoke_shortcut("vistrel", "VBHotKey1")
+    except dbus.DBusException:  # the desktop may drop the closed session's shortcuts
+        pass
+    # A press still on its way would show within the time the three above took.
+    with pytest.raises(queue.Empty):
+        kde.lines.get(timeout=1.5)
+
+
+def window_state(kwin):
+    """Each window's caption, process, frame position and keep-above, as KWin has them."""
+    lines = kwin.run_script("vistrel-test-read", """
+        workspace.clientList().forEach(function (w) {
+            print([w.caption, w.pid, w.frameGeometry.x, w.frameGeometry.y, w.keepAbove].join(" "));
+        });
+        print("done");
+    """)
+    return [line for line in lines if line != "done"]
+
+
+def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
+    pid = kde.process.pid
+    # KWin lists a window once its first picture is on screen; before that there is none to move.
+    wait_for("the window in KWin's list",
+             lambda: any(line.startswith(f"Vistrel {pid} ") for line in window_state(kwin)))
+    assert kde.send("move 300 200", "MOVED") == "MOVED 1"
+    assert kde.send("above 1", "ABOVE") == "ABOVE 1"
+    wait_for("the window at 300, 200 and kept above",
+             lambda: f"Vistrel {pid} 300 200 true" in window_state(kwin))
+    assert kde.send("above 0", "ABOVE") == "ABOVE 1"
+    wait_for("the window no longer kept above",
+             lambda: f"Vistrel {pid} 300 200 false" in window_state(kwin))
