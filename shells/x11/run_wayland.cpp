@@ -20,12 +20,15 @@ namespace {
 
 // Says why the screen can not be shown and what to do, then runs the program on X11 where an
 // X server is at hand (it replaces this process, so the lock is handed over first).
-int GiveUp(Shell& shell, const std::string& reason, char** argv) {
+int GiveUp(Shell& shell, const ScreenCastError& error, char** argv) {
   const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
   const std::string text =
-      "Vistrel can not show the screen: " + reason +
-      "\n\nOn this desktop Vistrel shows what the desktop shares with it. Start Vistrel again "
-      "and allow it to share the entire screen; the desktop then remembers the answer." +
+      "Vistrel can not show the screen: " + error.text +
+      "\n\nOn this desktop Vistrel shows what the desktop shares with it. " +
+      (error.refused ? "Start Vistrel again and allow it to share the entire screen; the desktop "
+                       "then remembers the answer."
+                     : "It needs the desktop's screen cast portal with the pointer's position "
+                       "(xdg-desktop-portal with the GNOME or KDE backend).") +
       (x11 ? "\n\nUntil then Vistrel runs as an X11 program and magnifies only the windows of "
              "other X11 programs."
            : "");
@@ -47,7 +50,7 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   PortalScreen screen(twipsPerPixel);
   // A second instance ends in the core's start-up; it must not ask the desktop for anything.
   if (!shell.AnotherInstanceRuns()) {
-    std::string error;
+    ScreenCastError error;
     if (!screen.Open(error)) return GiveUp(shell, error, argv);
   }
   const std::string caption(main_window_definition::kCaption);

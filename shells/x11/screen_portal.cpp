@@ -18,14 +18,14 @@ PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel)
 
 PortalScreen::~PortalScreen() = default;
 
-bool PortalScreen::Open(std::string& error) {
+bool PortalScreen::Open(ScreenCastError& error) {
   std::optional<ScreenCastSession> cast = OpenScreenCast(LoadRestoreToken(), error);
   if (!cast) return false;
   SaveRestoreToken(cast->restoreToken);
   for (const ScreenCastStream& place : cast->streams) {
     auto stream = std::make_unique<PipeWireStream>();
     // Each stream takes a descriptor of its own for the one remote.
-    if (!stream->Start(dup(cast->pipewireFd), place.node, kFramesPerSecond, error)) {
+    if (!stream->Start(dup(cast->pipewireFd), place.node, kFramesPerSecond, error.text)) {
       close(cast->pipewireFd);
       monitors_.clear();
       return false;

@@ -30,7 +30,7 @@ class PortalScreen : public platform::Screen {
 
   // Asks the desktop for the screen (with the token of the last consent, which it replaces),
   // and starts receiving. False, with the reason, when there is nothing to receive.
-  bool Open(std::string& error);
+  bool Open(ScreenCastError& error);
   void SetCanvas(ViewCanvas canvas) { canvas_ = std::move(canvas); }
 
   platform::CursorPoint CursorPos() override;

@@ -8,68 +8,56 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
-#include <QEventLoop>
-#include <QObject>
+#include <QDBusVariant>
 #include <QVariantMap>
+
+#include "portal_request.h"
 
 namespace vistrel::x11 {
 namespace {
 
-const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
 constexpr std::uint32_t kMonitors = 1;
 constexpr std::uint32_t kCursorMetadata = 4;
 constexpr std::uint32_t kPersistUntilRevoked = 2;
 
-// Waits for the Response signal of one portal request.
-class RequestWaiter : public QObject {
-  Q_OBJECT
- public:
-  bool done = false;
-  std::uint32_t response = 2;
-  QVariantMap results;
-  QEventLoop loop;
-
- public slots:
-  void Response(uint code, const QVariantMap& values) {
-    done = true;
-    response = code;
-    results = values;
-    loop.quit();
-  }
-};
-
-// One request: subscribes to its Response before calling (the path is known from the token),
-// calls, and waits. False with the reason when the call fails or the user refused.
+// One request; false with the reason when the call fails or the user refused.
 bool Call(QDBusConnection& bus, const QString& method, QList<QVariant> arguments,
-          QVariantMap options, QVariantMap& results, std::string& error) {
-  static int counter = 0;
-  const QString token = QStringLiteral("vistrel%1").arg(++counter);
-  options.insert(QStringLiteral("handle_token"), token);
-  const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-  const QString path =
-      QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-  RequestWaiter waiter;
-  bus.connect(kPortal, path, QStringLiteral("org.freedesktop.portal.Request"),
-              QStringLiteral("Response"), &waiter, SLOT(Response(uint, QVariantMap)));
-  QDBusMessage call = QDBusMessage::createMethodCall(kPortal, kPortalPath, kScreenCast, method);
-  arguments.append(options);
-  call.setArguments(arguments);
-  const QDBusMessage reply = bus.call(call);
+          QVariantMap options, QVariantMap& results, ScreenCastError& error) {
+  const PortalResponse response =
+      CallPortal(bus, kScreenCast, method, std::move(arguments), std::move(options));
+  if (!response.called) {
+    error.text =
+        "The desktop has no screen cast portal (" + response.callMessage.toStdString() + ").";
+    return false;
+  }
+  if (response.code != 0) {
+    error.refused = response.code == 1;
+    error.text = error.refused ? "Sharing the screen was refused."
+                               : "The desktop could not share the screen.";
+    return false;
+  }
+  results = response.results;
+  return true;
+}
+
+// Whether the desktop can tell where the pointer is on a shared screen: the view follows it.
+bool OffersCursorMetadata(QDBusConnection& bus, ScreenCastError& error) {
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("Get"));
+  get.setArguments({kScreenCast, QStringLiteral("AvailableCursorModes")});
+  const QDBusMessage reply = bus.call(get);
   if (reply.type() == QDBusMessage::ErrorMessage) {
-    error = "The desktop has no screen cast portal (" + reply.errorMessage().toStdString() + ").";
+    error.text =
+        "The desktop has no screen cast portal (" + reply.errorMessage().toStdString() + ").";
     return false;
   }
-  if (!waiter.done) waiter.loop.exec();
-  bus.disconnect(kPortal, path, QStringLiteral("org.freedesktop.portal.Request"),
-                 QStringLiteral("Response"), &waiter, SLOT(Response(uint, QVariantMap)));
-  if (waiter.response != 0) {
-    error = waiter.response == 1 ? "Sharing the screen was refused."
-                                 : "The desktop could not share the screen.";
+  const uint modes = reply.arguments().value(0).value<QDBusVariant>().variant().toUInt();
+  if ((modes & kCursorMetadata) == 0) {
+    error.text = "The desktop shares the screen but does not tell where the pointer is on it.";
     return false;
   }
-  results = waiter.results;
   return true;
 }
 
@@ -101,12 +89,13 @@ std::vector<ScreenCastStream> Streams(const QVariant& value) {
 }  // namespace
 
 std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
-                                                std::string& error) {
+                                                ScreenCastError& error) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
-    error = "There is no session bus, so the desktop can not be asked for the screen.";
+    error.text = "There is no session bus, so the desktop can not be asked for the screen.";
     return std::nullopt;
   }
+  if (!OffersCursorMetadata(bus, error)) return std::nullopt;
   QVariantMap results;
   if (!Call(bus, QStringLiteral("CreateSession"), {},
             {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")}}, results,
@@ -130,12 +119,12 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
   ScreenCastSession cast;
   cast.streams = Streams(results.value(QStringLiteral("streams")));
   cast.restoreToken = results.value(QStringLiteral("restore_token")).toString().toStdString();
-  QDBusMessage open = QDBusMessage::createMethodCall(kPortal, kPortalPath, kScreenCast,
+  QDBusMessage open = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenCast,
                                                      QStringLiteral("OpenPipeWireRemote"));
   open.setArguments({QVariant::fromValue(session), QVariantMap()});
   const QDBusReply<QDBusUnixFileDescriptor> fd = bus.call(open);
   if (!fd.isValid() || cast.streams.empty()) {
-    error = "The desktop shared no screen.";
+    error.text = "The desktop shared no screen.";
     return std::nullopt;
   }
   cast.pipewireFd = dup(fd.value().fileDescriptor());
@@ -143,5 +132,3 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
 }
 
 }  // namespace vistrel::x11
-
-#include "screencast_portal.moc"

@@ -23,10 +23,17 @@ struct ScreenCastSession {
   std::string restoreToken;  // for the next start; empty when the desktop gave none
 };
 
+// Why there is no screen: the text for the user, and whether the user said no (asking again may
+// help) rather than the desktop being unable.
+struct ScreenCastError {
+  std::string text;
+  bool refused = false;
+};
+
 // Runs Qt's event loop until the desktop has answered (a consent dialog may be open meanwhile).
 // A refusal, a desktop without the portal or without cursor metadata gives nothing and the
 // reason in error.
 std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
-                                                std::string& error);
+                                                ScreenCastError& error);
 
 }  // namespace vistrel::x11

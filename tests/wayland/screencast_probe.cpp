@@ -46,13 +46,14 @@ int main(int argc, char** argv) {
   const double seconds = std::atof(argv[1]);
   std::string token;
   std::ifstream(argv[2]) >> token;
-  std::string error;
-  const std::optional<ScreenCastSession> cast = OpenScreenCast(token, error);
+  ScreenCastError failure;
+  const std::optional<ScreenCastSession> cast = OpenScreenCast(token, failure);
   if (!cast) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+    std::fprintf(stderr, "%s\n", failure.text.c_str());
     return 1;
   }
   std::ofstream(argv[2]) << cast->restoreToken;
+  std::string error;
   std::vector<std::unique_ptr<PipeWireStream>> streams;
   for (const ScreenCastStream& s : cast->streams) {
     std::printf("STREAM %u %d %d %d %d\n", s.node, s.x, s.y, s.width, s.height);
