@@ -48,12 +48,13 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "small screen magnifier that lives in the t
 Vistrel shows an enlarged, live copy of the screen around the mouse cursor in
 a small tool window. Left click zooms in, right click zooms out (1 to 20
 times). The tray icon's menu sets the refresh, freezes the picture and keeps
-the window on top; Alt+Space and Alt+V freeze it from anywhere. It needs an
-X11 session.")
-# The libraries come from the binary (dpkg-shlibdeps); what it starts does not show there:
-# xdg-open for the Help file and the homepage.
+the window on top; Alt+Space and Alt+V freeze it from anywhere. It runs in
+X11 sessions and, through the desktop's screen cast portal, in Wayland
+sessions.")
+# The libraries come from the binary (dpkg-shlibdeps); what it loads or starts does not show
+# there: Qt's Wayland platform plugin, and xdg-open for the Help file and the homepage.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

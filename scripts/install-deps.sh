@@ -24,8 +24,8 @@ test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14
   sway xwayland wtype grim dbus python3-dbus pipewire wireplumber mutter xdg-desktop-portal
   xdg-desktop-portal-gnome
   # and KDE Plasma's compositor with its portal backend (a Qt 5 program: Qt 5's Wayland
-  # platform), Qt 6's Wayland platform for the probes
-  kwin-wayland xdg-desktop-portal-kde qtwayland5 qt6-wayland
+  # platform)
+  kwin-wayland xdg-desktop-portal-kde qtwayland5
   # the Debian package: made by CPack, checked, installed into a clean root
   dpkg-dev file lintian desktop-file-utils appstream mmdebstrap
   # the Windows installer's version resources
