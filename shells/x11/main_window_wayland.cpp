@@ -76,18 +76,6 @@ void WaylandMainWindow::Hide() {
   widget_->hide();
 }
 
-platform::WindowState WaylandMainWindow::State() {
-  return widget_->isMinimized() ? platform::WindowState::kMinimized
-                                : platform::WindowState::kNormal;
-}
-
-void WaylandMainWindow::SetState(platform::WindowState state) {
-  const Qt::WindowStates current = widget_->windowState();
-  widget_->setWindowState(state == platform::WindowState::kMinimized
-                              ? current | Qt::WindowMinimized
-                              : current & ~Qt::WindowMinimized);
-}
-
 QSize WaylandMainWindow::FrameMargins() {
   if (!widget_->isVisible()) return margins_;
   const double ratio = widget_->devicePixelRatioF();

@@ -28,8 +28,6 @@ class WaylandMainWindow : public ShellWindow {
   bool Visible() override;
   void Show() override;
   void Hide() override;
-  platform::WindowState State() override;
-  void SetState(platform::WindowState state) override;
   float Left() override { return left_; }
   float Top() override { return top_; }
   float Width() override;

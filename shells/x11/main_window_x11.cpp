@@ -193,18 +193,6 @@ void QtMainWindow::Hide() {
   widget_->hide();
 }
 
-platform::WindowState QtMainWindow::State() {
-  return widget_->isMinimized() ? platform::WindowState::kMinimized
-                                : platform::WindowState::kNormal;
-}
-
-void QtMainWindow::SetState(platform::WindowState state) {
-  const Qt::WindowStates current = widget_->windowState();
-  widget_->setWindowState(state == platform::WindowState::kMinimized
-                              ? current | Qt::WindowMinimized
-                              : current & ~Qt::WindowMinimized);
-}
-
 float QtMainWindow::Left() {
   if (control_) return placedLeft_;
   return static_cast<float>(CurrentOuter().x * twipsPerPixel_);

@@ -35,8 +35,6 @@ class QtMainWindow : public ShellWindow {
   bool Visible() override;
   void Show() override;
   void Hide() override;
-  platform::WindowState State() override;
-  void SetState(platform::WindowState state) override;
   float Left() override;
   float Top() override;
   float Width() override;

@@ -88,6 +88,19 @@ std::uintptr_t ShellWindow::IconHandle() {
   return static_cast<std::uintptr_t>(resources::MagnifierIcon().cacheKey());
 }
 
+platform::WindowState ShellWindow::State() {
+  return Widget()->isMinimized() ? platform::WindowState::kMinimized
+                                 : platform::WindowState::kNormal;
+}
+
+void ShellWindow::SetState(platform::WindowState state) {
+  QWidget& widget = *Widget();
+  const Qt::WindowStates current = widget.windowState();
+  widget.setWindowState(state == platform::WindowState::kMinimized
+                            ? current | Qt::WindowMinimized
+                            : current & ~Qt::WindowMinimized);
+}
+
 void ShellWindow::Dress(QWidget& widget) {
   namespace def = main_window_definition;
   widget.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -58,6 +58,8 @@ class ShellWindow : public platform::MainWindow {
   }
   std::optional<MenuItem> PopupMenu(const MenuState& menu) override;
   std::uintptr_t IconHandle() override;
+  platform::WindowState State() override;
+  void SetState(platform::WindowState state) override;
 
  protected:
   // Caption, icon and flags of the main window.

@@ -5,6 +5,7 @@ import os
 
 import pytest
 
+from kwin_rig import KWinRig
 from mutter_rig import MutterRig
 from rig import wait_for
 from sway_rig import SwayRig
@@ -26,21 +27,28 @@ def probe(request):
     return request.config.getoption("--probe")
 
 
+def _rig(kind, tmp_path_factory):
+    rig = kind(str(tmp_path_factory.mktemp(kind.__name__)))
+    yield rig
+    rig.stop()
+
+
 # One sway per test module: XWayland keeps the keymap of the last keyboard that typed, and
 # wtype's holds only the keys it typed (a program started after it would find no key for V).
 @pytest.fixture(scope="module")
 def sway(tmp_path_factory):
-    rig = SwayRig(str(tmp_path_factory.mktemp("sway")))
-    yield rig
-    rig.stop()
+    yield from _rig(SwayRig, tmp_path_factory)
 
 
 # One GNOME compositor per test module: a fresh one costs about 5 s.
 @pytest.fixture(scope="module")
 def gnome(tmp_path_factory):
-    rig = MutterRig(str(tmp_path_factory.mktemp("mutter")))
-    yield rig
-    rig.stop()
+    yield from _rig(MutterRig, tmp_path_factory)
+
+
+@pytest.fixture(scope="module")
+def kwin(tmp_path_factory):
+    yield from _rig(KWinRig, tmp_path_factory)
 
 
 class Vistrel:

@@ -12,18 +12,10 @@ import threading
 import dbus
 import pytest
 
-from kwin_rig import KWinRig
 from rig import wait_for
 
 ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
 KEY_SPACE, KEY_V = 0x20, 0x56
-
-
-@pytest.fixture(scope="module")
-def kwin(tmp_path_factory):
-    rig = KWinRig(str(tmp_path_factory.mktemp("kwin")))
-    yield rig
-    rig.stop()
 
 
 class Probe:
