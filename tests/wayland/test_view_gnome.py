@@ -7,7 +7,6 @@ import os
 import signal
 import time
 
-import dbus
 import pytest
 
 from picture import candidates, source_rect, view_mismatches
