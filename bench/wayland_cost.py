@@ -4,13 +4,14 @@ the same screen cast, on one headless mutter (the GNOME rig of tests/wayland, 10
 the pointer still and moving, and what mutter and the PipeWire daemon spend meanwhile.
 
   bench/wayland_cost.py [--seconds 10] [--runs 3] [--only REGEX] [--vistrel PATH]
-                        [--probe PATH] [--keep DIR]
+                        [--probe PATH] [--floor PATH] [--compare PATH] [--keep DIR]
 
 Subjects, one after the other in every run (run 1 of each, then run 2, ...):
   none      nothing but the rig: what the compositor spends on the pointer itself
   receiver  tests/wayland/screencast_probe with "-": the backend's own classes receiving every
             stream at 20 frames a second, its main thread asleep
   vistrel   build/vistrel with XDG_SESSION_TYPE=wayland and a seeded consent token
+  before    with --compare: another build of the program (an older one, say), started alike
 Scenarios: (still) the pointer still, off the program's window; (moving) the pointer moving
 3 pixels every 50 ms, 30 pixels to and fro, as relative motion through mutter's remote-desktop
 interface (a mouse's path into the compositor). CPU is the scheduler's account of every thread
@@ -23,7 +24,6 @@ it and itself where the ordinary user vistrel-test can read them (made when miss
 scripts/test-wayland.sh does) and measures as that user."""
 
 import argparse
-import math
 import os
 import pwd
 import re
@@ -40,7 +40,7 @@ USER = "vistrel-test"
 BUS_NAME = "example.tarnwell.Vistrel"
 TARGET = 2.0  # the program at most twice the bare receiver
 HOME_POINT = (110, 690)  # where the pointer rests: bottom left, off the program's window
-SUBJECTS = ("none", "receiver", "vistrel")
+SUBJECTS = ("none", "receiver", "floor", "vistrel", "before")
 SCENARIOS = ("still", "moving")
 
 
@@ -52,8 +52,14 @@ def parse_args():
     parser.add_argument("--vistrel", default=os.path.join(ROOT, "build", "vistrel"))
     parser.add_argument("--probe", default=os.path.join(ROOT, "build", "tests", "wayland",
                                                         "screencast_probe"))
+    parser.add_argument("--floor", default=os.path.join(ROOT, "build", "bench",
+                                                        "vistrel_wayland_floor"))
+    parser.add_argument("--compare", help="another build of the program, measured as before")
     parser.add_argument("--keep", help="copy the rig's logs here")
-    return parser.parse_args()
+    args = parser.parse_args()
+    if not args.compare:
+        args.only = f"(?!before$)(?:{args.only})"
+    return args
 
 
 # --- as root: build, stage, measure as the ordinary user ----------------------------------------
@@ -61,7 +67,8 @@ def parse_args():
 def rerun_as_user(args):
     subprocess.run(["cmake", "--preset", "linux"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", "build", "--target", "vistrel", "screencast_probe",
-                    "-j2"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+                    "vistrel_wayland_floor", "-j2"], cwd=ROOT, check=True,
+                   stdout=subprocess.DEVNULL)
     try:
         pwd.getpwnam(USER)
     except KeyError:
@@ -77,11 +84,18 @@ def rerun_as_user(args):
         shutil.copy(os.path.abspath(__file__), os.path.join(stage, "bench"))
         shutil.copy(args.vistrel, os.path.join(stage, "vistrel"))
         shutil.copy(args.probe, os.path.join(stage, "screencast_probe"))
+        shutil.copy(args.floor, os.path.join(stage, "floor"))
+        if args.compare:
+            shutil.copy(args.compare, os.path.join(stage, "before"))
+            argv_compare = ["--compare", os.path.join(stage, "before")]
+        else:
+            argv_compare = []
         subprocess.run(["chown", "-R", f"{USER}:", stage], check=True)
         argv = ["/usr/bin/python3", os.path.join(stage, "bench", "wayland_cost.py"),
                 "--seconds", str(args.seconds), "--runs", str(args.runs), "--only", args.only,
                 "--vistrel", os.path.join(stage, "vistrel"),
-                "--probe", os.path.join(stage, "screencast_probe")]
+                "--probe", os.path.join(stage, "screencast_probe"),
+                "--floor", os.path.join(stage, "floor"), *argv_compare]
         if args.keep:
             os.makedirs(args.keep, exist_ok=True)
             subprocess.run(["chown", f"{USER}:", args.keep], check=True)
@@ -179,16 +193,21 @@ class Bench:
             # Longer than the two scenarios; stopped when they are over.
             process = self.rig._spawn(f"receiver{run}", [
                 self.args.probe, str(4 * self.args.seconds + 30), self.token_file, "-"])
+        elif subject == "floor":
+            process = self.rig._spawn(f"floor{run}", [self.args.floor, self.token_file],
+                                      dict(self.rig.env, QT_QPA_PLATFORM="wayland"))
+        if subject in ("receiver", "floor"):
             time.sleep(2)
             if not process.running():
-                raise SystemExit(f"the receiver ended early: {open(process.log).read()}")
+                raise SystemExit(f"the {subject} ended early: {open(process.log).read()}")
             return process
-        home = os.path.join(self.rig.run, f"home-{run}")
+        home = os.path.join(self.rig.run, f"home-{subject}{run}")
         state = os.path.join(home, ".local", "state", "Tarnwell")
         os.makedirs(state, exist_ok=True)
         with open(os.path.join(state, "Vistrel.screencast-token"), "w") as f:
             f.write(self.rig.seed_consent())
-        process = self.rig._spawn(f"vistrel{run}", [self.args.vistrel],
+        binary = self.args.compare if subject == "before" else self.args.vistrel
+        process = self.rig._spawn(f"{subject}{run}", [binary],
                                   dict(self.rig.env, HOME=home, XDG_SESSION_TYPE="wayland"))
         deadline = time.monotonic() + 30
         while not self.rig.bus.name_has_owner(BUS_NAME):
@@ -251,16 +270,25 @@ def report(results, args):
             shown = figure(process) if subject != "none" else f"{'-':>20}"
             print(f"{scenario:9} {subject:9} {shown} {statistics.median(wake):7.1f} "
                   f"{figure(mutter)} {figure(pipewire)}")
-    print(f"\nvistrel / receiver, process CPU (target: at most {TARGET:g}x); mutter beside:")
+    print(f"\nprogram / receiver, process CPU (target: at most {TARGET:g}x); mutter beside:")
+    for subject in ("floor", "vistrel", "before"):
+        for scenario in SCENARIOS:
+            if (subject, scenario) not in medians or ("receiver", scenario) not in medians:
+                continue
+            (program, program_mutter), (receiver, receiver_mutter) = (
+                medians[subject, scenario], medians["receiver", scenario])
+            if receiver > 0:
+                ratio = program / receiver
+                verdict = f"{ratio:.2f}x ({'met' if ratio <= TARGET else 'missed'})"
+            else:
+                # Nothing to compare with: a stray wake-up or two is all that may remain.
+                verdict = "met" if program < 0.1 else "missed: the receiver spends nothing"
+            print(f"  {subject:7} {scenario:7} {program:.2f} / {receiver:.2f} = {verdict}; "
+                  f"mutter {program_mutter:.2f} against {receiver_mutter:.2f} ms/s")
     for scenario in SCENARIOS:
-        if ("vistrel", scenario) not in medians or ("receiver", scenario) not in medians:
-            continue
-        (program, program_mutter), (receiver, receiver_mutter) = (
-            medians["vistrel", scenario], medians["receiver", scenario])
-        ratio = program / receiver if receiver > 0 else math.inf
-        verdict = "met" if ratio <= TARGET else "missed"
-        print(f"  {scenario:7} {program:.2f} / {receiver:.2f} = {ratio:.2f}x ({verdict}); "
-              f"mutter {program_mutter:.2f} against {receiver_mutter:.2f} ms/s")
+        if ("vistrel", scenario) in medians and medians.get(("floor", scenario), (0,))[0] > 0:
+            print(f"  vistrel / floor, {scenario}: "
+                  f"{medians['vistrel', scenario][0] / medians['floor', scenario][0]:.2f}x")
 
 
 def measure_all(args):
@@ -291,10 +319,10 @@ def measure_all(args):
 
 def main():
     args = parse_args()
-    for path in (args.vistrel, args.probe):
+    for path in (args.vistrel, args.probe, args.floor):
         if os.geteuid() != 0 and not os.access(path, os.X_OK):
             raise SystemExit(f"{path} is missing: build it first (cmake --build build --target "
-                             "vistrel screencast_probe)")
+                             "vistrel screencast_probe vistrel_wayland_floor)")
     if os.geteuid() == 0:
         return rerun_as_user(args)
     return measure_all(args)
