@@ -10,6 +10,8 @@ Subjects, one after the other in every run (run 1 of each, then run 2, ...):
   none      nothing but the rig: what the compositor spends on the pointer itself
   receiver  tests/wayland/screencast_probe with "-": the backend's own classes receiving every
             stream at 20 frames a second, its main thread asleep
+  floor     bench/wayland_floor.cpp: that receiver and a 220 x 165 Qt window drawn from the
+            stream at zoom 2 on every 50 ms tick that finds the pointer moved, nothing else
   vistrel   build/vistrel with XDG_SESSION_TYPE=wayland and a seeded consent token
   before    with --compare: another build of the program (an older one, say), started alike
 Scenarios: (still) the pointer still, off the program's window; (moving) the pointer moving
@@ -128,7 +130,11 @@ def cpu_ns(pid):
 
 def wakeups(pid):
     total = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except FileNotFoundError:
+        return 0
+    for task in tasks:
         try:
             with open(f"/proc/{pid}/task/{task}/status") as f:
                 total += int(re.search(r"^voluntary_ctxt_switches:\s*(\d+)", f.read(),
@@ -152,14 +158,12 @@ class Mover(threading.Thread):
             dbus_interface="org.gnome.Mutter.RemoteDesktop"))
         self.session.Start(dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
         self.halt = threading.Event()
-        self.steps = 0
 
     def run(self):
         step, dx, due = 3.0, 0.0, time.monotonic()
         while not self.halt.is_set():
             self.session.NotifyPointerMotionRelative(
                 step, 0.0, dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
-            self.steps += 1
             dx += step
             if abs(dx) >= 30:
                 step = -step
@@ -312,7 +316,8 @@ def measure_all(args):
                 if name.endswith(".log"):
                     shutil.copy(os.path.join(run_dir, name), args.keep)
         shutil.rmtree(run_dir, ignore_errors=True)
-    print(time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()), f"load average {os.getloadavg()}")
+    print(time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
+          "load average " + " ".join(f"{load:.2f}" for load in os.getloadavg()))
     report(bench.results, args)
     return 0
 
