@@ -5,8 +5,10 @@
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace vistrel::x11 {
 namespace {
@@ -140,27 +142,42 @@ void PipeWireStream::OnProcess() {
   if (!newest) return;
   const auto* cursor = static_cast<const spa_meta_cursor*>(
       spa_buffer_find_meta_data(newest->buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
-  std::lock_guard lock(mutex_);
-  if (cursor) {
-    if (spa_meta_cursor_is_valid(cursor)) {
-      cursor_ = StreamPoint{cursor->position.x, cursor->position.y};
+  std::function<void()> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (cursor) {
+      const std::optional<StreamPoint> before = cursor_;
+      if (spa_meta_cursor_is_valid(cursor)) {
+        cursor_ = StreamPoint{cursor->position.x, cursor->position.y};
+      } else {
+        cursor_.reset();
+      }
+      if (cursor_ != before) wake = std::exchange(cursorWake_, nullptr);
+    }
+    if (!HasPictureData(newest->buffer)) {
+      ++cursorOnly_;
+      pw_stream_queue_buffer(stream_, newest);
     } else {
-      cursor_.reset();
+      ++pictures_;
+      if (held_) pw_stream_queue_buffer(stream_, held_);
+      held_ = newest;
     }
   }
-  if (!HasPictureData(newest->buffer)) {
-    ++cursorOnly_;
-    pw_stream_queue_buffer(stream_, newest);
-    return;
-  }
-  ++pictures_;
-  if (held_) pw_stream_queue_buffer(stream_, held_);
-  held_ = newest;
+  // Outside the lock: the wake may ask for the cursor at once.
+  if (wake) wake();
 }
 
 std::optional<StreamPoint> PipeWireStream::Cursor() const {
   std::lock_guard lock(mutex_);
   return cursor_;
+}
+
+bool PipeWireStream::WakeOnCursorChange(const std::optional<StreamPoint>& seen,
+                                        std::function<void()> wake) {
+  std::lock_guard lock(mutex_);
+  if (cursor_ != seen) return false;
+  cursorWake_ = std::move(wake);
+  return true;
 }
 
 bool PipeWireStream::HasPicture() const {
@@ -196,16 +213,34 @@ bool PipeWireStream::CopyScaled(std::uint32_t* dest, int destStride, int destW, 
   const auto* base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
   const int stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
   const int rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
+  // The source column of each view column, once per copy rather than once per pixel. The
+  // columns grow with i, so those on the stream are one run, first to last.
+  columns_.resize(static_cast<std::size_t>(destW));
+  int first = destW, last = -1;
+  for (int i = 0; i < destW; ++i) {
+    columns_[i] = static_cast<int>(std::floor(sx + (i + 0.5) * sw / destW));
+    if (columns_[i] >= 0 && columns_[i] < width_) {
+      first = std::min(first, i);
+      last = i;
+    }
+  }
+  if (last < 0) return true;
+  int lastY = -1;
+  const std::uint32_t* lastRow = nullptr;
   for (int j = 0; j < destH; ++j) {
     const int y = static_cast<int>(std::floor(sy + (j + 0.5) * sh / destH));
     if (y < 0 || y >= rows) continue;
-    const auto* source = reinterpret_cast<const std::uint32_t*>(base + std::size_t(y) * stride);
     auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(dest) +
                                                  std::size_t(j) * destStride);
-    for (int i = 0; i < destW; ++i) {
-      const int x = static_cast<int>(std::floor(sx + (i + 0.5) * sw / destW));
-      if (x >= 0 && x < width_) row[i] = source[x] | 0xff000000u;
+    // Enlarged, view rows repeat: the row above from the same source row is the same picture.
+    if (y == lastY) {
+      std::memcpy(row + first, lastRow + first, std::size_t(last - first + 1) * 4);
+      continue;
     }
+    const auto* source = reinterpret_cast<const std::uint32_t*>(base + std::size_t(y) * stride);
+    for (int i = first; i <= last; ++i) row[i] = source[columns_[i]] | 0xff000000u;
+    lastY = y;
+    lastRow = row;
   }
   return true;
 }

@@ -6,9 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct pw_buffer;
 struct pw_context;
@@ -39,6 +41,9 @@ class PipeWireStream {
 
   // The pointer in the stream's pixels while the compositor reports it over this stream.
   std::optional<StreamPoint> Cursor() const;
+  // Calls wake once, on PipeWire's thread, when the pointer's report next differs from seen
+  // (what Cursor() last gave the caller). False, and nothing armed, when it differs already.
+  bool WakeOnCursorChange(const std::optional<StreamPoint>& seen, std::function<void()> wake);
   // Whether a picture has arrived yet, and its size.
   bool HasPicture() const;
   int Width() const;
@@ -70,8 +75,10 @@ class PipeWireStream {
   pw_buffer* held_ = nullptr;
   int width_ = 0, height_ = 0;
   std::optional<StreamPoint> cursor_;
+  std::function<void()> cursorWake_;  // armed by WakeOnCursorChange, cleared when it fires
   std::uint64_t pictures_ = 0, cursorOnly_ = 0;
   int maxFramesPerSecond_ = 20;
+  mutable std::vector<int> columns_;  // CopyScaled's column table, kept to spare an allocation
 };
 
 }  // namespace vistrel::x11

@@ -60,6 +60,12 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   backend.windowCreated = [&] {
     screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
                       [&] { window.ShowCanvas(); }});
+    // From PipeWire's thread to the timer's.
+    QtTimer& timer1 = shell.Timer1();
+    screen.SetMotionWake([&timer1] {
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(), [&timer1] { timer1.SetIdle(false); }, Qt::QueuedConnection);
+    });
   };
   return shell.Run(backend);
 }

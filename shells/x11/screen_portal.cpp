@@ -13,6 +13,8 @@ namespace vistrel::x11 {
 
 // The stream's rate: one picture per tick of the 50 ms timer that draws the view.
 constexpr int kFramesPerSecond = 20;
+// Still ticks before Timer1 may idle.
+constexpr int kStillTicks = 4;
 
 PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
 
@@ -39,13 +41,26 @@ bool PortalScreen::Open(ScreenCastError& error) {
 platform::CursorPoint PortalScreen::CursorPos() {
   // The compositor reports the pointer on the monitor it is on; a monitor whose report changed
   // last has it.
+  bool changed = false;
   for (Monitor& monitor : monitors_) {
     const std::optional<StreamPoint> cursor = monitor.stream->Cursor();
     if (cursor == monitor.lastCursor) continue;
+    changed = true;
     monitor.lastCursor = cursor;
     if (cursor) cursor_ = {monitor.place.x + cursor->x, monitor.place.y + cursor->y};
   }
+  stillTicks_ = changed ? 0 : std::min(stillTicks_ + 1, kStillTicks);
   return cursor_;
+}
+
+bool PortalScreen::WakesTimer1OnCursorMotion() {
+  if (!wake_ || monitors_.empty() || stillTicks_ < kStillTicks) return false;
+  // Armed against the reports CursorPos just read: one that changed since then keeps the timer
+  // ticking (an armed stream then wakes it once for nothing, which costs one tick).
+  for (Monitor& monitor : monitors_) {
+    if (!monitor.stream->WakeOnCursorChange(monitor.lastCursor, wake_)) return false;
+  }
+  return true;
 }
 
 void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,

@@ -1,7 +1,8 @@
 // The screen as the magnifier sees it in a Wayland session: every monitor the desktop shares
 // over its ScreenCast portal, each received as a PipeWire stream and placed on the desktop by
 // the stream's position; the pointer from the streams' cursor metadata. A copy fills a picture
-// that the view then shows; the compositor is asked for nothing on a tick that draws nothing.
+// that the view then shows; the compositor is asked for nothing on a tick that draws nothing,
+// and while the pointer stands still no tick comes at all: its next report wakes Timer1.
 #pragma once
 
 #include <QImage>
@@ -32,10 +33,14 @@ class PortalScreen : public platform::Screen {
   // and starts receiving. False, with the reason, when there is nothing to receive.
   bool Open(ScreenCastError& error);
   void SetCanvas(ViewCanvas canvas) { canvas_ = std::move(canvas); }
+  // How the screen takes Timer1 out of idleness when the pointer moves; called on PipeWire's
+  // thread.
+  void SetMotionWake(std::function<void()> wake) { wake_ = std::move(wake); }
 
   platform::CursorPoint CursorPos() override;
-  // The pointer is only read from the streams; Timer1 never idles.
-  bool WakesTimer1OnCursorMotion() override { return false; }
+  // Every move of the pointer comes as a new report on a stream, so a still Timer1 may idle
+  // until the next one.
+  bool WakesTimer1OnCursorMotion() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
   double LeftTwips() override;
@@ -63,6 +68,10 @@ class PortalScreen : public platform::Screen {
   std::vector<Monitor> monitors_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;
+  std::function<void()> wake_;
+  // Ticks in a row that found the pointer where it was: a moving pointer that skips a tick does
+  // not make the timer idle and wake again at once.
+  int stillTicks_ = 0;
 };
 
 }  // namespace vistrel::x11

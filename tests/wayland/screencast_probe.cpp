@@ -5,7 +5,8 @@
 //   CURSOR x y                        each new pointer position, desktop coordinates
 //   COUNTS pictures cursor_only       buffers with a picture, buffers with only the pointer
 // and writes PREFIX-full.ppm (the first stream at 1:1) and PREFIX-zoom.ppm (its 110 x 82 pixels
-// from 100, 100 at zoom 2, as the view copies them).
+// from 100, 100 at zoom 2, as the view copies them). With PREFIX "-" it is a bare receiver for
+// bench/wayland_cost.py: it sleeps while the streams run, then prints COUNTS only.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -23,6 +24,11 @@
 using namespace vistrel::x11;
 
 namespace {
+
+void PrintCounts(const PipeWireStream& stream) {
+  std::printf("COUNTS %llu %llu\n", static_cast<unsigned long long>(stream.PicturesReceived()),
+              static_cast<unsigned long long>(stream.CursorOnlyBuffers()));
+}
 
 void WritePpm(const std::string& path, const std::vector<std::uint32_t>& pixels, int w, int h) {
   std::ofstream out(path, std::ios::binary);
@@ -65,6 +71,11 @@ int main(int argc, char** argv) {
     }
     streams.push_back(std::move(stream));
   }
+  if (std::string(argv[3]) == "-") {
+    QThread::usleep(static_cast<unsigned long>(seconds * 1e6));
+    PrintCounts(*streams.front());
+    return 0;
+  }
   std::optional<StreamPoint> last;
   QElapsedTimer clock;
   clock.start();
@@ -78,8 +89,7 @@ int main(int argc, char** argv) {
     QThread::msleep(10);
   }
   const PipeWireStream& first = *streams.front();
-  std::printf("COUNTS %llu %llu\n", static_cast<unsigned long long>(first.PicturesReceived()),
-              static_cast<unsigned long long>(first.CursorOnlyBuffers()));
+  PrintCounts(first);
   const int w = first.Width(), h = first.Height();
   std::vector<std::uint32_t> full(std::size_t(w) * h), zoom(220 * 164);
   if (!first.CopyScaled(full.data(), w * 4, w, h, 0, 0, w, h) ||
