@@ -39,12 +39,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vistrel_wayland_floor TOKEN_FILE\n");
     return 2;
   }
-  std::string token, error;
+  std::string token;
   std::ifstream(argv[1]) >> token;
+  ScreenCastError error;
   const std::optional<ScreenCastSession> cast = OpenScreenCast(token, error);
   PipeWireStream stream;
-  if (!cast || !stream.Start(dup(cast->pipewireFd), cast->streams.front().node, 20, error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+  if (!cast || !stream.Start(dup(cast->pipewireFd), cast->streams.front().node, 20, error.text)) {
+    std::fprintf(stderr, "%s\n", error.text.c_str());
     return 1;
   }
   std::ofstream(argv[1]) << cast->restoreToken;
