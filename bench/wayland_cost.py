@@ -112,8 +112,8 @@ def rerun_as_user(args):
 
 # --- measuring ----------------------------------------------------------------------------------
 
-def cpu_ns(pid):
-    """CPU time of every live thread of the process, in ns."""
+def _sum_over_threads(pid, name, value):
+    """value(text of /proc/PID/task/TID/name) summed over the process's live threads."""
     total = 0
     try:
         tasks = os.listdir(f"/proc/{pid}/task")
@@ -121,27 +121,22 @@ def cpu_ns(pid):
         return 0
     for task in tasks:
         try:
-            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
-                total += int(f.read().split()[0])
+            with open(f"/proc/{pid}/task/{task}/{name}") as f:
+                total += value(f.read())
         except (FileNotFoundError, ProcessLookupError):
             pass
     return total
+
+
+def cpu_ns(pid):
+    """CPU time of every live thread of the process, in ns."""
+    return _sum_over_threads(pid, "schedstat", lambda text: int(text.split()[0]))
 
 
 def wakeups(pid):
-    total = 0
-    try:
-        tasks = os.listdir(f"/proc/{pid}/task")
-    except FileNotFoundError:
-        return 0
-    for task in tasks:
-        try:
-            with open(f"/proc/{pid}/task/{task}/status") as f:
-                total += int(re.search(r"^voluntary_ctxt_switches:\s*(\d+)", f.read(),
-                                       re.M).group(1))
-        except (FileNotFoundError, ProcessLookupError):
-            pass
-    return total
+    """Voluntary context switches of every live thread of the process."""
+    return _sum_over_threads(pid, "status", lambda text: int(
+        re.search(r"^voluntary_ctxt_switches:\s*(\d+)", text, re.M).group(1)))
 
 
 class Mover(threading.Thread):
