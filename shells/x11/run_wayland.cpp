@@ -1,7 +1,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
 
