@@ -5,25 +5,15 @@
 #include <cmath>
 
 #include "app/main_window_definition.h"
-#include "app/topmost.h"
 
 namespace vistrel::x11 {
 namespace def = main_window_definition;
 
 WaylandMainWindow::WaylandMainWindow(double twipsPerPixel,
                                      std::unique_ptr<DesktopWindowControl> control)
-    : twipsPerPixel_(twipsPerPixel),
-      control_(std::move(control)),
-      left_(static_cast<float>(def::kClientLeftTwips)),
-      top_(static_cast<float>(def::kClientTopTwips)) {}
+    : ShellWindow(twipsPerPixel, std::move(control)) {}
 
 WaylandMainWindow::~WaylandMainWindow() = default;
-
-int WaylandMainWindow::ToPixels(float twips) const {
-  const double pixels = std::nearbyint(static_cast<double>(twips) / twipsPerPixel_);
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
-}
 
 void WaylandMainWindow::Create(MainWindowEvents events) {
   events_ = std::move(events);
@@ -67,7 +57,7 @@ void WaylandMainWindow::Show() {
   // The frame Qt draws is known only now; a stored outer size is the frame's, so it is applied
   // again around the client area that fits it.
   if (outerStored_) ResizeOuter(outer_.width(), outer_.height());
-  if (control_) control_->ApplyWhenShown(*widget_, ToPixels(left_), ToPixels(top_), topmost_);
+  PlaceOnceShown();
 }
 
 void WaylandMainWindow::Hide() {
@@ -100,12 +90,10 @@ void WaylandMainWindow::ResizeOuter(int width, int height) {
 }
 
 void WaylandMainWindow::SetLeft(float twips) {
-  left_ = twips;
-  if (control_ && widget_->isVisible()) control_->Move(ToPixels(left_), ToPixels(top_));
+  Place(twips, PlacedTop());
 }
 void WaylandMainWindow::SetTop(float twips) {
-  top_ = twips;
-  if (control_ && widget_->isVisible()) control_->Move(ToPixels(left_), ToPixels(top_));
+  Place(PlacedLeft(), twips);
 }
 void WaylandMainWindow::SetWidth(float twips) {
   StoreOuter(ToPixels(twips), static_cast<int>(std::lround(Height() / twipsPerPixel_)));
@@ -129,9 +117,7 @@ double WaylandMainWindow::ClientHeight() {
 
 void WaylandMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int32_t,
                                      std::int32_t, std::int32_t, std::uint32_t) {
-  if (insertAfter != Topmost::kHwndTopmost && insertAfter != Topmost::kHwndNoTopmost) return;
-  topmost_ = insertAfter == Topmost::kHwndTopmost;
-  if (control_ && widget_->isVisible()) control_->KeepAbove(topmost_);
+  SetTopmost(insertAfter);
 }
 
 }  // namespace vistrel::x11

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <memory>
 
-#include "desktop_window_control.h"
 #include "shell_window.h"
 
 namespace vistrel::x11 {
@@ -28,8 +27,8 @@ class WaylandMainWindow : public ShellWindow {
   bool Visible() override;
   void Show() override;
   void Hide() override;
-  float Left() override { return left_; }
-  float Top() override { return top_; }
+  float Left() override { return PlacedLeft(); }
+  float Top() override { return PlacedTop(); }
   float Width() override;
   float Height() override;
   void SetLeft(float twips) override;
@@ -43,24 +42,19 @@ class WaylandMainWindow : public ShellWindow {
   std::uintptr_t PichookHandle() override { return 0; }
 
  private:
-  int ToPixels(float twips) const;
   // The frame's width and height beyond the client area, in device pixels (the decorations Qt
   // draws itself where the compositor draws none), as last seen.
   QSize FrameMargins();
   void ResizeOuter(int width, int height);
   void StoreOuter(int width, int height);
 
-  double twipsPerPixel_;
-  std::unique_ptr<DesktopWindowControl> control_;
   MainWindowEvents events_;
   std::unique_ptr<ViewWidget> widget_;
   QImage canvas_;
-  float left_, top_;
   QSize margins_;
   // The outer size last set (else the defined client area decides).
   bool outerStored_ = false;
   QSize outer_;
-  bool topmost_ = false;
 };
 
 }  // namespace vistrel::x11

@@ -9,27 +9,15 @@
 #include <thread>
 
 #include "app/main_window_definition.h"
-#include "app/topmost.h"
 
 namespace vistrel::x11 {
 namespace def = main_window_definition;
 
 QtMainWindow::QtMainWindow(const Connection& x, double twipsPerPixel,
                            std::unique_ptr<DesktopWindowControl> control)
-    : x_(x),
-      twipsPerPixel_(twipsPerPixel),
-      control_(std::move(control)),
-      placedLeft_(static_cast<float>(def::kClientLeftTwips)),
-      placedTop_(static_cast<float>(def::kClientTopTwips)) {}
+    : ShellWindow(twipsPerPixel, std::move(control)), x_(x) {}
 
 QtMainWindow::~QtMainWindow() = default;
-
-int QtMainWindow::ToPixels(float twips) const {
-  const double pixels = std::nearbyint(static_cast<double>(twips) / twipsPerPixel_);
-  // X coordinates are 16-bit; anything beyond is off every screen anyway.
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
-}
 
 void QtMainWindow::Create(MainWindowEvents events) {
   events_ = std::move(events);
@@ -144,7 +132,7 @@ void QtMainWindow::SetNetWmStateBeforeMapping() {
   // the state when the window is withdrawn, so it is set again before every mapping.
   std::vector<xcb_atom_t> state{x_.Atom("_NET_WM_STATE_SKIP_TASKBAR"),
                                 x_.Atom("_NET_WM_STATE_SKIP_PAGER")};
-  if (topmost_) state.push_back(x_.Atom("_NET_WM_STATE_ABOVE"));
+  if (Topmost()) state.push_back(x_.Atom("_NET_WM_STATE_ABOVE"));
   x_.SetAtoms(window_, x_.Atom("_NET_WM_STATE"), state);
 }
 
@@ -158,9 +146,7 @@ void QtMainWindow::Show() {
   shownOuter_ = hiddenOuter_;
   awaitingExtents_ = true;
   widget_->show();
-  if (control_) {
-    control_->ApplyWhenShown(*widget_, ToPixels(placedLeft_), ToPixels(placedTop_), topmost_);
-  }
+  PlaceOnceShown();
 }
 
 bool QtMainWindow::HandleXEvent(const void* event) {
@@ -194,11 +180,11 @@ void QtMainWindow::Hide() {
 }
 
 float QtMainWindow::Left() {
-  if (control_) return placedLeft_;
+  if (DesktopPlaces()) return PlacedLeft();
   return static_cast<float>(CurrentOuter().x * twipsPerPixel_);
 }
 float QtMainWindow::Top() {
-  if (control_) return placedTop_;
+  if (DesktopPlaces()) return PlacedTop();
   return static_cast<float>(CurrentOuter().y * twipsPerPixel_);
 }
 float QtMainWindow::Width() {
@@ -215,14 +201,12 @@ void QtMainWindow::SetOuter(int Outer::*field, float twips) {
   ApplyOuter(outer);
 }
 void QtMainWindow::SetLeft(float twips) {
-  placedLeft_ = twips;
   SetOuter(&Outer::x, twips);
-  if (control_ && widget_->isVisible()) control_->Move(ToPixels(placedLeft_), ToPixels(placedTop_));
+  Place(twips, PlacedTop());
 }
 void QtMainWindow::SetTop(float twips) {
-  placedTop_ = twips;
   SetOuter(&Outer::y, twips);
-  if (control_ && widget_->isVisible()) control_->Move(ToPixels(placedLeft_), ToPixels(placedTop_));
+  Place(PlacedLeft(), twips);
 }
 void QtMainWindow::SetWidth(float twips) {
   SetOuter(&Outer::width, twips);
@@ -240,13 +224,11 @@ double QtMainWindow::ClientHeight() {
 
 void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int32_t, std::int32_t,
                                 std::int32_t, std::uint32_t) {
-  if (insertAfter != Topmost::kHwndTopmost && insertAfter != Topmost::kHwndNoTopmost) return;
-  topmost_ = insertAfter == Topmost::kHwndTopmost;
+  if (!SetTopmost(insertAfter)) return;
   // A hidden window gets the state when it is next mapped; a mapped one asks the window manager.
-  if (control_ && widget_->isVisible()) control_->KeepAbove(topmost_);
   if (widget_->isVisible()) {
     constexpr std::uint32_t kRemove = 0, kAdd = 1, kSourceApplication = 1;
-    x_.SendRootMessage(window_, x_.Atom("_NET_WM_STATE"), topmost_ ? kAdd : kRemove,
+    x_.SendRootMessage(window_, x_.Atom("_NET_WM_STATE"), Topmost() ? kAdd : kRemove,
                        x_.Atom("_NET_WM_STATE_ABOVE"), 0, kSourceApplication);
   }
 }
@@ -254,4 +236,5 @@ void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int
 std::uintptr_t QtMainWindow::PichookHandle() {
   return window_;
 }
+
 }  // namespace vistrel::x11

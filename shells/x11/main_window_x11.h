@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "desktop_window_control.h"
 #include "shell_window.h"
 #include "view_renderer.h"
 #include "x11_connection.h"
@@ -20,8 +19,7 @@ struct FrameExtents {
 class QtMainWindow : public ShellWindow {
  public:
   // control: where the window manager ignores the program's own placement (sway), the desktop's
-  // way of placing the window; then Left and Top are the place last set, as with the Wayland
-  // window, so the desktop's own choice never overwrites the stored one.
+  // way of placing the window (see ShellWindow::DesktopPlaces).
   QtMainWindow(const Connection& x, double twipsPerPixel,
                std::unique_ptr<DesktopWindowControl> control = nullptr);
   ~QtMainWindow() override;
@@ -65,19 +63,14 @@ class QtMainWindow : public ShellWindow {
   // A stored position or size replaces one side of the frame at once.
   void SetOuter(int Outer::*field, float twips);
   void SetNetWmStateBeforeMapping();
-  int ToPixels(float twips) const;
 
   const Connection& x_;
-  double twipsPerPixel_;
-  std::unique_ptr<DesktopWindowControl> control_;
-  float placedLeft_ = 0, placedTop_ = 0;
   MainWindowEvents events_;
   std::unique_ptr<ViewRenderer> renderer_;
   std::unique_ptr<ViewWidget> widget_;
   xcb_window_t window_ = XCB_NONE;
   FrameExtents assumedExtents_;
   Outer hiddenOuter_;
-  bool topmost_ = false;
   // The outer frame came from the settings (else it follows the defined client area).
   bool outerStored_ = false;
   // Between a mapping and the window manager's first report of the frame.

@@ -3,8 +3,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "app/main_window_definition.h"
+#include "app/topmost.h"
 #include "popup_menu.h"
 #include "resources_qt.h"
 
@@ -75,6 +78,41 @@ void ViewWidget::closeEvent(QCloseEvent* event) {
 bool ViewWidget::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate && events_.activated) events_.activated();
   return QWidget::event(event);
+}
+
+ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowControl> control)
+    : twipsPerPixel_(twipsPerPixel),
+      control_(std::move(control)),
+      placedLeft_(static_cast<float>(main_window_definition::kClientLeftTwips)),
+      placedTop_(static_cast<float>(main_window_definition::kClientTopTwips)) {}
+
+ShellWindow::~ShellWindow() = default;
+
+int ShellWindow::ToPixels(float twips) const {
+  const double pixels = std::nearbyint(static_cast<double>(twips) / twipsPerPixel_);
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
+}
+
+void ShellWindow::Place(float left, float top) {
+  placedLeft_ = left;
+  placedTop_ = top;
+  if (control_ && Widget()->isVisible()) control_->Move(ToPixels(left), ToPixels(top));
+}
+
+void ShellWindow::PlaceOnceShown() {
+  if (control_) {
+    control_->ApplyWhenShown(*Widget(), ToPixels(placedLeft_), ToPixels(placedTop_), topmost_);
+  }
+}
+
+bool ShellWindow::SetTopmost(std::int32_t insertAfter) {
+  if (insertAfter != Topmost::kHwndTopmost && insertAfter != Topmost::kHwndNoTopmost) {
+    return false;
+  }
+  topmost_ = insertAfter == Topmost::kHwndTopmost;
+  if (control_ && Widget()->isVisible()) control_->KeepAbove(topmost_);
+  return true;
 }
 
 std::optional<MenuItem> ShellWindow::PopupMenu(const MenuState& menu) {

@@ -5,8 +5,10 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "desktop_window_control.h"
 #include "platform/main_window.h"
 
 namespace vistrel::x11 {
@@ -47,6 +49,10 @@ class ViewWidget : public QWidget {
 
 class ShellWindow : public platform::MainWindow {
  public:
+  // control: the desktop's own way of placing the window, or nullptr.
+  ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowControl> control);
+  ~ShellWindow() override;
+
   // Creates the window hidden; its events go to the handlers given.
   virtual void Create(MainWindowEvents events) = 0;
   virtual QWidget* Widget() = 0;
@@ -64,9 +70,31 @@ class ShellWindow : public platform::MainWindow {
  protected:
   // Caption, icon and flags of the main window.
   static void Dress(QWidget& widget);
+  // Twips to device pixels, within the 16-bit coordinates window systems take (anything beyond
+  // is off every screen anyway).
+  int ToPixels(float twips) const;
+
+  // Where the desktop places the window on request: then Left and Top are the place last set,
+  // never read back, so the desktop's own choice never overwrites the stored place.
+  bool DesktopPlaces() const { return control_ != nullptr; }
+  float PlacedLeft() const { return placedLeft_; }
+  float PlacedTop() const { return placedTop_; }
+  // Remembers the place, and asks the desktop for it at once when the window is shown.
+  void Place(float left, float top);
+  // After every showing: the desktop forgets a hidden window's place and stacking.
+  void PlaceOnceShown();
+  // The stacking call's Always on Top (false for any other insertAfter), asked of the desktop
+  // at once when the window is shown.
+  bool SetTopmost(std::int32_t insertAfter);
+  bool Topmost() const { return topmost_; }
+
+  double twipsPerPixel_;
 
  private:
   std::function<std::optional<MenuItem>()> chosenEntry_;
+  std::unique_ptr<DesktopWindowControl> control_;
+  float placedLeft_, placedTop_;
+  bool topmost_ = false;
 };
 
 }  // namespace vistrel::x11
