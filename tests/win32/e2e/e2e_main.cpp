@@ -37,9 +37,22 @@ void OpenTrayMenu(const Vistrel& vistrel, const std::string& when) {
   // Right after a menu has closed its loop may still be winding down, and a notification that
   // arrives then is ignored as the tray handler is still busy; a user would click again, and
   // so does this. A notification that arrives while the menu is open is ignored the same way.
+  // The menu's window shows before its loop takes the capture; a click or key sent in between
+  // goes to whatever is under the cursor, so the menu counts as open once it is in menu mode.
   for (int attempt = 0; attempt < 5; ++attempt) {
     vistrel.TrayNotify(WM_RBUTTONUP);
-    if (vistrel.WaitForWindowOf("#32768", nullptr, 2000)) return;
+    const HWND menu = vistrel.WaitForWindowOf("#32768", nullptr, 2000);
+    if (!menu) continue;
+    const DWORD thread = GetWindowThreadProcessId(menu, nullptr);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (WaitFor(
+            [&] {
+              return GetGUIThreadInfo(thread, &gui) && (gui.flags & GUI_INMENUMODE) &&
+                     gui.hwndCapture != nullptr;
+            },
+            2000))
+      return;
   }
   Check(false, "the popup menu did not open" + (when.empty() ? "" : " " + when));
 }
