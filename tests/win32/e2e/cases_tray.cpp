@@ -192,6 +192,7 @@ TEST_F(Tray, AboutLinkMinimisesTheWindow) {
   Check(about != nullptr, "the About dialog opened");
   HWND link = FindChild(about, "Static", "https://tarnwell.example/vistrel/");
   Check(link != nullptr, "the link label exists");
+  Check(OkHasTheFocus(about), "the dialog is up before its link is clicked");
   RECT r{};
   GetWindowRect(link, &r);
   ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
