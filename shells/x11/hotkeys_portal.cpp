@@ -102,12 +102,12 @@ class PortalHotKeys::Receiver : public QObject {
  public slots:
   // The signal goes to every client of the portal: only this session's count.
   void Activated(const QDBusObjectPath& session, const QString& id) {
-    if (!owner_.active_ || session.path().toStdString() != owner_.session_) return;
+    if (session.path() != owner_.session_) return;
     const int binding = BindingOf(id);
     if (binding < 0) return;
     // Handlers may wait (Freeze and Lock) or open boxes: not inside the D-Bus dispatch.
     QTimer::singleShot(0, this, [this, binding] {
-      if (owner_.active_) owner_.pressed_(binding);
+      if (!owner_.session_.isEmpty()) owner_.pressed_(binding);
     });
   }
 
@@ -141,15 +141,13 @@ std::vector<std::string> PortalHotKeys::Register() {
   if (!created.called) return missing;  // no portal, or one without GlobalShortcuts
   available_ = true;
   if (created.code != 0) return missing;
-  session_ = created.results.value(QStringLiteral("session_handle")).toString().toStdString();
+  session_ = created.results.value(QStringLiteral("session_handle")).toString();
   bus.connect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
               receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
-  active_ = true;
-  const PortalResponse bound =
-      CallPortal(bus, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
-                 {QVariant::fromValue(QDBusObjectPath(QString::fromStdString(session_))),
-                  QVariant::fromValue(Offered()), QString()},
-                 {});
+  const PortalResponse bound = CallPortal(
+      bus, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
+      {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(Offered()), QString()},
+      {});
   if (!bound.called || bound.code != 0) return missing;
   const std::vector<bool> given = Given(bound.results);
   missing.clear();
@@ -160,12 +158,11 @@ std::vector<std::string> PortalHotKeys::Register() {
 }
 
 void PortalHotKeys::Shutdown() {
-  if (session_.empty()) return;
-  active_ = false;
+  if (session_.isEmpty()) return;
   QDBusConnection bus = QDBusConnection::sessionBus();
   bus.disconnect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
                  receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
-  bus.call(QDBusMessage::createMethodCall(kPortalService, QString::fromStdString(session_),
+  bus.call(QDBusMessage::createMethodCall(kPortalService, session_,
                                           QStringLiteral("org.freedesktop.portal.Session"),
                                           QStringLiteral("Close")));
   session_.clear();

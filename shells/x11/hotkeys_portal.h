@@ -3,6 +3,7 @@
 // settings) and sends each press over D-Bus; presses reach the core on the UI thread.
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,9 +32,9 @@ class PortalHotKeys : public ShellHotKeys {
   class Receiver;
   std::function<void(int)> pressed_;
   std::unique_ptr<Receiver> receiver_;
-  std::string session_;
+  // The portal's session while the bindings are in force; presses count only then.
+  QString session_;
   bool available_ = false;
-  bool active_ = false;
 };
 
 }  // namespace vistrel::x11

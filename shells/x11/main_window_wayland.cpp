@@ -29,10 +29,8 @@ void WaylandMainWindow::Create(MainWindowEvents events) {
       },
       false);
   Dress(*widget_);
-  const double ratio = widget_->devicePixelRatioF();
-  widget_->resize(
-      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientWidthTwips)) / ratio)),
-      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientHeightTwips)) / ratio)));
+  widget_->resize(Logical(ToPixels(def::kClientWidthTwips)),
+                  Logical(ToPixels(def::kClientHeightTwips)));
 }
 
 QImage& WaylandMainWindow::Canvas(int width, int height) {
@@ -47,22 +45,18 @@ void WaylandMainWindow::ShowCanvas() {
   widget_->update();
 }
 
-bool WaylandMainWindow::Visible() {
-  return widget_->isVisible();
-}
-
 void WaylandMainWindow::Show() {
   if (widget_->isVisible()) return;
   widget_->show();
   // The frame Qt draws is known only now; a stored outer size is the frame's, so it is applied
   // again around the client area that fits it.
-  if (outerStored_) ResizeOuter(outer_.width(), outer_.height());
+  if (outer_) ResizeOuter(outer_->width(), outer_->height());
   PlaceOnceShown();
 }
 
 void WaylandMainWindow::Hide() {
   if (!widget_->isVisible()) return;
-  margins_ = FrameMargins();
+  FrameMargins();  // kept for the hidden window
   widget_->hide();
 }
 
@@ -75,18 +69,21 @@ QSize WaylandMainWindow::FrameMargins() {
   return margins_;
 }
 
+QSize WaylandMainWindow::OuterSize() {
+  return QSize(static_cast<int>(ClientWidth()), static_cast<int>(ClientHeight())) + FrameMargins();
+}
+
 float WaylandMainWindow::Width() {
-  return static_cast<float>((ClientWidth() + FrameMargins().width()) * twipsPerPixel_);
+  return static_cast<float>(OuterSize().width() * twipsPerPixel_);
 }
 float WaylandMainWindow::Height() {
-  return static_cast<float>((ClientHeight() + FrameMargins().height()) * twipsPerPixel_);
+  return static_cast<float>(OuterSize().height() * twipsPerPixel_);
 }
 
 void WaylandMainWindow::ResizeOuter(int width, int height) {
   const QSize margins = FrameMargins();
-  const double ratio = widget_->devicePixelRatioF();
-  widget_->resize(static_cast<int>(std::lround(std::max(1, width - margins.width()) / ratio)),
-                  static_cast<int>(std::lround(std::max(1, height - margins.height()) / ratio)));
+  widget_->resize(Logical(std::max(1, width - margins.width())),
+                  Logical(std::max(1, height - margins.height())));
 }
 
 void WaylandMainWindow::SetLeft(float twips) {
@@ -96,23 +93,15 @@ void WaylandMainWindow::SetTop(float twips) {
   Place(PlacedLeft(), twips);
 }
 void WaylandMainWindow::SetWidth(float twips) {
-  StoreOuter(ToPixels(twips), static_cast<int>(std::lround(Height() / twipsPerPixel_)));
+  StoreOuter(ToPixels(twips), OuterSize().height());
 }
 void WaylandMainWindow::SetHeight(float twips) {
-  StoreOuter(static_cast<int>(std::lround(Width() / twipsPerPixel_)), ToPixels(twips));
+  StoreOuter(OuterSize().width(), ToPixels(twips));
 }
 
 void WaylandMainWindow::StoreOuter(int width, int height) {
-  outerStored_ = true;
   outer_ = QSize(width, height);
   ResizeOuter(width, height);
-}
-
-double WaylandMainWindow::ClientWidth() {
-  return std::round(widget_->width() * widget_->devicePixelRatioF());
-}
-double WaylandMainWindow::ClientHeight() {
-  return std::round(widget_->height() * widget_->devicePixelRatioF());
 }
 
 void WaylandMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int32_t,

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <memory>
+#include <optional>
 
 #include "shell_window.h"
 
@@ -24,7 +25,6 @@ class WaylandMainWindow : public ShellWindow {
   QImage& Canvas(int width, int height);
   void ShowCanvas();
 
-  bool Visible() override;
   void Show() override;
   void Hide() override;
   float Left() override { return PlacedLeft(); }
@@ -35,8 +35,6 @@ class WaylandMainWindow : public ShellWindow {
   void SetTop(float twips) override;
   void SetWidth(float twips) override;
   void SetHeight(float twips) override;
-  double ClientWidth() override;
-  double ClientHeight() override;
   void SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
                     std::int32_t cy, std::uint32_t flags) override;
   std::uintptr_t PichookHandle() override { return 0; }
@@ -45,6 +43,8 @@ class WaylandMainWindow : public ShellWindow {
   // The frame's width and height beyond the client area, in device pixels (the decorations Qt
   // draws itself where the compositor draws none), as last seen.
   QSize FrameMargins();
+  // The outer frame's size in device pixels.
+  QSize OuterSize();
   void ResizeOuter(int width, int height);
   void StoreOuter(int width, int height);
 
@@ -53,8 +53,7 @@ class WaylandMainWindow : public ShellWindow {
   QImage canvas_;
   QSize margins_;
   // The outer size last set (else the defined client area decides).
-  bool outerStored_ = false;
-  QSize outer_;
+  std::optional<QSize> outer_;
 };
 
 }  // namespace vistrel::x11

@@ -1,11 +1,7 @@
 #include "main_window_x11.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstdlib>
 #include <thread>
 
 #include "app/main_window_definition.h"
@@ -27,12 +23,9 @@ void QtMainWindow::Create(MainWindowEvents events) {
   Dress(*widget_);
   // The X window is made with the defined client area (not Qt's default size), so that no
   // tool that looks before the first mapping sees another.
-  const double ratio = widget_->devicePixelRatioF();
   widget_->setGeometry(
-      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientLeftTwips)) / ratio)),
-      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientTopTwips)) / ratio)),
-      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientWidthTwips)) / ratio)),
-      static_cast<int>(std::lround(ToPixels(static_cast<float>(def::kClientHeightTwips)) / ratio)));
+      Logical(ToPixels(def::kClientLeftTwips)), Logical(ToPixels(def::kClientTopTwips)),
+      Logical(ToPixels(def::kClientWidthTwips)), Logical(ToPixels(def::kClientHeightTwips)));
   window_ = static_cast<xcb_window_t>(widget_->winId());
 
   // Fixed names for window rules and for anyone looking for the window, whatever the binary
@@ -55,10 +48,10 @@ void QtMainWindow::Create(MainWindowEvents events) {
   LearnExtentsBeforeMapping();
   const FrameExtents e = assumedExtents_;
   Outer outer;
-  outer.x = ToPixels(static_cast<float>(def::kClientLeftTwips)) - e.left;
-  outer.y = ToPixels(static_cast<float>(def::kClientTopTwips)) - e.top;
-  outer.width = ToPixels(static_cast<float>(def::kClientWidthTwips)) + e.left + e.right;
-  outer.height = ToPixels(static_cast<float>(def::kClientHeightTwips)) + e.top + e.bottom;
+  outer.x = ToPixels(def::kClientLeftTwips) - e.left;
+  outer.y = ToPixels(def::kClientTopTwips) - e.top;
+  outer.width = ToPixels(def::kClientWidthTwips) + e.left + e.right;
+  outer.height = ToPixels(def::kClientHeightTwips) + e.top + e.bottom;
   ApplyOuter(outer);
 }
 
@@ -106,13 +99,10 @@ QtMainWindow::Outer QtMainWindow::CurrentOuter() {
 
 void QtMainWindow::ApplyOuter(const Outer& outer) {
   const FrameExtents e = widget_->isVisible() ? Extents() : assumedExtents_;
-  const double ratio = widget_->devicePixelRatioF();
   const int clientWidth = std::max(1, outer.width - e.left - e.right);
   const int clientHeight = std::max(1, outer.height - e.top - e.bottom);
-  widget_->setGeometry(static_cast<int>(std::lround((outer.x + e.left) / ratio)),
-                       static_cast<int>(std::lround((outer.y + e.top) / ratio)),
-                       static_cast<int>(std::lround(clientWidth / ratio)),
-                       static_cast<int>(std::lround(clientHeight / ratio)));
+  widget_->setGeometry(Logical(outer.x + e.left), Logical(outer.y + e.top), Logical(clientWidth),
+                       Logical(clientHeight));
   if (!widget_->isVisible()) {
     hiddenOuter_ = outer;
     // Qt keeps a hidden window's geometry to itself until it maps it; the X window gets it now.
@@ -134,10 +124,6 @@ void QtMainWindow::SetNetWmStateBeforeMapping() {
                                 x_.Atom("_NET_WM_STATE_SKIP_PAGER")};
   if (Topmost()) state.push_back(x_.Atom("_NET_WM_STATE_ABOVE"));
   x_.SetAtoms(window_, x_.Atom("_NET_WM_STATE"), state);
-}
-
-bool QtMainWindow::Visible() {
-  return widget_->isVisible();
 }
 
 void QtMainWindow::Show() {
@@ -213,13 +199,6 @@ void QtMainWindow::SetWidth(float twips) {
 }
 void QtMainWindow::SetHeight(float twips) {
   SetOuter(&Outer::height, twips);
-}
-
-double QtMainWindow::ClientWidth() {
-  return std::round(widget_->width() * widget_->devicePixelRatioF());
-}
-double QtMainWindow::ClientHeight() {
-  return std::round(widget_->height() * widget_->devicePixelRatioF());
 }
 
 void QtMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t, std::int32_t, std::int32_t,

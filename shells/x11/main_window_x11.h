@@ -30,7 +30,6 @@ class QtMainWindow : public ShellWindow {
   QWidget* Widget() override { return widget_.get(); }
   xcb_window_t NativeWindow() const { return window_; }
 
-  bool Visible() override;
   void Show() override;
   void Hide() override;
   float Left() override;
@@ -41,8 +40,6 @@ class QtMainWindow : public ShellWindow {
   void SetTop(float twips) override;
   void SetWidth(float twips) override;
   void SetHeight(float twips) override;
-  double ClientWidth() override;
-  double ClientHeight() override;
   void SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
                     std::int32_t cy, std::uint32_t flags) override;
   std::uintptr_t PichookHandle() override;

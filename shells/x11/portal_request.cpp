@@ -46,7 +46,6 @@ PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const 
   const QDBusMessage reply = bus.call(call);
   PortalResponse response;
   if (reply.type() == QDBusMessage::ErrorMessage) {
-    response.callError = reply.errorName();
     response.callMessage = reply.errorMessage();
   } else {
     response.called = true;

@@ -17,8 +17,7 @@ inline const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/deskt
 
 struct PortalResponse {
   bool called = false;     // false: the call itself failed (no portal, no such interface)
-  QString callError;       // the D-Bus error's name when !called
-  QString callMessage;     // and its text
+  QString callMessage;     // the D-Bus error's text when !called
   std::uint32_t code = 2;  // the Response's code: 0 granted, 1 refused by the user, 2 other
   QVariantMap results;
 };

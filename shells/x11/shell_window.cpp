@@ -88,10 +88,21 @@ ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowCont
 
 ShellWindow::~ShellWindow() = default;
 
-int ShellWindow::ToPixels(float twips) const {
-  const double pixels = std::nearbyint(static_cast<double>(twips) / twipsPerPixel_);
+int ShellWindow::ToPixels(double twips) const {
+  const double pixels = std::nearbyint(twips / twipsPerPixel_);
   if (std::isnan(pixels)) return 0;
   return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
+}
+
+int ShellWindow::Logical(int devicePixels) {
+  return static_cast<int>(std::lround(devicePixels / Widget()->devicePixelRatioF()));
+}
+
+double ShellWindow::ClientWidth() {
+  return std::round(Widget()->width() * Widget()->devicePixelRatioF());
+}
+double ShellWindow::ClientHeight() {
+  return std::round(Widget()->height() * Widget()->devicePixelRatioF());
 }
 
 void ShellWindow::Place(float left, float top) {

@@ -62,6 +62,9 @@ class ShellWindow : public platform::MainWindow {
   void SetChosenEntrySource(std::function<std::optional<MenuItem>()> source) {
     chosenEntry_ = std::move(source);
   }
+  bool Visible() final { return Widget()->isVisible(); }
+  double ClientWidth() final;
+  double ClientHeight() final;
   std::optional<MenuItem> PopupMenu(const MenuState& menu) override;
   std::uintptr_t IconHandle() override;
   platform::WindowState State() override;
@@ -72,7 +75,9 @@ class ShellWindow : public platform::MainWindow {
   static void Dress(QWidget& widget);
   // Twips to device pixels, within the 16-bit coordinates window systems take (anything beyond
   // is off every screen anyway).
-  int ToPixels(float twips) const;
+  int ToPixels(double twips) const;
+  // Device pixels to Qt's logical ones, for the widget's geometry.
+  int Logical(int devicePixels);
 
   // Where the desktop places the window on request: then Left and Top are the place last set,
   // never read back, so the desktop's own choice never overwrites the stored place.

@@ -46,7 +46,7 @@ void QtTimer::SetEnabled(bool enabled) {
   if (enabled) {
     lastTick_ = NowMs();
     timer_.start(Period());
-  } else if (!enabled) {
+  } else {
     timer_.stop();
   }
   enabled_ = enabled;
