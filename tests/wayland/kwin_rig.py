@@ -7,7 +7,7 @@ import os
 import re
 import shutil
 
-from rig import Rig, _quietly, wait_for
+from rig import Rig, wait_for
 
 PORTAL_KDE = "/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde"
 
@@ -17,10 +17,6 @@ class KWinRig(Rig):
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "KDE", "XDG_SESSION_TYPE": "wayland",
                           "KDE_FULL_SESSION": "true", "WAYLAND_DISPLAY": "wayland-vistrel"})
-
-    def _has(self, name, path):
-        return self.bus.get_object(name, path).Introspect(
-            dbus_interface="org.freedesktop.DBus.Introspectable")
 
     def _start(self):
         self._start_bus()
@@ -32,17 +28,11 @@ class KWinRig(Rig):
         self.kwin = self._spawn("kwin", [kwin, "--virtual", "--width", "1024", "--height", "768",
                                          "--socket", self.env["WAYLAND_DISPLAY"],
                                          "--no-lockscreen"])
-        wait_for("kwin's D-Bus interface", _quietly(lambda: self._has("org.kde.KWin", "/KWin")),
-                 30)
-        wait_for("kwin's global shortcuts", _quietly(lambda: self._has(
-            "org.kde.kglobalaccel", "/kglobalaccel")), 10)
-        # Started by hand, not by D-Bus activation, so that they get this environment.
-        self._spawn("portal-kde", [PORTAL_KDE], dict(self.env, QT_QPA_PLATFORM="wayland"))
-        wait_for("the KDE portal backend", _quietly(lambda: self._has(
-            "org.freedesktop.impl.portal.desktop.kde", "/org/freedesktop/portal/desktop")), 20)
-        self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
-        wait_for("the portal", _quietly(lambda: self._has(
-            "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop")), 20)
+        self._wait_for_service("kwin's D-Bus interface", "org.kde.KWin", "/KWin", 30)
+        self._wait_for_service("kwin's global shortcuts", "org.kde.kglobalaccel", "/kglobalaccel",
+                               10)
+        self._start_portal("org.freedesktop.impl.portal.desktop.kde", PORTAL_KDE,
+                           dict(self.env, QT_QPA_PLATFORM="wayland"))
 
     def invoke_shortcut(self, component, action):
         """Fires a bound shortcut through kglobalaccel, as its key handler does on a press."""

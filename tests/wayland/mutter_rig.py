@@ -8,7 +8,7 @@ import os
 import subprocess
 import uuid
 
-from rig import Rig, _quietly, wait_for
+from rig import Rig, wait_for
 
 
 class MutterRig(Rig):
@@ -16,10 +16,6 @@ class MutterRig(Rig):
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "memory",
                           "WAYLAND_DISPLAY": "wayland-vistrel"})
-
-    def _has(self, name, path):
-        return self.bus.get_object(name, path).Introspect(
-            dbus_interface="org.freedesktop.DBus.Introspectable")
 
     def _start(self):
         self._start_bus()
@@ -29,15 +25,10 @@ class MutterRig(Rig):
         self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
                                "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
                                "--virtual-monitor", "1024x768"])
-        wait_for("mutter's screen cast", _quietly(lambda: self._has(
-            "org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast")), 30)
-        # Started by hand, not by D-Bus activation, so that they get this environment.
-        self._spawn("portal-gnome", ["/usr/libexec/xdg-desktop-portal-gnome"])
-        wait_for("the GNOME portal backend", _quietly(lambda: self._has(
-            "org.freedesktop.impl.portal.desktop.gnome", "/org/freedesktop/portal/desktop")), 20)
-        self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
-        wait_for("the portal", _quietly(lambda: self._has(
-            "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop")), 20)
+        self._wait_for_service("mutter's screen cast", "org.gnome.Mutter.ScreenCast",
+                               "/org/gnome/Mutter/ScreenCast", 30)
+        self._start_portal("org.freedesktop.impl.portal.desktop.gnome",
+                           "/usr/libexec/xdg-desktop-portal-gnome")
 
     def seed_consent(self, app_id=""):
         """Stores the consent a person gives by sharing the screen with "remember" on; returns

@@ -112,6 +112,22 @@ class Rig:
         self.bus = wait_for("a connection to the session bus",
                             _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
 
+    def _serves(self, name, path):
+        return self.bus.get_object(name, path).Introspect(
+            dbus_interface="org.freedesktop.DBus.Introspectable")
+
+    def _wait_for_service(self, what, name, path, timeout):
+        wait_for(what, _quietly(lambda: self._serves(name, path)), timeout)
+
+    def _start_portal(self, backend, executable, env=None):
+        """The portal's backend, then xdg-desktop-portal itself, each waited for. Started by hand,
+        not by D-Bus activation, so that they get this environment."""
+        desktop = "/org/freedesktop/portal/desktop"
+        self._spawn("portal-backend", [executable], env)
+        self._wait_for_service("the portal backend", backend, desktop, 20)
+        self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
+        self._wait_for_service("the portal", "org.freedesktop.portal.Desktop", desktop, 20)
+
     def stop(self):
         for process in reversed(self.processes):
             process.stop()
