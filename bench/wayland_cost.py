@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """What the Linux program costs as a Wayland client on GNOME: its CPU beside a bare receiver of
-the same screen cast, on one headless mutter (the GNOME rig of tests/wayland, 1024 x 768), with
+the same screen cast, on one headless mutter (the GNOME rig of tests/linux/wayland, 1024 x 768), with
 the pointer still and moving, and what mutter and the PipeWire daemon spend meanwhile.
 
   bench/wayland_cost.py [--seconds 10] [--runs 3] [--only REGEX] [--vistrel PATH]
@@ -8,7 +8,7 @@ the pointer still and moving, and what mutter and the PipeWire daemon spend mean
 
 Subjects, one after the other in every run (run 1 of each, then run 2, ...):
   none      nothing but the rig: what the compositor spends on the pointer itself
-  receiver  tests/wayland/screencast_probe with "-": the backend's own classes receiving every
+  receiver  tests/linux/wayland/screencast_probe with "-": the backend's own classes receiving every
             stream at 20 frames a second, its main thread asleep
   floor     bench/wayland_floor.cpp: that receiver and a 220 x 165 Qt window drawn from the
             stream at zoom 2 on every 50 ms tick that finds the pointer moved, nothing else
@@ -52,7 +52,7 @@ def parse_args():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--only", default=".", help="subjects whose name matches")
     parser.add_argument("--vistrel", default=os.path.join(ROOT, "build", "vistrel"))
-    parser.add_argument("--probe", default=os.path.join(ROOT, "build", "tests", "wayland",
+    parser.add_argument("--probe", default=os.path.join(ROOT, "build", "tests", "linux", "wayland",
                                                         "screencast_probe"))
     parser.add_argument("--floor", default=os.path.join(ROOT, "build", "bench",
                                                         "vistrel_wayland_floor"))
@@ -79,7 +79,7 @@ def rerun_as_user(args):
     # The checkout may lie where the user can not read (under /root, for one).
     stage = tempfile.mkdtemp(prefix="vistrel-wayland-cost.")
     try:
-        for part in ("tests/x11", "tests/wayland"):
+        for part in ("tests/linux/x11", "tests/linux/wayland"):
             shutil.copytree(os.path.join(ROOT, part), os.path.join(stage, part),
                             ignore=shutil.ignore_patterns("__pycache__"))
         os.makedirs(os.path.join(stage, "bench"))
@@ -291,7 +291,7 @@ def report(results, args):
 
 
 def measure_all(args):
-    sys.path[:0] = [os.path.join(ROOT, "tests", "wayland"), os.path.join(ROOT, "tests", "x11")]
+    sys.path[:0] = [os.path.join(ROOT, "tests", "linux", "wayland"), os.path.join(ROOT, "tests", "linux", "x11")]
     from mutter_rig import MutterRig
 
     subjects = [s for s in SUBJECTS if re.search(args.only, s)]

@@ -16,10 +16,11 @@
 #include <cstdio>
 #include <fstream>
 
-#include "pipewire_stream.h"
-#include "screencast_portal.h"
+#include "wayland/pipewire_stream.h"
+#include "wayland/screencast_portal.h"
 
-using namespace vistrel::x11;
+using namespace vistrel::linux_shell;
+using namespace vistrel::linux_shell::wayland;
 
 namespace {
 

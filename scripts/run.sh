@@ -44,7 +44,7 @@ pids+=("$XVFB_PID")
 # A tray host, and something to look at.
 trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
 pids+=($!)
-probe=$build/tests/x11/x11_probe
+probe=$build/tests/linux/x11/x11_probe
 if [ -x "$probe" ]; then
   "$probe" pattern
   "$probe" window 660 300 120 90 ff4040 >/dev/null & pids+=($!)

@@ -37,7 +37,7 @@ deb() {
   local archives=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}/archives
   mkdir -p "$archives/partial"
   VISTREL_APT_ARCHIVES=$archives python3 tests/package/deb_test.py \
-    --deb "$deb" --root-tar "$tarball" --probe build-deb/tests/x11/x11_probe
+    --deb "$deb" --root-tar "$tarball" --probe build-deb/tests/linux/x11/x11_probe
   echo "Debian package stage: $((SECONDS - start)) s"
 }
 

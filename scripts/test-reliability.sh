@@ -12,4 +12,4 @@ cd "$(dirname "$0")/.."
 cmake --preset linux >/dev/null
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
 
-exec pytest-3 tests/reliability --vistrel build/vistrel --probe build/tests/x11/x11_probe "$@"
+exec pytest-3 tests/linux/reliability --vistrel build/vistrel --probe build/tests/linux/x11/x11_probe "$@"

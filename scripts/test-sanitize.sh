@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The sanitizer leg: the core, its unit tests and the Linux program built with clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer; the unit tests and a short end-to-end scenario
-# of the program (tests/reliability, on its own Xvfb) run clean; then each libFuzzer target for a
+# of the program (tests/linux/reliability, on its own Xvfb) run clean; then each libFuzzer target for a
 # bounded time from its committed seeds (under a minute for all), and the kept crash inputs as
 # regression tests.
 set -euo pipefail
@@ -19,9 +19,9 @@ build-sanitize/tests/unit/vistrel_unit_tests --gtest_brief=1
 # The program under the sanitizers: the scenario sends reports to files and fails on any file;
 # the hostile settings runs end the program on a report (abort_on_error), which fails them.
 # The leak check runs at every close, with the suppressions for system libraries only.
-export LSAN_OPTIONS=suppressions=$PWD/tests/reliability/lsan.supp:print_suppressions=0
-pytest-3 tests/reliability --vistrel build-sanitize/vistrel \
-  --probe build-sanitize/tests/x11/x11_probe --sanitized \
+export LSAN_OPTIONS=suppressions=$PWD/tests/linux/reliability/lsan.supp:print_suppressions=0
+pytest-3 tests/linux/reliability --vistrel build-sanitize/vistrel \
+  --probe build-sanitize/tests/linux/x11/x11_probe --sanitized \
   -k "sanitizer_scenario or hostile_values or files_it"
 
 work=$(mktemp -d)

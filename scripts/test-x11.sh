@@ -9,4 +9,4 @@ cmake --preset linux >/dev/null
 cmake --build build --target vistrel x11_probe -j"$(nproc)" >/dev/null
 
 # pytest (Debian's python3-pytest, hence pytest-3 rather than whichever python3 comes first).
-exec pytest-3 tests/x11 --vistrel build/vistrel --probe build/tests/x11/x11_probe "$@"
+exec pytest-3 tests/linux/x11 --vistrel build/vistrel --probe build/tests/linux/x11/x11_probe "$@"

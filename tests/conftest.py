@@ -1,5 +1,5 @@
-"""Fixtures shared by the end-to-end tests of the Linux program (tests/x11) and its reliability
-tests (tests/reliability): the paths of the program and the probe, one X session per host kind
+"""Fixtures shared by the end-to-end tests of the Linux program (tests/linux/x11) and its reliability
+tests (tests/linux/reliability): the paths of the program and the probe, one X session per host kind
 for the whole run, the clean-up of what each test started, the work directory (kept when a test
 failed), and the figures the reliability tests report at the end of the run."""
 
@@ -11,7 +11,7 @@ import tempfile
 
 import pytest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "x11"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "linux", "x11"))
 
 import picture  # noqa: E402
 import program  # noqa: E402
@@ -28,8 +28,8 @@ def pytest_addoption(parser):
     group = parser.getgroup("vistrel")
     group.addoption("--vistrel", default=os.path.join(REPO, "build", "vistrel"),
                     help="the program under test (default: build/vistrel)")
-    group.addoption("--probe", default=os.path.join(REPO, "build", "tests", "x11", "x11_probe"),
-                    help="the X probe (default: build/tests/x11/x11_probe)")
+    group.addoption("--probe", default=os.path.join(REPO, "build", "tests", "linux", "x11", "x11_probe"),
+                    help="the X probe (default: build/tests/linux/x11/x11_probe)")
     group.addoption("--keep", action="store_true",
                     help="keep the work directory also when every test passed")
     group.addoption("--sanitized", action="store_true",

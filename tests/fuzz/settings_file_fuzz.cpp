@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "settings/file_registry.h"
-#include "settings/ini_text.h"
+#include "common/settings/file_registry.h"
+#include "common/settings/ini_text.h"
 
 using namespace vistrel;
-using namespace vistrel::x11;
+using namespace vistrel::linux_shell;
 
 namespace {
 

@@ -1,0 +1,26 @@
+// What a Wayland client cannot do for its own window, some desktops do on request: put it at a
+// place and keep it above other windows. sway takes commands over its IPC socket, KWin runs
+// scripts loaded over D-Bus. Elsewhere (GNOME) there is no such way, and the window goes where
+// the compositor puts it. The controls themselves are in desktop/.
+#pragma once
+
+class QWidget;
+
+namespace vistrel::linux_shell {
+
+class DesktopWindowControl {
+ public:
+  virtual ~DesktopWindowControl() = default;
+  // The main window of this process (found by its process id and its title), moved so that its
+  // outer frame's top-left corner is at x, y desktop pixels. False when the desktop refused or
+  // the window is not there (yet).
+  virtual bool Move(int x, int y) = 0;
+  // Keeps the window above all others, or takes that back. False as above.
+  virtual bool KeepAbove(bool above) = 0;
+
+  // Both, once the desktop knows the window: it lists a window only after its first picture,
+  // and forgets the place when the window is hidden, so this follows every show.
+  void ApplyWhenShown(QWidget& window, int x, int y, bool above);
+};
+
+}  // namespace vistrel::linux_shell

@@ -1,0 +1,20 @@
+// The hot keys as a backend of the Linux program provides them: the core's service, plus the
+// registration the shell makes once the main window exists.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/hotkeys.h"
+
+namespace vistrel::linux_shell {
+
+class ShellHotKeys : public platform::HotKeys {
+ public:
+  // Takes both bindings; returns the descriptions of those that could not be had.
+  virtual std::vector<std::string> Register() = 0;
+  // False, after Register, when the desktop gives programs no global keys at all.
+  virtual bool Available() const { return true; }
+};
+
+}  // namespace vistrel::linux_shell

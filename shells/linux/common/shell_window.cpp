@@ -1,0 +1,171 @@
+#include "common/shell_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+#include "app/main_window_definition.h"
+#include "app/topmost.h"
+#include "common/popup_menu.h"
+#include "common/resources_qt.h"
+
+namespace vistrel::linux_shell {
+
+double TwipsPerPixelOfPrimaryScreen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return 15.0;
+  const double dpi = screen->logicalDotsPerInchX() * screen->devicePixelRatio();
+  return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+ViewWidget::ViewWidget(MainWindowEvents& events, std::function<void(QWidget&)> paint,
+                       bool drawnOutsideQt)
+    : events_(events), paint_(std::move(paint)), drawnOutsideQt_(drawnOutsideQt) {
+  if (drawnOutsideQt_) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void ViewWidget::paintEvent(QPaintEvent* /*event*/) {
+  paint_(*this);
+}
+
+void ViewWidget::resizeEvent(QResizeEvent* /*event*/) {
+  if (events_.resized) events_.resized();
+}
+
+void ViewWidget::mousePressEvent(QMouseEvent* event) {
+  int button = 0;
+  switch (event->button()) {
+    case Qt::LeftButton:
+      button = 1;
+      break;
+    case Qt::RightButton:
+      button = 2;
+      break;
+    case Qt::MiddleButton:
+      button = 4;
+      break;
+    default:
+      return;
+  }
+  int shift = 0;
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & Qt::ShiftModifier) shift |= 1;
+  if (modifiers & Qt::ControlModifier) shift |= 2;
+  if (modifiers & Qt::AltModifier) shift |= 4;
+  const double ratio = devicePixelRatioF();
+  if (events_.mouseDown) {
+    events_.mouseDown(button, shift, event->position().x() * ratio, event->position().y() * ratio);
+  }
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event) {
+  const bool shiftF10 =
+      event->key() == Qt::Key_F10 && event->modifiers() == Qt::KeyboardModifiers(Qt::ShiftModifier);
+  if ((event->key() == Qt::Key_Menu || shiftF10) && events_.menuKey) {
+    events_.menuKey();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void ViewWidget::closeEvent(QCloseEvent* event) {
+  // The core closes the program itself (and never returns); Qt must not hide the window first.
+  event->ignore();
+  if (events_.closeRequested) events_.closeRequested();
+}
+
+bool ViewWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && events_.activated) events_.activated();
+  return QWidget::event(event);
+}
+
+ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowControl> control)
+    : twipsPerPixel_(twipsPerPixel),
+      control_(std::move(control)),
+      placedLeft_(static_cast<float>(main_window_definition::kClientLeftTwips)),
+      placedTop_(static_cast<float>(main_window_definition::kClientTopTwips)) {}
+
+ShellWindow::~ShellWindow() = default;
+
+int ShellWindow::ToPixels(double twips) const {
+  const double pixels = std::nearbyint(twips / twipsPerPixel_);
+  if (std::isnan(pixels)) return 0;
+  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
+}
+
+int ShellWindow::Logical(int devicePixels) {
+  return static_cast<int>(std::lround(devicePixels / Widget()->devicePixelRatioF()));
+}
+
+double ShellWindow::ClientWidth() {
+  return std::round(Widget()->width() * Widget()->devicePixelRatioF());
+}
+double ShellWindow::ClientHeight() {
+  return std::round(Widget()->height() * Widget()->devicePixelRatioF());
+}
+
+void ShellWindow::Place(float left, float top) {
+  placedLeft_ = left;
+  placedTop_ = top;
+  if (control_ && Widget()->isVisible()) control_->Move(ToPixels(left), ToPixels(top));
+}
+
+void ShellWindow::PlaceOnceShown() {
+  if (control_) {
+    control_->ApplyWhenShown(*Widget(), ToPixels(placedLeft_), ToPixels(placedTop_), topmost_);
+  }
+}
+
+bool ShellWindow::SetTopmost(std::int32_t insertAfter) {
+  if (insertAfter != Topmost::kHwndTopmost && insertAfter != Topmost::kHwndNoTopmost) {
+    return false;
+  }
+  topmost_ = insertAfter == Topmost::kHwndTopmost;
+  if (control_ && Widget()->isVisible()) control_->KeepAbove(topmost_);
+  return true;
+}
+
+std::optional<MenuItem> ShellWindow::PopupMenu(const MenuState& menu) {
+  if (chosenEntry_) {
+    if (const std::optional<MenuItem> chosen = chosenEntry_()) return chosen;
+  }
+  return ShowPopupMenu(menu);
+}
+
+std::uintptr_t ShellWindow::IconHandle() {
+  return static_cast<std::uintptr_t>(resources::MagnifierIcon().cacheKey());
+}
+
+platform::WindowState ShellWindow::State() {
+  return Widget()->isMinimized() ? platform::WindowState::kMinimized
+                                 : platform::WindowState::kNormal;
+}
+
+void ShellWindow::SetState(platform::WindowState state) {
+  QWidget& widget = *Widget();
+  const Qt::WindowStates current = widget.windowState();
+  widget.setWindowState(state == platform::WindowState::kMinimized
+                            ? current | Qt::WindowMinimized
+                            : current & ~Qt::WindowMinimized);
+}
+
+void ShellWindow::Dress(QWidget& widget) {
+  namespace def = main_window_definition;
+  widget.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowCloseButtonHint);
+  widget.setWindowTitle(QString::fromUtf8(def::kCaption.data(), def::kCaption.size()));
+  widget.setWindowIcon(resources::MagnifierIcon());
+  widget.setMinimumSize(1, 1);
+}
+
+}  // namespace vistrel::linux_shell

@@ -1,0 +1,173 @@
+#include "wayland/hotkeys_portal.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QObject>
+#include <QTimer>
+#include <utility>
+
+#include "hotkey/hotkey_bindings.h"
+#include "wayland/portal_request.h"
+
+namespace vistrel::linux_shell::wayland {
+namespace {
+
+const QString kGlobalShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+
+// The portal's a(sa{sv}) list of shortcuts.
+struct Shortcut {
+  QString id;
+  QVariantMap properties;
+};
+using Shortcuts = QList<Shortcut>;
+
+QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
+  argument.beginStructure();
+  argument << shortcut.id << shortcut.properties;
+  argument.endStructure();
+  return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
+  argument.beginStructure();
+  argument >> shortcut.id >> shortcut.properties;
+  argument.endStructure();
+  return argument;
+}
+
+}  // namespace
+}  // namespace vistrel::linux_shell::wayland
+
+Q_DECLARE_METATYPE(vistrel::linux_shell::wayland::Shortcut)
+Q_DECLARE_METATYPE(vistrel::linux_shell::wayland::Shortcuts)
+
+namespace vistrel::linux_shell::wayland {
+namespace {
+
+// What the desktop's shortcut settings list for each binding, and the keys asked for, in the
+// portal's trigger syntax (upper-case modifiers, the key's XKB keysym name).
+struct Offer {
+  const char* description;
+  const char* trigger;
+};
+constexpr Offer kOffers[] = {{"Freeze or thaw the magnified view", "ALT+space"},
+                             {"Freeze and Lock the magnified view", "ALT+v"}};
+static_assert(std::size(kOffers) == hotkey::kBindings.size());
+
+Shortcuts Offered() {
+  Shortcuts list;
+  for (std::size_t i = 0; i < hotkey::kBindings.size(); ++i) {
+    list.append({QString::fromUtf8(hotkey::kBindings[i].name.data(),
+                                   static_cast<int>(hotkey::kBindings[i].name.size())),
+                 {{QStringLiteral("description"), QString::fromUtf8(kOffers[i].description)},
+                  {QStringLiteral("preferred_trigger"), QString::fromUtf8(kOffers[i].trigger)}}});
+  }
+  return list;
+}
+
+int BindingOf(const QString& id) {
+  for (std::size_t i = 0; i < hotkey::kBindings.size(); ++i) {
+    if (id.toStdString() == hotkey::kBindings[i].name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The ids that came back with a trigger: a binding the user left without keys in the
+// desktop's dialog comes back with none, or not at all.
+std::vector<bool> Given(const QVariantMap& results) {
+  std::vector<bool> given(hotkey::kBindings.size(), false);
+  Shortcuts list;
+  const QVariant value = results.value(QStringLiteral("shortcuts"));
+  if (value.canConvert<QDBusArgument>()) value.value<QDBusArgument>() >> list;
+  for (const Shortcut& s : list) {
+    const int binding = BindingOf(s.id);
+    if (binding >= 0 &&
+        !s.properties.value(QStringLiteral("trigger_description")).toString().isEmpty()) {
+      given[binding] = true;
+    }
+  }
+  return given;
+}
+
+}  // namespace
+
+class PortalHotKeys::Receiver : public QObject {
+  Q_OBJECT
+ public:
+  explicit Receiver(PortalHotKeys& owner) : owner_(owner) {}
+
+ public slots:
+  // The signal goes to every client of the portal: only this session's count.
+  void Activated(const QDBusObjectPath& session, const QString& id) {
+    if (session.path() != owner_.session_) return;
+    const int binding = BindingOf(id);
+    if (binding < 0) return;
+    // Handlers may wait (Freeze and Lock) or open boxes: not inside the D-Bus dispatch.
+    QTimer::singleShot(0, this, [this, binding] {
+      if (!owner_.session_.isEmpty()) owner_.pressed_(binding);
+    });
+  }
+
+ private:
+  PortalHotKeys& owner_;
+};
+
+PortalHotKeys::PortalHotKeys(std::function<void(int)> pressed)
+    : pressed_(std::move(pressed)), receiver_(std::make_unique<Receiver>(*this)) {
+  qDBusRegisterMetaType<Shortcut>();
+  qDBusRegisterMetaType<Shortcuts>();
+}
+
+PortalHotKeys::~PortalHotKeys() {
+  Shutdown();
+}
+
+std::vector<std::string> PortalHotKeys::Register() {
+  Shutdown();
+  std::vector<std::string> missing;
+  for (const hotkey::Binding& b : hotkey::kBindings) missing.emplace_back(b.description);
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  available_ = false;
+  if (!bus.isConnected()) return missing;
+  // Plasma 5.27 takes the shortcuts only from this option of its own; BindShortcuts below is the
+  // standard place, which other desktops read.
+  const PortalResponse created =
+      CallPortal(bus, kGlobalShortcuts, QStringLiteral("CreateSession"), {},
+                 {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")},
+                  {QStringLiteral("shortcuts"), QVariant::fromValue(Offered())}});
+  if (!created.called) return missing;  // no portal, or one without GlobalShortcuts
+  available_ = true;
+  if (created.code != 0) return missing;
+  session_ = created.results.value(QStringLiteral("session_handle")).toString();
+  bus.connect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
+              receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
+  const PortalResponse bound = CallPortal(
+      bus, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
+      {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(Offered()), QString()},
+      {});
+  if (!bound.called || bound.code != 0) return missing;
+  const std::vector<bool> given = Given(bound.results);
+  missing.clear();
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    if (!given[i]) missing.emplace_back(hotkey::kBindings[i].description);
+  }
+  return missing;
+}
+
+void PortalHotKeys::Shutdown() {
+  if (session_.isEmpty()) return;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  bus.disconnect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
+                 receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
+  bus.call(QDBusMessage::createMethodCall(kPortalService, session_,
+                                          QStringLiteral("org.freedesktop.portal.Session"),
+                                          QStringLiteral("Close")));
+  session_.clear();
+}
+
+}  // namespace vistrel::linux_shell::wayland
+
+#include "hotkeys_portal.moc"

@@ -1,0 +1,40 @@
+// Alt + Space and Alt + V through the desktop's GlobalShortcuts portal, for Wayland sessions
+// where no program may grab keys. The desktop binds them (or other keys the user picks in its
+// settings) and sends each press over D-Bus; presses reach the core on the UI thread.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/shell_hotkeys.h"
+
+namespace vistrel::linux_shell::wayland {
+
+class PortalHotKeys : public ShellHotKeys {
+ public:
+  // binding: the index in hotkey::kBindings (0 Alt + Space, 1 Alt + V).
+  explicit PortalHotKeys(std::function<void(int binding)> pressed);
+  ~PortalHotKeys() override;
+
+  // Opens the portal's session and binds both; returns the descriptions of the bindings the
+  // desktop did not give (all of them when it has no such portal: see Available()).
+  std::vector<std::string> Register() override;
+  // False after Register() when the desktop has no GlobalShortcuts portal at all (or there is
+  // no session bus): then only the program's own D-Bus control is left.
+  bool Available() const override { return available_; }
+  // Closes the portal's session; no press follows.
+  void Shutdown() override;
+
+ private:
+  class Receiver;
+  std::function<void(int)> pressed_;
+  std::unique_ptr<Receiver> receiver_;
+  // The portal's session while the bindings are in force; presses count only then.
+  QString session_;
+  bool available_ = false;
+};
+
+}  // namespace vistrel::linux_shell::wayland

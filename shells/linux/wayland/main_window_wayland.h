@@ -1,0 +1,59 @@
+// The main window as a Wayland client: a Qt tool window that shows the picture the screen
+// copied, redrawn only when a tick of the core draws. A Wayland client is told neither where its
+// window is nor may it place it or keep it above others; where the desktop offers a way of its
+// own (DesktopWindowControl) the stored place and Always on Top go through it. Elsewhere Left and
+// Top stay what was stored, so that an X11 session still finds them; the size applies everywhere.
+#pragma once
+
+#include <QImage>
+#include <memory>
+#include <optional>
+
+#include "common/shell_window.h"
+
+namespace vistrel::linux_shell::wayland {
+
+class WaylandMainWindow : public ShellWindow {
+ public:
+  // control: the desktop's own placement, or nullptr.
+  WaylandMainWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowControl> control);
+  ~WaylandMainWindow() override;
+
+  void Create(MainWindowEvents events) override;
+  QWidget* Widget() override { return widget_.get(); }
+  // The picture the screen fills, in device pixels, and its showing.
+  QImage& Canvas(int width, int height);
+  void ShowCanvas();
+
+  void Show() override;
+  void Hide() override;
+  float Left() override { return PlacedLeft(); }
+  float Top() override { return PlacedTop(); }
+  float Width() override;
+  float Height() override;
+  void SetLeft(float twips) override;
+  void SetTop(float twips) override;
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  void SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
+                    std::int32_t cy, std::uint32_t flags) override;
+  std::uintptr_t PichookHandle() override { return 0; }
+
+ private:
+  // The frame's width and height beyond the client area, in device pixels (the decorations Qt
+  // draws itself where the compositor draws none), as last seen.
+  QSize FrameMargins();
+  // The outer frame's size in device pixels.
+  QSize OuterSize();
+  void ResizeOuter(int width, int height);
+  void StoreOuter(int width, int height);
+
+  MainWindowEvents events_;
+  std::unique_ptr<ViewWidget> widget_;
+  QImage canvas_;
+  QSize margins_;
+  // The outer size last set (else the defined client area decides).
+  std::optional<QSize> outer_;
+};
+
+}  // namespace vistrel::linux_shell::wayland

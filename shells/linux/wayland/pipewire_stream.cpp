@@ -1,0 +1,248 @@
+#include "wayland/pipewire_stream.h"
+
+#include <pipewire/pipewire.h>
+#include <spa/buffer/meta.h>
+#include <spa/param/video/format-utils.h>
+#include <spa/pod/builder.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace vistrel::linux_shell::wayland {
+namespace {
+
+// A cursor metadata block for a w x h bitmap. mutter offers a 384 x 384 size and sends no
+// cursor metadata at all to a stream whose range stops short of it.
+constexpr int CursorMetaSize(int w, int h) {
+  return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + w * h * 4;
+}
+
+PipeWireStream* Self(void* data) {
+  return static_cast<PipeWireStream*>(data);
+}
+
+const pw_stream_events kEvents = [] {
+  pw_stream_events events{};
+  events.version = PW_VERSION_STREAM_EVENTS;
+  events.param_changed = [](void* data, std::uint32_t id, const spa_pod* param) {
+    Self(data)->OnParamChanged(id, param);
+  };
+  events.process = [](void* data) { Self(data)->OnProcess(); };
+  return events;
+}();
+
+bool HasPictureData(const spa_buffer* buffer) {
+  if (buffer->n_datas < 1 || !buffer->datas[0].data || !buffer->datas[0].chunk) return false;
+  const spa_chunk* chunk = buffer->datas[0].chunk;
+  return chunk->size > 0 && (chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0;
+}
+
+}  // namespace
+
+PipeWireStream::PipeWireStream() : listener_(new spa_hook{}) {}
+
+PipeWireStream::~PipeWireStream() {
+  if (loop_) pw_thread_loop_stop(loop_);
+  if (stream_) {
+    if (held_) pw_stream_queue_buffer(stream_, held_);
+    pw_stream_destroy(stream_);
+  }
+  if (core_) pw_core_disconnect(core_);
+  if (context_) pw_context_destroy(context_);
+  if (loop_) pw_thread_loop_destroy(loop_);
+  delete listener_;
+}
+
+bool PipeWireStream::Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error) {
+  maxFramesPerSecond_ = maxFramesPerSecond;
+  pw_init(nullptr, nullptr);
+  loop_ = pw_thread_loop_new("vistrel-screen", nullptr);
+  if (!loop_) {
+    error = "PipeWire: no thread loop";
+    return false;
+  }
+  pw_thread_loop_lock(loop_);
+  context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
+  core_ = context_ ? pw_context_connect_fd(context_, fd, nullptr, 0) : nullptr;
+  if (!core_) {
+    pw_thread_loop_unlock(loop_);
+    error = "PipeWire: can not connect to the screen cast's remote";
+    return false;
+  }
+  stream_ = pw_stream_new(core_, "Vistrel",
+                          pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
+                                            "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+  pw_stream_add_listener(stream_, listener_, &kEvents, this);
+
+  std::uint8_t storage[1024];
+  spa_pod_builder builder{};
+  spa_pod_builder_init(&builder, storage, sizeof storage);
+  spa_rectangle defaultSize{1024, 768}, minSize{1, 1}, maxSize{16384, 16384};
+  spa_fraction anyRate{0, 1}, rate{static_cast<std::uint32_t>(maxFramesPerSecond), 1},
+      minRate{1, 1};
+  const spa_pod* format = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+      &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
+      SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
+      SPA_FORMAT_VIDEO_format,
+      SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
+                             SPA_VIDEO_FORMAT_BGRA),
+      SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&defaultSize, &minSize, &maxSize),
+      SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&anyRate), SPA_FORMAT_VIDEO_maxFramerate,
+      SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &rate)));
+  const int rc = pw_stream_connect(
+      stream_, PW_DIRECTION_INPUT, node,
+      static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
+      &format, 1);
+  if (rc < 0 || pw_thread_loop_start(loop_) < 0) {
+    pw_thread_loop_unlock(loop_);
+    error = "PipeWire: can not connect to the screen's stream: " + std::string(strerror(-rc));
+    return false;
+  }
+  pw_thread_loop_unlock(loop_);
+  return true;
+}
+
+void PipeWireStream::OnParamChanged(std::uint32_t id, const spa_pod* param) {
+  if (id != SPA_PARAM_Format || !param) return;
+  spa_video_info_raw info{};
+  if (spa_format_video_raw_parse(param, &info) < 0) return;
+  {
+    std::lock_guard lock(mutex_);
+    width_ = static_cast<int>(info.size.width);
+    height_ = static_cast<int>(info.size.height);
+  }
+  std::uint8_t storage[1024];
+  spa_pod_builder builder{};
+  spa_pod_builder_init(&builder, storage, sizeof storage);
+  const spa_pod* params[3];
+  params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+      &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
+      SPA_POD_CHOICE_RANGE_Int(4, 2, 8), SPA_PARAM_BUFFERS_dataType,
+      SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd))));
+  params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+      &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
+      SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
+  params[2] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+      &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
+      SPA_POD_Id(SPA_META_Cursor), SPA_PARAM_META_size,
+      SPA_POD_CHOICE_RANGE_Int(CursorMetaSize(64, 64), CursorMetaSize(1, 1),
+                               CursorMetaSize(384, 384))));
+  pw_stream_update_params(stream_, params, 3);
+}
+
+void PipeWireStream::OnProcess() {
+  // Only the newest buffer matters; the older ones go straight back.
+  pw_buffer* newest = nullptr;
+  while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream_)) {
+    if (newest) pw_stream_queue_buffer(stream_, newest);
+    newest = buffer;
+  }
+  if (!newest) return;
+  const auto* cursor = static_cast<const spa_meta_cursor*>(
+      spa_buffer_find_meta_data(newest->buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
+  std::function<void()> wake;
+  {
+    std::lock_guard lock(mutex_);
+    if (cursor) {
+      const std::optional<StreamPoint> before = cursor_;
+      if (spa_meta_cursor_is_valid(cursor)) {
+        cursor_ = StreamPoint{cursor->position.x, cursor->position.y};
+      } else {
+        cursor_.reset();
+      }
+      if (cursor_ != before) wake = std::exchange(cursorWake_, nullptr);
+    }
+    if (!HasPictureData(newest->buffer)) {
+      ++cursorOnly_;
+      pw_stream_queue_buffer(stream_, newest);
+    } else {
+      ++pictures_;
+      if (held_) pw_stream_queue_buffer(stream_, held_);
+      held_ = newest;
+    }
+  }
+  // Outside the lock: the wake may ask for the cursor at once.
+  if (wake) wake();
+}
+
+std::optional<StreamPoint> PipeWireStream::Cursor() const {
+  std::lock_guard lock(mutex_);
+  return cursor_;
+}
+
+bool PipeWireStream::WakeOnCursorChange(const std::optional<StreamPoint>& seen,
+                                        std::function<void()> wake) {
+  std::lock_guard lock(mutex_);
+  if (cursor_ != seen) return false;
+  cursorWake_ = std::move(wake);
+  return true;
+}
+
+bool PipeWireStream::HasPicture() const {
+  std::lock_guard lock(mutex_);
+  return held_ != nullptr;
+}
+
+int PipeWireStream::Width() const {
+  std::lock_guard lock(mutex_);
+  return width_;
+}
+
+int PipeWireStream::Height() const {
+  std::lock_guard lock(mutex_);
+  return height_;
+}
+
+std::uint64_t PipeWireStream::PicturesReceived() const {
+  std::lock_guard lock(mutex_);
+  return pictures_;
+}
+
+std::uint64_t PipeWireStream::CursorOnlyBuffers() const {
+  std::lock_guard lock(mutex_);
+  return cursorOnly_;
+}
+
+bool PipeWireStream::CopyScaled(std::uint32_t* dest, int destStride, int destW, int destH,
+                                double sx, double sy, double sw, double sh) const {
+  std::lock_guard lock(mutex_);
+  if (!held_ || destW <= 0 || destH <= 0) return false;
+  const spa_data& data = held_->buffer->datas[0];
+  const auto* base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
+  const int stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
+  const int rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
+  // The source column of each view column, once per copy rather than once per pixel. The
+  // columns grow with i, so those on the stream are one run, first to last.
+  columns_.resize(static_cast<std::size_t>(destW));
+  int first = destW, last = -1;
+  for (int i = 0; i < destW; ++i) {
+    columns_[i] = static_cast<int>(std::floor(sx + (i + 0.5) * sw / destW));
+    if (columns_[i] >= 0 && columns_[i] < width_) {
+      first = std::min(first, i);
+      last = i;
+    }
+  }
+  if (last < 0) return true;
+  int lastY = -1;
+  const std::uint32_t* lastRow = nullptr;
+  for (int j = 0; j < destH; ++j) {
+    const int y = static_cast<int>(std::floor(sy + (j + 0.5) * sh / destH));
+    if (y < 0 || y >= rows) continue;
+    auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(dest) +
+                                                 std::size_t(j) * destStride);
+    // Enlarged, view rows repeat: the row above from the same source row is the same picture.
+    if (y == lastY) {
+      std::memcpy(row + first, lastRow + first, std::size_t(last - first + 1) * 4);
+      continue;
+    }
+    const auto* source = reinterpret_cast<const std::uint32_t*>(base + std::size_t(y) * stride);
+    for (int i = first; i <= last; ++i) row[i] = source[columns_[i]] | 0xff000000u;
+    lastY = y;
+    lastRow = row;
+  }
+  return true;
+}
+
+}  // namespace vistrel::linux_shell::wayland

@@ -1,0 +1,84 @@
+// One ScreenCast stream received over PipeWire, for the Wayland backend: PipeWire runs on a
+// thread of its own (pw_thread_loop), the stream asks for shared-memory BGRx/BGRA pictures at
+// most at the given rate and for cursor metadata; only the newest buffer with a picture is
+// kept (a cursor-only buffer updates the pointer and is given back at once), and a caller
+// copies just the rectangle it needs out of it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct pw_buffer;
+struct pw_context;
+struct pw_core;
+struct pw_stream;
+struct pw_thread_loop;
+struct spa_hook;
+struct spa_pod;
+
+namespace vistrel::linux_shell::wayland {
+
+struct StreamPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const StreamPoint&) const = default;
+};
+
+class PipeWireStream {
+ public:
+  PipeWireStream();
+  ~PipeWireStream();
+  PipeWireStream(const PipeWireStream&) = delete;
+  PipeWireStream& operator=(const PipeWireStream&) = delete;
+
+  // Connects to the PipeWire remote the portal opened (fd, taken over) and to the stream's
+  // node. False, with the reason, when PipeWire refuses.
+  bool Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error);
+
+  // The pointer in the stream's pixels while the compositor reports it over this stream.
+  std::optional<StreamPoint> Cursor() const;
+  // Calls wake once, on PipeWire's thread, when the pointer's report next differs from seen
+  // (what Cursor() last gave the caller). False, and nothing armed, when it differs already.
+  bool WakeOnCursorChange(const std::optional<StreamPoint>& seen, std::function<void()> wake);
+  // Whether a picture has arrived yet, and its size.
+  bool HasPicture() const;
+  int Width() const;
+  int Height() const;
+
+  // For each pixel of a destW x destH view (32-bit xRGB rows of destStride bytes), the pixel of
+  // this stream under its centre, where the view pixel's centre maps into the stream: view pixel
+  // (i, j) shows stream pixel (floor(sx + (i + 0.5) * sw / destW), same for y); view pixels that
+  // map outside the stream are left alone. False (nothing written) without a picture.
+  bool CopyScaled(std::uint32_t* dest, int destStride, int destW, int destH, double sx, double sy,
+                  double sw, double sh) const;
+
+  // Counters for the tests and the cost measurement.
+  std::uint64_t PicturesReceived() const;
+  std::uint64_t CursorOnlyBuffers() const;
+
+  // PipeWire's callbacks (on its thread).
+  void OnProcess();
+  void OnParamChanged(std::uint32_t id, const spa_pod* param);
+
+ private:
+  pw_thread_loop* loop_ = nullptr;
+  pw_context* context_ = nullptr;
+  pw_core* core_ = nullptr;
+  pw_stream* stream_ = nullptr;
+  spa_hook* listener_ = nullptr;
+
+  mutable std::mutex mutex_;  // guards everything below
+  pw_buffer* held_ = nullptr;
+  int width_ = 0, height_ = 0;
+  std::optional<StreamPoint> cursor_;
+  std::function<void()> cursorWake_;  // armed by WakeOnCursorChange, cleared when it fires
+  std::uint64_t pictures_ = 0, cursorOnly_ = 0;
+  int maxFramesPerSecond_ = 20;
+  mutable std::vector<int> columns_;  // CopyScaled's column table, kept to spare an allocation
+};
+
+}  // namespace vistrel::linux_shell::wayland

@@ -1,0 +1,63 @@
+#include "wayland/portal_request.h"
+
+#include <QDBusMessage>
+#include <QEventLoop>
+#include <QObject>
+
+namespace vistrel::linux_shell::wayland {
+namespace {
+
+class ResponseWaiter : public QObject {
+  Q_OBJECT
+ public:
+  bool done = false;
+  std::uint32_t code = 2;
+  QVariantMap results;
+  QEventLoop loop;
+
+ public slots:
+  void Response(uint response, const QVariantMap& values) {
+    done = true;
+    code = response;
+    results = values;
+    loop.quit();
+  }
+};
+
+const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+
+}  // namespace
+
+PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const QString& method,
+                          QList<QVariant> arguments, QVariantMap options) {
+  static int counter = 0;
+  const QString token = QStringLiteral("vistrel_request%1").arg(++counter);
+  options.insert(QStringLiteral("handle_token"), token);
+  // The Request's path follows from the caller's unique name and the token.
+  const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+  const QString path = kPortalPath + QStringLiteral("/request/%1/%2").arg(sender, token);
+  ResponseWaiter waiter;
+  bus.connect(kPortalService, path, kRequest, QStringLiteral("Response"), &waiter,
+              SLOT(Response(uint, QVariantMap)));
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kPortalService, kPortalPath, interface, method);
+  arguments.append(options);
+  call.setArguments(arguments);
+  const QDBusMessage reply = bus.call(call);
+  PortalResponse response;
+  if (reply.type() == QDBusMessage::ErrorMessage) {
+    response.callMessage = reply.errorMessage();
+  } else {
+    response.called = true;
+    if (!waiter.done) waiter.loop.exec();
+    response.code = waiter.code;
+    response.results = waiter.results;
+  }
+  bus.disconnect(kPortalService, path, kRequest, QStringLiteral("Response"), &waiter,
+                 SLOT(Response(uint, QVariantMap)));
+  return response;
+}
+
+}  // namespace vistrel::linux_shell::wayland
+
+#include "portal_request.moc"

@@ -1,0 +1,30 @@
+// One request of an xdg-desktop-portal interface: the portal answers a method call with a
+// Request object and later sends the outcome as that object's Response signal. The caller's
+// event loop runs until then (a consent dialog may be open meanwhile).
+#pragma once
+
+#include <QDBusConnection>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+#include <cstdint>
+
+namespace vistrel::linux_shell::wayland {
+
+inline const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
+inline const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+
+struct PortalResponse {
+  bool called = false;     // false: the call itself failed (no portal, no such interface)
+  QString callMessage;     // the D-Bus error's text when !called
+  std::uint32_t code = 2;  // the Response's code: 0 granted, 1 refused by the user, 2 other
+  QVariantMap results;
+};
+
+// Calls interface.method(arguments..., options) on the portal, options with a handle_token
+// added, and waits for the Response. Subscribes before calling, so that no answer is missed.
+PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const QString& method,
+                          QList<QVariant> arguments, QVariantMap options);
+
+}  // namespace vistrel::linux_shell::wayland

@@ -1,0 +1,77 @@
+// The screen as the magnifier sees it in a Wayland session: every monitor the desktop shares
+// over its ScreenCast portal, each received as a PipeWire stream and placed on the desktop by
+// the stream's position; the pointer from the streams' cursor metadata. A copy fills a picture
+// that the view then shows; the compositor is asked for nothing on a tick that draws nothing,
+// and while the pointer stands still no tick comes at all: its next report wakes Timer1.
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/screen.h"
+#include "wayland/pipewire_stream.h"
+#include "wayland/screencast_portal.h"
+
+namespace vistrel::linux_shell::wayland {
+
+// Where the view's picture goes: the canvas of the given size in device pixels, and the call
+// that shows it once it is filled.
+struct ViewCanvas {
+  std::function<QImage&(int width, int height)> canvas;
+  std::function<void()> show;
+};
+
+class PortalScreen : public platform::Screen {
+ public:
+  explicit PortalScreen(double twipsPerPixel);
+  ~PortalScreen() override;
+
+  // Asks the desktop for the screen (with the token of the last consent, which it replaces),
+  // and starts receiving. False, with the reason, when there is nothing to receive.
+  bool Open(ScreenCastError& error);
+  void SetCanvas(ViewCanvas canvas) { canvas_ = std::move(canvas); }
+  // How the screen takes Timer1 out of idleness when the pointer moves; called on PipeWire's
+  // thread.
+  void SetMotionWake(std::function<void()> wake) { wake_ = std::move(wake); }
+
+  platform::CursorPoint CursorPos() override;
+  // Every move of the pointer comes as a new report on a stream, so a still Timer1 may idle
+  // until the next one.
+  bool WakesTimer1OnCursorMotion() override;
+  void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
+                     std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
+  double LeftTwips() override;
+  double TopTwips() override;
+  double WidthTwips() override;
+  double HeightTwips() override;
+  double TwipsPerPixelX() override { return twipsPerPixel_; }
+  double TwipsPerPixelY() override { return twipsPerPixel_; }
+  // The shared monitors whole: a Wayland client is not told where panels lie.
+  std::vector<platform::WorkArea> WorkAreas() override;
+
+ private:
+  struct Monitor {
+    ScreenCastStream place;
+    std::unique_ptr<PipeWireStream> stream;
+    std::optional<StreamPoint> lastCursor;
+  };
+  // The desktop's bounding box in pixels: every monitor, or Qt's screens before the streams.
+  struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+  };
+  Box Desktop() const;
+
+  double twipsPerPixel_;
+  std::vector<Monitor> monitors_;
+  platform::CursorPoint cursor_;
+  ViewCanvas canvas_;
+  std::function<void()> wake_;
+  // Ticks in a row that found the pointer where it was: a moving pointer that skips a tick does
+  // not make the timer idle and wake again at once.
+  int stillTicks_ = 0;
+};
+
+}  // namespace vistrel::linux_shell::wayland

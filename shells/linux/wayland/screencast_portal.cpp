@@ -1,0 +1,134 @@
+#include "wayland/screencast_portal.h"
+
+#include <unistd.h>
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
+#include <QVariantMap>
+
+#include "wayland/portal_request.h"
+
+namespace vistrel::linux_shell::wayland {
+namespace {
+
+const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
+constexpr std::uint32_t kMonitors = 1;
+constexpr std::uint32_t kCursorMetadata = 4;
+constexpr std::uint32_t kPersistUntilRevoked = 2;
+
+// One request; false with the reason when the call fails or the user refused.
+bool Call(QDBusConnection& bus, const QString& method, QList<QVariant> arguments,
+          QVariantMap options, QVariantMap& results, ScreenCastError& error) {
+  const PortalResponse response =
+      CallPortal(bus, kScreenCast, method, std::move(arguments), std::move(options));
+  if (!response.called) {
+    error.text =
+        "The desktop has no screen cast portal (" + response.callMessage.toStdString() + ").";
+    return false;
+  }
+  if (response.code != 0) {
+    error.refused = response.code == 1;
+    error.text = error.refused ? "Sharing the screen was refused."
+                               : "The desktop could not share the screen.";
+    return false;
+  }
+  results = response.results;
+  return true;
+}
+
+// Whether the desktop can tell where the pointer is on a shared screen: the view follows it.
+bool OffersCursorMetadata(QDBusConnection& bus, ScreenCastError& error) {
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("Get"));
+  get.setArguments({kScreenCast, QStringLiteral("AvailableCursorModes")});
+  const QDBusMessage reply = bus.call(get);
+  if (reply.type() == QDBusMessage::ErrorMessage) {
+    error.text =
+        "The desktop has no screen cast portal (" + reply.errorMessage().toStdString() + ").";
+    return false;
+  }
+  const uint modes = reply.arguments().value(0).value<QDBusVariant>().variant().toUInt();
+  if ((modes & kCursorMetadata) == 0) {
+    error.text = "The desktop shares the screen but does not tell where the pointer is on it.";
+    return false;
+  }
+  return true;
+}
+
+std::vector<ScreenCastStream> Streams(const QVariant& value) {
+  std::vector<ScreenCastStream> streams;
+  const QDBusArgument argument = value.value<QDBusArgument>();
+  argument.beginArray();
+  while (!argument.atEnd()) {
+    ScreenCastStream stream;
+    QVariantMap properties;
+    argument.beginStructure();
+    argument >> stream.node >> properties;
+    argument.endStructure();
+    const auto pair = [&](const char* name, int& a, int& b) {
+      const QDBusArgument inner = properties.value(QLatin1String(name)).value<QDBusArgument>();
+      if (inner.currentType() != QDBusArgument::StructureType) return;
+      inner.beginStructure();
+      inner >> a >> b;
+      inner.endStructure();
+    };
+    pair("position", stream.x, stream.y);
+    pair("size", stream.width, stream.height);
+    streams.push_back(stream);
+  }
+  argument.endArray();
+  return streams;
+}
+
+}  // namespace
+
+std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
+                                                ScreenCastError& error) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    error.text = "There is no session bus, so the desktop can not be asked for the screen.";
+    return std::nullopt;
+  }
+  if (!OffersCursorMetadata(bus, error)) return std::nullopt;
+  QVariantMap results;
+  if (!Call(bus, QStringLiteral("CreateSession"), {},
+            {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")}}, results,
+            error)) {
+    return std::nullopt;
+  }
+  const QDBusObjectPath session(results.value(QStringLiteral("session_handle")).toString());
+  QVariantMap select{{QStringLiteral("types"), kMonitors},
+                     {QStringLiteral("multiple"), true},
+                     {QStringLiteral("cursor_mode"), kCursorMetadata},
+                     {QStringLiteral("persist_mode"), kPersistUntilRevoked}};
+  if (!restoreToken.empty()) {
+    select.insert(QStringLiteral("restore_token"), QString::fromStdString(restoreToken));
+  }
+  if (!Call(bus, QStringLiteral("SelectSources"), {QVariant::fromValue(session)}, select, results,
+            error) ||
+      !Call(bus, QStringLiteral("Start"), {QVariant::fromValue(session), QString()}, {}, results,
+            error)) {
+    return std::nullopt;
+  }
+  ScreenCastSession cast;
+  cast.streams = Streams(results.value(QStringLiteral("streams")));
+  cast.restoreToken = results.value(QStringLiteral("restore_token")).toString().toStdString();
+  QDBusMessage open = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenCast,
+                                                     QStringLiteral("OpenPipeWireRemote"));
+  open.setArguments({QVariant::fromValue(session), QVariantMap()});
+  const QDBusReply<QDBusUnixFileDescriptor> fd = bus.call(open);
+  if (!fd.isValid() || cast.streams.empty()) {
+    error.text = "The desktop shared no screen.";
+    return std::nullopt;
+  }
+  cast.pipewireFd = dup(fd.value().fileDescriptor());
+  return cast;
+}
+
+}  // namespace vistrel::linux_shell::wayland

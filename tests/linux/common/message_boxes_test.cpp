@@ -1,0 +1,49 @@
+// The message boxes as the core asks for them: title, text with its line breaks, icon, the one
+// OK button; and text that looks like markup shown as it is.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "common/message_boxes_qt.h"
+
+namespace vistrel::linux_shell {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "vistrel_linux_common_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+TEST(MessageBoxes, TitleTextIconAndButtonFromTheRequest) {
+  App();
+  struct Case {
+    std::int32_t style;
+    QMessageBox::Icon icon;
+  };
+  const Case cases[] = {{platform::kOkOnly, QMessageBox::NoIcon},
+                        {platform::kCritical, QMessageBox::Critical},
+                        {platform::kExclamation, QMessageBox::Warning},
+                        {platform::kInformation, QMessageBox::Information},
+                        {platform::kQuestion, QMessageBox::Question}};
+  for (const Case& c : cases) {
+    const auto box = BuildMessageBox({"Line 1\r\nLine 2", c.style, "Oops..."});
+    EXPECT_EQ(box->windowTitle(), "Oops...");
+    EXPECT_EQ(box->text(), "Line 1\nLine 2");
+    EXPECT_EQ(box->icon(), c.icon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+  }
+}
+
+TEST(MessageBoxes, IncorrectFormatKeepsItsBlankLine) {
+  App();
+  const auto box = BuildMessageBox({"Incorrect Format:\n\n<b>HKEY_X</b>", 0, "Vistrel"});
+  EXPECT_EQ(box->text(), "Incorrect Format:\n\n<b>HKEY_X</b>");
+  EXPECT_EQ(box->textFormat(), Qt::PlainText);
+}
+
+}  // namespace
+}  // namespace vistrel::linux_shell

@@ -1,0 +1,61 @@
+// The Plasma parts of the Wayland backend on their own, for tests/linux/wayland/test_kde.py: binds
+// the hot keys through the GlobalShortcuts portal, shows a tool window titled "Vistrel" and
+// places it through KWin. Prints
+//   MISSING description      a binding the desktop did not give
+//   NO PORTAL                the desktop has no GlobalShortcuts portal
+//   READY                    registered, window shown
+//   PRESSED binding          each press, as the core would get it
+//   MOVED 1|0, ABOVE 1|0     what the window control answered
+// and reads commands from stdin: "move X Y", "above 1|0", "shutdown" (closes the hot keys'
+// session), "quit".
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "desktop/kwin_window_control.h"
+#include "wayland/hotkeys_portal.h"
+
+using namespace vistrel::linux_shell;
+using namespace vistrel::linux_shell::wayland;
+using namespace vistrel::linux_shell::desktop;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  PortalHotKeys keys([](int binding) { std::printf("PRESSED %d\n", binding); });
+  for (const std::string& missing : keys.Register()) std::printf("MISSING %s\n", missing.c_str());
+  if (!keys.Available()) std::printf("NO PORTAL\n");
+
+  QWidget window(nullptr, Qt::Tool);
+  window.setWindowTitle(QStringLiteral("Vistrel"));
+  window.resize(240, 160);
+  window.show();
+  std::unique_ptr<DesktopWindowControl> control = MakeKWinWindowControl("Vistrel");
+  std::printf(control ? "READY\n" : "READY without KWin\n");
+
+  QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+  QObject::connect(&input, &QSocketNotifier::activated, [&] {
+    char line[128];
+    if (!std::fgets(line, sizeof line, stdin)) {
+      app.quit();
+      return;
+    }
+    int x = 0, y = 0, above = 0;
+    if (std::sscanf(line, "move %d %d", &x, &y) == 2 && control) {
+      std::printf("MOVED %d\n", control->Move(x, y));
+    } else if (std::sscanf(line, "above %d", &above) == 1 && control) {
+      std::printf("ABOVE %d\n", control->KeepAbove(above != 0));
+    } else if (std::string(line) == "shutdown\n") {
+      keys.Shutdown();
+      std::printf("SHUT\n");
+    } else if (std::string(line) == "quit\n") {
+      app.quit();
+    }
+  });
+  return app.exec();
+}

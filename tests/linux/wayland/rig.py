@@ -1,0 +1,134 @@
+"""What the Wayland tests' rigs share: a private runtime directory with a home and a session bus,
+processes started in process groups of their own (each stopped with its group), and the waits.
+sway_rig.py and mutter_rig.py build their desktops on it."""
+
+import os
+import signal
+import subprocess
+import time
+
+import dbus
+
+import xsession  # tests/linux/x11, put on the path by tests/conftest.py
+
+
+class RigFailure(Exception):
+    pass
+
+
+def wait_for(what, condition, timeout=10.0, interval=0.05):
+    """The X session's wait, with the longer default that starting a compositor needs."""
+    return xsession.wait_for(what, condition, timeout, interval)
+
+
+def _quietly(condition):
+    def attempt():
+        try:
+            return condition()
+        except (dbus.DBusException, OSError, subprocess.SubprocessError, ValueError):
+            return None
+
+    return attempt
+
+
+class Process:
+    """A process started in a process group of its own, with its output in a log file."""
+
+    def __init__(self, argv, env, log, cwd=None):
+        self.log = log
+        with open(log, "wb") as out:
+            self.popen = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                                          stderr=subprocess.STDOUT, cwd=cwd, process_group=0)
+        self.pid = self.popen.pid
+
+    def running(self):
+        return self.popen.poll() is None
+
+    def wait(self, timeout):
+        return self.popen.wait(timeout)
+
+    def stop(self, timeout=5.0):
+        """SIGTERM to the group, SIGKILL to what is left of it after timeout."""
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            try:
+                os.killpg(self.pid, sig)
+            except ProcessLookupError:
+                break
+            try:
+                self.popen.wait(timeout)
+            except subprocess.TimeoutExpired:
+                continue
+            # The leader is gone; give the rest of the group the same time to follow.
+            deadline = time.monotonic() + timeout
+            while time.monotonic() < deadline:
+                try:
+                    os.killpg(self.pid, 0)
+                except ProcessLookupError:
+                    return
+                time.sleep(0.05)
+        try:
+            self.popen.wait(timeout)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+class Rig:
+    """A runtime directory of its own (mode 0700, a home inside it) and the environment that
+    points there; subclasses start their processes in _start() and add to env first."""
+
+    def __init__(self, run_dir, why_not_root, env):
+        if os.geteuid() == 0:
+            raise RigFailure(why_not_root)
+        self.run = run_dir
+        os.makedirs(run_dir, mode=0o700, exist_ok=True)
+        os.chmod(run_dir, 0o700)
+        home = os.path.join(run_dir, "home")
+        os.makedirs(home, exist_ok=True)
+        self.bus_address = "unix:path=" + os.path.join(run_dir, "bus")
+        self.env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": home,
+            "LANG": "C.UTF-8",
+            "XDG_RUNTIME_DIR": run_dir,
+            "DBUS_SESSION_BUS_ADDRESS": self.bus_address,
+            **env,
+        }
+        self.processes = []
+        try:
+            self._start()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _spawn(self, name, argv, env=None):
+        process = Process(argv, env or self.env, os.path.join(self.run, name + ".log"))
+        self.processes.append(process)
+        return process
+
+    def _start_bus(self):
+        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                             "--address=" + self.bus_address])
+        wait_for("the session bus", lambda: os.path.exists(os.path.join(self.run, "bus")))
+        self.bus = wait_for("a connection to the session bus",
+                            _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
+
+    def _serves(self, name, path):
+        return self.bus.get_object(name, path).Introspect(
+            dbus_interface="org.freedesktop.DBus.Introspectable")
+
+    def _wait_for_service(self, what, name, path, timeout):
+        wait_for(what, _quietly(lambda: self._serves(name, path)), timeout)
+
+    def _start_portal(self, backend, executable, env=None):
+        """The portal's backend, then xdg-desktop-portal itself, each waited for. Started by hand,
+        not by D-Bus activation, so that they get this environment."""
+        desktop = "/org/freedesktop/portal/desktop"
+        self._spawn("portal-backend", [executable], env)
+        self._wait_for_service("the portal backend", backend, desktop, 20)
+        self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
+        self._wait_for_service("the portal", "org.freedesktop.portal.Desktop", desktop, 20)
+
+    def stop(self):
+        for process in reversed(self.processes):
+            process.stop()
+        self.processes = []
