@@ -26,11 +26,11 @@ from dataclasses import dataclass
 
 import pytest
 
-import program
-from picture import expect_view
-from program import Vistrel, corner_home, fake_xdg_open, read_settings, recorded, \
+from support import program
+from support.picture import expect_view
+from support.program import Vistrel, corner_home, fake_xdg_open, read_settings, recorded, \
     settings_values, write_settings
-from xsession import TestFailure, new_home, wait_for
+from support.xsession import TestFailure, new_home, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
