@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """What the Linux program costs as a Wayland client on GNOME: its CPU beside a bare receiver of
-the same screen cast, on one headless mutter (the GNOME rig of tests/linux/wayland, 1024 x 768), with
-the pointer still and moving, and what mutter and the PipeWire daemon spend meanwhile.
+the same screen cast, on one headless mutter (the GNOME rig of the Wayland tests,
+tests/support/mutter_rig.py, 1024 x 768), with the pointer still and moving, and what mutter and
+the PipeWire daemon spend meanwhile.
 
-  bench/wayland_cost.py [--seconds 10] [--runs 3] [--only REGEX] [--vistrel PATH]
-                        [--probe PATH] [--floor PATH] [--compare PATH] [--keep DIR]
+  PYTHONPATH=tests bench/wayland_cost.py [--seconds 10] [--runs 3] [--only REGEX] [--vistrel PATH]
+                                         [--probe PATH] [--floor PATH] [--compare PATH] [--keep DIR]
 
 Subjects, one after the other in every run (run 1 of each, then run 2, ...):
   none      nothing but the rig: what the compositor spends on the pointer itself
@@ -23,7 +24,8 @@ threads. Each figure: the median of --runs runs, with min and max.
 
 The rig refuses root (as the desktops do): run as root, the script builds what it needs, copies
 it and itself where the ordinary user vistrel-test can read them (made when missing, as
-scripts/test-wayland.sh does) and measures as that user."""
+scripts/test-wayland.sh does) and measures as that user. The rig is the Wayland tests' own
+(tests/support, hence the tests folder on PYTHONPATH; the staged run as that user gets it set)."""
 
 import argparse
 import os
@@ -79,9 +81,8 @@ def rerun_as_user(args):
     # The checkout may lie where the user can not read (under /root, for one).
     stage = tempfile.mkdtemp(prefix="vistrel-wayland-cost.")
     try:
-        for part in ("tests/linux/x11", "tests/linux/wayland"):
-            shutil.copytree(os.path.join(ROOT, part), os.path.join(stage, part),
-                            ignore=shutil.ignore_patterns("__pycache__"))
+        shutil.copytree(os.path.join(ROOT, "tests", "support"), os.path.join(stage, "tests", "support"),
+                        ignore=shutil.ignore_patterns("__pycache__"))
         os.makedirs(os.path.join(stage, "bench"))
         shutil.copy(os.path.abspath(__file__), os.path.join(stage, "bench"))
         shutil.copy(args.vistrel, os.path.join(stage, "vistrel"))
@@ -104,7 +105,7 @@ def rerun_as_user(args):
             argv += ["--keep", os.path.abspath(args.keep)]
         return subprocess.run(
             ["runuser", "-u", USER, "--", "env", "-i", "PATH=" + os.environ["PATH"],
-             f"HOME=/var/lib/{USER}", "LANG=C.UTF-8",
+             f"HOME=/var/lib/{USER}", "LANG=C.UTF-8", "PYTHONPATH=" + os.path.join(stage, "tests"),
              "TMPDIR=" + os.environ.get("TMPDIR", "/tmp"), *argv], cwd=stage).returncode
     finally:
         shutil.rmtree(stage, ignore_errors=True)
@@ -291,8 +292,8 @@ def report(results, args):
 
 
 def measure_all(args):
-    sys.path[:0] = [os.path.join(ROOT, "tests", "linux", "wayland"), os.path.join(ROOT, "tests", "linux", "x11")]
-    from mutter_rig import MutterRig
+    # Imported here: as root the script only stages, needing neither tests/ on its path nor D-Bus.
+    from support.mutter_rig import MutterRig
 
     subjects = [s for s in SUBJECTS if re.search(args.only, s)]
     run_dir = tempfile.mkdtemp(prefix="vistrel-wcost.")

@@ -9,5 +9,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset sanitize >/dev/null
 cmake --build build-sanitize -j"$(nproc)" --target vistrel x11_probe >/dev/null
-exec python3 tests/linux/reliability/soak.py --vistrel build-sanitize/vistrel \
+exec env PYTHONPATH=tests python3 tests/linux/reliability/soak.py --vistrel build-sanitize/vistrel \
   --probe build-sanitize/tests/linux/x11/x11_probe --seconds "${SOAK_SECONDS:-600}" "$@"

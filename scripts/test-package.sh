@@ -36,7 +36,7 @@ deb() {
   tarball=$(bash tests/package/clean-root.sh)
   local archives=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}/archives
   mkdir -p "$archives/partial"
-  VISTREL_APT_ARCHIVES=$archives python3 tests/package/deb_test.py \
+  VISTREL_APT_ARCHIVES=$archives PYTHONPATH=tests python3 tests/package/deb_test.py \
     --deb "$deb" --root-tar "$tarball" --probe build-deb/tests/linux/x11/x11_probe
   echo "Debian package stage: $((SECONDS - start)) s"
 }

@@ -24,6 +24,7 @@ stage=$(mktemp -d /tmp/vistrel-wayland.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/tests/linux" "$stage/build/tests/linux/x11" "$stage/build/tests/linux/wayland"
 cp tests/conftest.py tests/pytest.ini "$stage/tests/"
+cp -r tests/support "$stage/tests/"
 cp -r tests/linux/x11 tests/linux/wayland "$stage/tests/linux/"
 cp build/vistrel build/readme.txt "$stage/build/"
 cp build/tests/linux/x11/x11_probe "$stage/build/tests/linux/x11/"

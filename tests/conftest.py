@@ -6,17 +6,12 @@ failed), and the figures the reliability tests report at the end of the run."""
 import os
 import shutil
 import signal
-import sys
 import tempfile
 
 import pytest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "linux", "x11"))
-
-import picture  # noqa: E402
-import program  # noqa: E402
-import xsession  # noqa: E402
-from xsession import XSession  # noqa: E402
+from support import picture, program, xsession
+from support.xsession import XSession
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TOOLS = ("Xvfb", "trayer", "icewm", "xdotool", "xwininfo", "xprop", "xrandr", "import")

@@ -6,7 +6,10 @@ through the X socket), shows the magnified screen, Help hands the installed read
 real xdg-open, Exit saves the settings, and a purge leaves no file of the package but keeps the
 user's settings.
 
-    deb_test.py --deb vistrel_<version>_amd64.deb --root-tar ROOT.tar --probe x11_probe [--keep]
+    PYTHONPATH=tests python3 tests/package/deb_test.py --deb vistrel_<version>_amd64.deb \
+        --root-tar ROOT.tar --probe x11_probe [--keep]
+
+(PYTHONPATH: its helpers are the package tests/support; scripts/test-package.sh sets it.)
 """
 
 import argparse
@@ -19,12 +22,10 @@ import sys
 import tempfile
 import time
 
+from support import picture, program, xsession
+from support.xsession import TestFailure, XSession, wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "x11"))
-import picture  # noqa: E402
-import program  # noqa: E402
-import xsession  # noqa: E402
-from xsession import TestFailure, XSession, wait_for  # noqa: E402
 
 USER_ID = 4242
 # What a magnifier's runtime must not drag in: headers, compilers, linkers.

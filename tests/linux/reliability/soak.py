@@ -4,8 +4,10 @@ every 50 ms, for a given time. Samples its resident memory, its open file descri
 resources (xrestop) and fails when any of them grows beyond a small constant after the warm-up,
 or when the sanitizers report anything.
 
-    soak.py --vistrel build-sanitize/vistrel --probe build-sanitize/tests/linux/x11/x11_probe \
-            [--seconds 600] [--warmup 60]
+    PYTHONPATH=tests python3 tests/linux/reliability/soak.py --vistrel build-sanitize/vistrel \
+        --probe build-sanitize/tests/linux/x11/x11_probe [--seconds 600] [--warmup 60]
+
+(PYTHONPATH: its helpers are the package tests/support; scripts/soak.sh sets it.)
 """
 
 import argparse
@@ -13,18 +15,14 @@ import os
 import re
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "x11"))
+from support import picture, program, xsession
+from support.xsession import XSession
 
-import picture  # noqa: E402
-import program  # noqa: E402
-import xsession  # noqa: E402
-from xsession import XSession  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 RSS_SLACK_KB = 1024   # allocator and cache noise over a run; a leak per frame is far above it
 X_KINDS = ("windows", "GCs", "fonts", "pixmaps", "pictures", "glyphsets", "colormaps",

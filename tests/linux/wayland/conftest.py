@@ -5,11 +5,11 @@ import os
 
 import pytest
 
-from kwin_rig import KWinRig
-from mutter_rig import MutterRig
-from rig import wait_for
-from sway_rig import SwayRig
-from tray_user import TrayItem
+from support.kwin_rig import KWinRig
+from support.mutter_rig import MutterRig
+from support.rig import wait_for
+from support.sway_rig import SwayRig
+from support.tray_user import TrayItem
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 

@@ -4,8 +4,8 @@ through XWayland, in the same process."""
 
 import os
 
-from rig import wait_for
-from tray_user import TrayItem
+from support.rig import wait_for
+from support.tray_user import TrayItem
 
 
 def test_a_desktop_without_a_usable_screen_cast_is_told_and_the_program_goes_on_on_x11(

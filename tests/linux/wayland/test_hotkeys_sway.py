@@ -1,11 +1,11 @@
 """The hot keys on sway, where the program can grab no key: the bindsym lines of readme.txt
-(tests/linux/wayland/sway.config has them verbatim) call the program's session-bus methods when
+(tests/support/sway.config has them verbatim) call the program's session-bus methods when
 Alt+Space and Alt+V are typed on sway's virtual keyboard. The effect is read from the Freeze
 check mark in the tray menu."""
 
 import time
 
-from rig import wait_for
+from support.rig import wait_for
 
 FREEZE = "Freeze (press Alt + Spacebar to toggle)"
 

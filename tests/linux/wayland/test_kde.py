@@ -12,7 +12,7 @@ import threading
 import dbus
 import pytest
 
-from rig import wait_for
+from support.rig import wait_for
 
 ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
 KEY_SPACE, KEY_V = 0x20, 0x56

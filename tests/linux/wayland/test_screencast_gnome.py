@@ -4,22 +4,9 @@ backend's own classes, pipewire_stream and screencast_portal). The pointer is mo
 mutter's remote-desktop interface."""
 
 import re
-import subprocess
-import time
 
-from xsession import parse_ppm  # tests/linux/x11, put on the path by conftest.py
-
-
-def run_probe(rig, probe, token_file, prefix, moves=(), seconds=3):
-    process = subprocess.Popen([probe, str(seconds), token_file, prefix], env=rig.env, text=True,
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    time.sleep(min(1.5, seconds / 2))
-    for x, y in moves:
-        rig.pointer_to(x, y)
-        time.sleep(0.25)
-    out, err = process.communicate(timeout=30)
-    assert process.returncode == 0, err
-    return out
+from support.mutter_rig import run_probe
+from support.xsession import parse_ppm
 
 
 def test_stream_gives_the_desktop_and_the_pointer_and_a_second_start_asks_nothing(

@@ -7,7 +7,7 @@ import socket
 
 import pytest
 
-from rig import wait_for
+from support.rig import wait_for
 
 
 def run_probe(sway, request, tmp_path, env, *args):

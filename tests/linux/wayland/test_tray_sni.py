@@ -9,10 +9,9 @@ import time
 
 import pytest
 
-from rig import Process, wait_for
-
-import xsession  # tests/linux/x11, put on the path by conftest.py
-from xsession import parse_ppm
+from support import xsession
+from support.rig import Process, wait_for
+from support.xsession import parse_ppm
 
 MENU = ["Show", "Hide", "-", "Zoom In", "Zoom Out", "Keep 1/1 (No Zooming)", "-", "Refresh High",
         "Refresh Always", "Freeze (press Alt + Spacebar to toggle)",

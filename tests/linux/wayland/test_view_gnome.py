@@ -9,10 +9,10 @@ import time
 
 import pytest
 
-from picture import candidates, source_rect, view_mismatches
-from rig import wait_for
-from test_screencast_gnome import run_probe
-from xsession import parse_ppm, pixel
+from support.mutter_rig import run_probe
+from support.picture import candidates, source_rect, view_mismatches
+from support.rig import wait_for
+from support.xsession import parse_ppm, pixel
 
 CLIENT_W, CLIENT_H = 220, 165  # the defined client area at 96 DPI
 BUS_NAME = "example.tarnwell.Vistrel"

@@ -3,7 +3,10 @@
 trayer: the cursor still, then moving a few pixels every 50 ms, with the view at 220 x 165 and at
 1000 x 700 (zoom 2). Prints milliseconds of CPU per second of wall time (so 10 = 1 % of a core).
 
-    measure_cpu.py --vistrel build/vistrel --probe build/tests/linux/x11/x11_probe [--seconds 10]
+    PYTHONPATH=tests python3 tests/linux/x11/measure_cpu.py --vistrel build/vistrel \
+        --probe build/tests/linux/x11/x11_probe [--seconds 10]
+
+(PYTHONPATH: its helpers are the package tests/support.)
 """
 
 import argparse
@@ -15,8 +18,8 @@ import sys
 import tempfile
 import time
 
-import xsession
-from xsession import XSession, new_home
+from support import xsession
+from support.xsession import XSession, new_home
 
 TICK = os.sysconf("SC_CLK_TCK")
 

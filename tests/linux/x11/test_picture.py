@@ -8,10 +8,10 @@ import time
 
 import pytest
 
-import xsession
-from picture import expect_view, view_shows
-from program import Vistrel, corner_home, write_settings
-from xsession import TestFailure, new_home, pixel, wait_for
+from support import xsession
+from support.picture import expect_view, view_shows
+from support.program import Vistrel, corner_home, write_settings
+from support.xsession import TestFailure, new_home, pixel, wait_for
 
 
 def test_picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):

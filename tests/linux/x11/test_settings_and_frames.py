@@ -7,9 +7,9 @@ import time
 
 import pytest
 
-from picture import expect_view
-from program import Vistrel, corner_home, read_settings, settings_values, write_settings
-from xsession import TestFailure, new_home, wait_for
+from support.picture import expect_view
+from support.program import Vistrel, corner_home, read_settings, settings_values, write_settings
+from support.xsession import TestFailure, new_home, wait_for
 
 
 def test_settings_written_on_exit_are_applied_at_the_next_start(session):

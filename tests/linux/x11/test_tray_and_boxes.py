@@ -6,10 +6,10 @@ import os
 import shutil
 import time
 
-import xsession
-from program import Vistrel, corner_home, fake_xdg_open, read_settings, recorded, settings_values
-from picture import expect_view
-from xsession import TestFailure, new_home, wait_for
+from support import xsession
+from support.program import Vistrel, corner_home, fake_xdg_open, read_settings, recorded, settings_values
+from support.picture import expect_view
+from support.xsession import TestFailure, new_home, wait_for
 
 
 def test_tray_menu_commands_by_keyboard_and_double_click_shows(session):

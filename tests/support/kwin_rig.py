@@ -7,7 +7,7 @@ import os
 import re
 import shutil
 
-from rig import Rig, wait_for
+from .rig import Rig, wait_for
 
 PORTAL_KDE = "/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde"
 

@@ -6,9 +6,10 @@ under a restore token. Processes are stopped by their process groups (rig.py).""
 
 import os
 import subprocess
+import time
 import uuid
 
-from rig import Rig, wait_for
+from .rig import Rig, wait_for
 
 
 class MutterRig(Rig):
@@ -73,3 +74,16 @@ class MutterRig(Rig):
         for pressed in (True, False):
             self._remote_session().NotifyPointerButton(button, pressed, dbus_interface=session)
 
+
+def run_probe(rig, probe, token_file, prefix, moves=(), seconds=3):
+    """Runs the screen-cast probe on the rig for seconds, moving the pointer meanwhile; its
+    output (streams, cursor positions) when it ended well."""
+    process = subprocess.Popen([probe, str(seconds), token_file, prefix], env=rig.env, text=True,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    time.sleep(min(1.5, seconds / 2))
+    for x, y in moves:
+        rig.pointer_to(x, y)
+        time.sleep(0.25)
+    out, err = process.communicate(timeout=30)
+    assert process.returncode == 0, err
+    return out

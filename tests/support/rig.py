@@ -9,7 +9,7 @@ import time
 
 import dbus
 
-import xsession  # tests/linux/x11, put on the path by tests/conftest.py
+from . import xsession
 
 
 class RigFailure(Exception):

@@ -8,8 +8,8 @@ import signal
 import subprocess
 import time
 
-import xsession
-from xsession import TestFailure, new_home, wait_for
+from . import xsession
+from .xsession import TestFailure, new_home, wait_for
 
 # Set by the tests' configuration (or a script) to the program under test.
 VISTREL = None

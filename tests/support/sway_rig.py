@@ -8,7 +8,7 @@ import json
 import os
 import subprocess
 
-from rig import Rig, RigFailure, _quietly, wait_for
+from .rig import Rig, RigFailure, _quietly, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 

@@ -3,8 +3,8 @@ of the whole screen with the program's rounding, and compared pixel by pixel."""
 
 import math
 
-import xsession
-from xsession import TestFailure, pixel, wait_for
+from . import xsession
+from .xsession import TestFailure, pixel, wait_for
 
 SCREEN_W, SCREEN_H = 1024, 768
 BLACK = b"\x00\x00\x00"
