@@ -1,10 +1,26 @@
-// What both shells compute alike from their platform's events: when a woken timer ticks.
+// What both shells compute alike from their platform's events: the tray message of an activation
+// and when a woken timer ticks.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "magnifier/tick_schedule.h"
+#include "tray/tray_icon_record.h"
 
 namespace vistrel {
 namespace {
+
+TEST(TrayActivation, EachIsItsMouseMessageAndAClickShowsTheWindowWhereNoDoubleClickComes) {
+  using enum TrayActivation;
+  const std::tuple<TrayActivation, bool, std::optional<std::int32_t>> cases[] = {
+      {kClick, false, 513},      {kClick, true, 515},        {kDoubleClick, false, 515},
+      {kDoubleClick, true, 515}, {kContextMenu, false, 517}, {kContextMenu, true, 517},
+      {kOther, false, {}},       {kOther, true, {}}};
+  for (const auto& [activation, statusNotifierHost, message] : cases) {
+    EXPECT_EQ(TrayMessageOf(activation, statusNotifierHost), message)
+        << static_cast<int>(activation) << statusNotifierHost;
+  }
+}
 
 TEST(TickSchedule, AWokenTimerWaitsForTheRestOfThePeriodItIsIn) {
   // due, period, now, wait; a period below 1 counts as 1.
