@@ -1,14 +1,27 @@
-// What both shells compute alike from their platform's events: the tray message of an activation
-// and when a woken timer ticks.
+// What both shells compute alike from their platform's events: the mouse codes, the tray message of
+// an activation, and when a woken timer ticks.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
+#include "app/mouse_codes.h"
 #include "magnifier/tick_schedule.h"
 #include "tray/tray_icon_record.h"
 
 namespace vistrel {
 namespace {
+
+TEST(MouseCodes, ButtonsAndModifierKeysAreTheBitsOfThePlatformsMouseMessages) {
+  const std::pair<mouse::State, mouse::Codes> cases[] = {
+      {{}, {0, 0}},
+      {{.left = true, .shift = true}, {1, 1}},
+      {{.right = true, .ctrl = true}, {2, 2}},
+      {{.middle = true, .alt = true}, {4, 4}},
+      {{.left = true, .right = true, .shift = true, .ctrl = true, .alt = true}, {3, 7}}};
+  for (const auto& [state, codes] : cases) {
+    EXPECT_TRUE(mouse::Encode(state) == codes) << codes.button << " " << codes.shift;
+  }
+}
 
 TEST(TrayActivation, EachIsItsMouseMessageAndAClickShowsTheWindowWhereNoDoubleClickComes) {
   using enum TrayActivation;
