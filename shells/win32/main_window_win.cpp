@@ -6,8 +6,8 @@
 
 #include "app/main_window_definition.h"
 #include "app/menu.h"
+#include "app/twips.h"
 #include "resource_ids.h"
-#include "win_text.h"
 
 namespace vistrel::win32 {
 namespace {
@@ -193,8 +193,8 @@ LRESULT CALLBACK WinMainWindow::PichookProc(HWND hwnd, UINT msg, WPARAM wParam, 
   if (self && msg == def::kTrayCallbackMessage) {
     // The tray sends the mouse message number where a mouse move carries its x position; the
     // picture box reports that position in its own unit, the twip.
-    const float x = static_cast<float>(GET_X_LPARAM(lParam) * self->twipsPerPixel_);
-    const float y = static_cast<float>(GET_Y_LPARAM(lParam) * self->twipsPerPixel_);
+    const float x = PixelsToTwips(GET_X_LPARAM(lParam), self->twipsPerPixel_);
+    const float y = PixelsToTwips(GET_Y_LPARAM(lParam), self->twipsPerPixel_);
     mouse::State state = ModifiersOf(wParam);
     state.left = (wParam & MK_LBUTTON) != 0;
     state.right = (wParam & MK_RBUTTON) != 0;
@@ -262,18 +262,18 @@ void WinMainWindow::MoveFrame(const RECT& frame) {
 }
 
 float WinMainWindow::Left() {
-  return static_cast<float>(FrameRect().left * twipsPerPixel_);
+  return PixelsToTwips(FrameRect().left, twipsPerPixel_);
 }
 float WinMainWindow::Top() {
-  return static_cast<float>(FrameRect().top * twipsPerPixel_);
+  return PixelsToTwips(FrameRect().top, twipsPerPixel_);
 }
 float WinMainWindow::Width() {
   const RECT r = FrameRect();
-  return static_cast<float>((r.right - r.left) * twipsPerPixel_);
+  return PixelsToTwips(r.right - r.left, twipsPerPixel_);
 }
 float WinMainWindow::Height() {
   const RECT r = FrameRect();
-  return static_cast<float>((r.bottom - r.top) * twipsPerPixel_);
+  return PixelsToTwips(r.bottom - r.top, twipsPerPixel_);
 }
 
 void WinMainWindow::SetEdge(LONG RECT::*start, LONG RECT::*end, float twips, bool position) {

@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <algorithm>
 #include <cmath>
 
 #include "app/main_window_definition.h"
 #include "app/mouse_codes.h"
 #include "app/topmost.h"
+#include "app/twips.h"
 #include "popup_menu.h"
 #include "resources_qt.h"
 
@@ -81,9 +81,7 @@ ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowCont
 ShellWindow::~ShellWindow() = default;
 
 int ShellWindow::ToPixels(double twips) const {
-  const double pixels = std::nearbyint(twips / twipsPerPixel_);
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
+  return TwipsToPixels(twips, twipsPerPixel_);
 }
 
 int ShellWindow::Logical(int devicePixels) {

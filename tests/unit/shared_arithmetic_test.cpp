@@ -1,15 +1,25 @@
-// What both shells compute alike from their platform's events: the mouse codes, the tray message of
-// an activation, and when a woken timer ticks.
+// What both shells compute alike from their platform's events: whole pixels of twips, the mouse
+// codes, the tray message of an activation, and when a woken timer ticks.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 #include "app/mouse_codes.h"
+#include "app/twips.h"
 #include "magnifier/tick_schedule.h"
 #include "tray/tray_icon_record.h"
 
 namespace vistrel {
 namespace {
+
+TEST(Twips, BecomeWholePixelsWithTiesToEvenWithinWindowCoordinates) {
+  // 1.5 and 2.5 pixels both give 2; stored values beyond any screen stay within window
+  // coordinates, never undefined.
+  const std::pair<double, int> cases[] = {{3075, 205},     {-300, -20},     {22.5, 2}, {37.5, 2},
+                                          {3.4e38, 32767}, {-1e30, -32768}, {NAN, 0}};
+  for (const auto& [twips, pixels] : cases) EXPECT_EQ(TwipsToPixels(twips, 15), pixels) << twips;
+}
 
 TEST(MouseCodes, ButtonsAndModifierKeysAreTheBitsOfThePlatformsMouseMessages) {
   const std::pair<mouse::State, mouse::Codes> cases[] = {
