@@ -5,9 +5,9 @@
 
 #include "about/frm_about.h"
 #include "app/frm_main.h"
+#include "app/twips.h"
 #include "gdi_handles.h"
 #include "resource_ids.h"
-#include "win_text.h"
 
 namespace vistrel::win32 {
 namespace {

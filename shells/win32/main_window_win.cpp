@@ -6,8 +6,8 @@
 
 #include "app/main_window_definition.h"
 #include "app/menu.h"
+#include "app/twips.h"
 #include "resource_ids.h"
-#include "win_text.h"
 
 namespace vistrel::win32 {
 namespace {
@@ -23,12 +23,14 @@ WinMainWindow* FromHwnd(HWND hwnd) {
   return reinterpret_cast<WinMainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-std::int16_t ShiftState(WPARAM wParam) {
-  std::int16_t shift = 0;
-  if (wParam & MK_SHIFT) shift |= 1;
-  if (wParam & MK_CONTROL) shift |= 2;
-  if (GetKeyState(VK_MENU) < 0) shift |= 4;
-  return shift;
+// A mouse message carries Shift and Ctrl among its flags but not Alt, which the keyboard's state
+// at that message tells.
+mouse::State ModifiersOf(WPARAM wParam) {
+  mouse::State state;
+  state.shift = (wParam & MK_SHIFT) != 0;
+  state.ctrl = (wParam & MK_CONTROL) != 0;
+  state.alt = GetKeyState(VK_MENU) < 0;
+  return state;
 }
 
 }  // namespace
@@ -127,13 +129,13 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Deliver([&] { form_->Form_GotFocus(); });
       return 0;
     case WM_LBUTTONDOWN:
-      MouseDown(1, wParam, lParam);
+      MouseDown(&mouse::State::left, wParam, lParam);
       return 0;
     case WM_RBUTTONDOWN:
-      MouseDown(2, wParam, lParam);
+      MouseDown(&mouse::State::right, wParam, lParam);
       return 0;
     case WM_MBUTTONDOWN:
-      MouseDown(4, wParam, lParam);
+      MouseDown(&mouse::State::middle, wParam, lParam);
       return 0;
     case WM_HOTKEY:
       if (wParam == kHotKey1Id) Deliver([&] { form_->VBHotKey1_HotKey(); });
@@ -171,12 +173,14 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-void WinMainWindow::MouseDown(std::int16_t button, WPARAM wParam, LPARAM lParam) {
+void WinMainWindow::MouseDown(bool mouse::State::*pressed, WPARAM wParam, LPARAM lParam) {
   // The client area's scale unit is the pixel.
   const float x = static_cast<float>(GET_X_LPARAM(lParam));
   const float y = static_cast<float>(GET_Y_LPARAM(lParam));
-  const std::int16_t shift = ShiftState(wParam);
-  Deliver([&] { form_->Form_MouseDown(button, shift, x, y); });
+  mouse::State state = ModifiersOf(wParam);
+  state.*pressed = true;
+  const mouse::Codes codes = mouse::Encode(state);
+  Deliver([&] { form_->Form_MouseDown(codes.button, codes.shift, x, y); });
 }
 
 LRESULT CALLBACK WinMainWindow::PichookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -189,12 +193,13 @@ LRESULT CALLBACK WinMainWindow::PichookProc(HWND hwnd, UINT msg, WPARAM wParam, 
   if (self && msg == def::kTrayCallbackMessage) {
     // The tray sends the mouse message number where a mouse move carries its x position; the
     // picture box reports that position in its own unit, the twip.
-    const float x = static_cast<float>(GET_X_LPARAM(lParam) * self->twipsPerPixel_);
-    const float y = static_cast<float>(GET_Y_LPARAM(lParam) * self->twipsPerPixel_);
-    std::int16_t button = 0;
-    if (wParam & MK_LBUTTON) button |= 1;
-    if (wParam & MK_RBUTTON) button |= 2;
-    self->Deliver([&] { self->form_->pichook_MouseMove(button, ShiftState(wParam), x, y); });
+    const float x = PixelsToTwips(GET_X_LPARAM(lParam), self->twipsPerPixel_);
+    const float y = PixelsToTwips(GET_Y_LPARAM(lParam), self->twipsPerPixel_);
+    mouse::State state = ModifiersOf(wParam);
+    state.left = (wParam & MK_LBUTTON) != 0;
+    state.right = (wParam & MK_RBUTTON) != 0;
+    const mouse::Codes codes = mouse::Encode(state);
+    self->Deliver([&] { self->form_->pichook_MouseMove(codes.button, codes.shift, x, y); });
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -257,18 +262,18 @@ void WinMainWindow::MoveFrame(const RECT& frame) {
 }
 
 float WinMainWindow::Left() {
-  return static_cast<float>(FrameRect().left * twipsPerPixel_);
+  return PixelsToTwips(FrameRect().left, twipsPerPixel_);
 }
 float WinMainWindow::Top() {
-  return static_cast<float>(FrameRect().top * twipsPerPixel_);
+  return PixelsToTwips(FrameRect().top, twipsPerPixel_);
 }
 float WinMainWindow::Width() {
   const RECT r = FrameRect();
-  return static_cast<float>((r.right - r.left) * twipsPerPixel_);
+  return PixelsToTwips(r.right - r.left, twipsPerPixel_);
 }
 float WinMainWindow::Height() {
   const RECT r = FrameRect();
-  return static_cast<float>((r.bottom - r.top) * twipsPerPixel_);
+  return PixelsToTwips(r.bottom - r.top, twipsPerPixel_);
 }
 
 void WinMainWindow::SetEdge(LONG RECT::*start, LONG RECT::*end, float twips, bool position) {

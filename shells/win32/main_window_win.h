@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/frm_main.h"
+#include "app/mouse_codes.h"
 #include "platform/main_window.h"
 #include "screen_win.h"
 #include "timer_win.h"
@@ -71,7 +72,7 @@ class WinMainWindow : public platform::MainWindow {
   void MoveFrame(const RECT& frame);
   // Sets the frame's start edge (position: the size stays) or its extent (the start stays).
   void SetEdge(LONG RECT::*start, LONG RECT::*end, float twips, bool position);
-  void MouseDown(std::int16_t button, WPARAM wParam, LPARAM lParam);
+  void MouseDown(bool mouse::State::*pressed, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
   double twipsPerPixel_;

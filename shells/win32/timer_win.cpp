@@ -1,5 +1,9 @@
 #include "timer_win.h"
 
+#include <algorithm>
+
+#include "magnifier/tick_schedule.h"
+
 namespace vistrel::win32 {
 
 void WinTimer::Attach(HWND hwnd) {
@@ -55,11 +59,11 @@ void WinTimer::SetIdle(bool idle) {
     return;
   }
   if (running_ <= 0) return;
-  const auto now = static_cast<std::int64_t>(GetTickCount64());
-  const std::int64_t next =
-      platform::NextTickOnSchedule(static_cast<std::int64_t>(due_), period_, now);
-  // Its first tick at the rest of the period; AfterTick then sets the whole period again.
-  StartIn(static_cast<std::int32_t>(next > now ? next - now : 1));
+  const std::int64_t wait = tick_schedule::WaitAfterWaking(
+      static_cast<std::int64_t>(due_), period_, static_cast<std::int64_t>(GetTickCount64()));
+  // Its first tick at the rest of the period; AfterTick then sets the whole period again. At
+  // least 1 ms: a timer running at 0 counts as stopped.
+  StartIn(static_cast<std::int32_t>(std::max<std::int64_t>(wait, 1)));
 }
 
 void WinTimer::AfterTick() {

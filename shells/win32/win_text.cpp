@@ -1,8 +1,5 @@
 #include "win_text.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace vistrel::win32 {
 
 std::string ArgumentsAfterProgramName(std::string_view commandLine) {
@@ -24,14 +21,6 @@ std::string DirectoryOfModule(std::string_view modulePath) {
   // "C:" alone would name the drive's current directory, not its root.
   if (dir.size() == 2 && dir[1] == ':') dir += '\\';
   return dir;
-}
-
-int TwipsToPixels(double twips, double twipsPerPixel) {
-  const double pixels = std::nearbyint(twips / twipsPerPixel);
-  // Window coordinates are 16-bit on every Windows; beyond that nothing can be shown anyway,
-  // and the sum of a position and a size must not overflow.
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
 }
 
 }  // namespace vistrel::win32

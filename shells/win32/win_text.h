@@ -1,6 +1,6 @@
 // Small pure helpers of the Windows shell that need no window: the argument part of a command
-// line, the directory of a module path, and the pixel/twips arithmetic. Kept apart so that the
-// tests can check them without a desktop.
+// line and the directory of a module path. Kept apart so that the tests can check them without a
+// desktop.
 #pragma once
 
 #include <string>
@@ -16,8 +16,5 @@ std::string ArgumentsAfterProgramName(std::string_view commandLine);
 // The directory of a full module path without its trailing separator, except at a drive root
 // ("C:\Vistrel.exe" gives "C:\").
 std::string DirectoryOfModule(std::string_view modulePath);
-
-// Twips to whole pixels, halves to the even neighbour as the program rounds everywhere.
-int TwipsToPixels(double twips, double twipsPerPixel);
 
 }  // namespace vistrel::win32

@@ -1,19 +1,18 @@
 // The user's controls over the view: zoom by click or menu, Keep 1/1, and the two refresh
 // options that redraw under a still cursor.
 #include "app/frm_main.h"
+#include "app/mouse_codes.h"
 
 namespace vistrel {
 namespace {
-constexpr std::int16_t kLeftButton = 1;
-constexpr std::int16_t kRightButton = 2;
 constexpr std::int32_t kRefreshHighMs = 50;
 constexpr std::int32_t kRefreshAlwaysMs = 1000;
 }  // namespace
 
 void frmMain::Form_MouseDown(std::int16_t button, std::int16_t /*shift*/, float /*x*/,
                              float /*y*/) {
-  if (button == kLeftButton) ZoomIn();
-  if (button == kRightButton) ZoomOut();
+  if (button == mouse::kLeftButton) ZoomIn();
+  if (button == mouse::kRightButton) ZoomOut();
 }
 
 void frmMain::ZoomIn() {

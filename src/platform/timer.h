@@ -16,17 +16,9 @@ class Timer {
   // The core says its coming ticks would do nothing until it says otherwise; the platform may
   // then leave them out, all or most of them, so that an idle program is not woken 20 times a
   // second. Leaving idle puts the ticks back on the schedule they would have kept: the next one
-  // comes when it would have come, within one period. An idle timer stays enabled; stopping it
-  // ends the idleness.
+  // comes when it would have come, within one period (magnifier/tick_schedule.h). An idle timer
+  // stays enabled; stopping it ends the idleness.
   virtual void SetIdle(bool idle) = 0;
 };
-
-// The first tick at or after `now` of a timer whose tick was due at `due` and that runs with the
-// given period (any consistent unit; a period below 1 counts as 1).
-constexpr std::int64_t NextTickOnSchedule(std::int64_t due, std::int64_t period, std::int64_t now) {
-  if (period < 1) period = 1;
-  if (due >= now) return due;
-  return due + (now - due + period - 1) / period * period;
-}
 
 }  // namespace vistrel::platform

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "magnifier/tick_schedule.h"
+
 namespace vistrel::fakes {
 
 std::string Num(double value) {
@@ -38,7 +40,7 @@ void FakeTimer::SetIdle(bool idle) {
   if (!idle && idle_ && nextDue_ >= 0) {
     // On microseconds, as the shells do on milliseconds.
     const auto us = [](double seconds) { return static_cast<std::int64_t>(seconds * 1e6 + 0.5); };
-    nextDue_ = static_cast<double>(platform::NextTickOnSchedule(
+    nextDue_ = static_cast<double>(tick_schedule::NextTick(
                    us(nextDue_), std::int64_t{interval_} * 1000, us(clock_.monotonic))) /
                1e6;
   }

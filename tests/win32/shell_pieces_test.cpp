@@ -3,7 +3,6 @@
 // message box parameters, the viewer's command line, Pause's wait and the scoped GDI handles.
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <string>
 
 #include "event_pump_win.h"
@@ -50,17 +49,6 @@ TEST(CommandLine, TheProgramDirectoryKeepsItsSeparatorOnlyAtADriveRoot) {
   for (const TextCase& c : cases) {
     EXPECT_EQ(DirectoryOfModule(c.input), c.expected) << c.input;
   }
-}
-
-TEST(CommandLine, TwipsBecomeWholePixelsWithTiesToEven) {
-  EXPECT_EQ(TwipsToPixels(3075, 15), 205);
-  EXPECT_EQ(TwipsToPixels(-300, 15), -20);
-  EXPECT_EQ(TwipsToPixels(22.5, 15), 2);  // 1.5 -> 2
-  EXPECT_EQ(TwipsToPixels(37.5, 15), 2);  // 2.5 -> 2
-  // Stored values beyond any screen stay within window coordinates, never undefined.
-  EXPECT_EQ(TwipsToPixels(3.4e38, 15), 32767);
-  EXPECT_EQ(TwipsToPixels(-1e30, 15), -32768);
-  EXPECT_EQ(TwipsToPixels(std::numeric_limits<double>::quiet_NaN(), 15), 0);
 }
 
 TEST(Tray, TheCoreRecordIsCopiedFieldByFieldIntoTheFirstForm) {

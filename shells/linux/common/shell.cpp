@@ -7,6 +7,7 @@
 
 #include "app/identity.h"
 #include "app/main_window_definition.h"
+#include "app/twips.h"
 #include "common/session_end.h"
 #include "hotkey/unavailable_message.h"
 
@@ -37,8 +38,7 @@ void Shell::Dispatch(const std::function<void()>& handler) {
 }
 
 void Shell::TrayMessage(int message) {
-  Dispatch(
-      [&] { form_->pichook_MouseMove(0, 0, static_cast<float>(message * twipsPerPixel_), 0); });
+  Dispatch([&] { form_->pichook_MouseMove(0, 0, PixelsToTwips(message, twipsPerPixel_), 0); });
 }
 
 void Shell::TrayHostChanged() {

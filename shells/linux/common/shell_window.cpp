@@ -5,11 +5,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
-#include <algorithm>
 #include <cmath>
 
 #include "app/main_window_definition.h"
+#include "app/mouse_codes.h"
 #include "app/topmost.h"
+#include "app/twips.h"
 #include "common/popup_menu.h"
 #include "common/resources_qt.h"
 
@@ -43,28 +44,19 @@ void ViewWidget::resizeEvent(QResizeEvent* /*event*/) {
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
-  int button = 0;
-  switch (event->button()) {
-    case Qt::LeftButton:
-      button = 1;
-      break;
-    case Qt::RightButton:
-      button = 2;
-      break;
-    case Qt::MiddleButton:
-      button = 4;
-      break;
-    default:
-      return;
-  }
-  int shift = 0;
+  const Qt::MouseButton pressed = event->button();
   const Qt::KeyboardModifiers modifiers = event->modifiers();
-  if (modifiers & Qt::ShiftModifier) shift |= 1;
-  if (modifiers & Qt::ControlModifier) shift |= 2;
-  if (modifiers & Qt::AltModifier) shift |= 4;
+  const mouse::Codes codes = mouse::Encode({.left = pressed == Qt::LeftButton,
+                                            .right = pressed == Qt::RightButton,
+                                            .middle = pressed == Qt::MiddleButton,
+                                            .shift = modifiers.testFlag(Qt::ShiftModifier),
+                                            .ctrl = modifiers.testFlag(Qt::ControlModifier),
+                                            .alt = modifiers.testFlag(Qt::AltModifier)});
+  if (codes.button == 0) return;
   const double ratio = devicePixelRatioF();
   if (events_.mouseDown) {
-    events_.mouseDown(button, shift, event->position().x() * ratio, event->position().y() * ratio);
+    events_.mouseDown(codes.button, codes.shift, event->position().x() * ratio,
+                      event->position().y() * ratio);
   }
 }
 
@@ -98,9 +90,7 @@ ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowCont
 ShellWindow::~ShellWindow() = default;
 
 int ShellWindow::ToPixels(double twips) const {
-  const double pixels = std::nearbyint(twips / twipsPerPixel_);
-  if (std::isnan(pixels)) return 0;
-  return static_cast<int>(std::clamp(pixels, -32768.0, 32767.0));
+  return TwipsToPixels(twips, twipsPerPixel_);
 }
 
 int ShellWindow::Logical(int devicePixels) {

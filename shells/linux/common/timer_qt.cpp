@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "magnifier/tick_schedule.h"
+
 namespace vistrel::linux_shell {
 
 QtTimer::QtTimer(std::int32_t intervalMs, std::function<void()> tick, int idleStride)
@@ -68,11 +70,10 @@ void QtTimer::SetIdle(bool idle) {
     }
     return;
   }
-  const std::int64_t now = NowMs();
   const std::int64_t period = std::max(interval_, 1);
-  const std::int64_t next = platform::NextTickOnSchedule(lastTick_ + period, period, now);
   // The rest of the pending period; its tick then sets the whole period again.
-  timer_.start(static_cast<int>(next - now));
+  timer_.start(
+      static_cast<int>(tick_schedule::WaitAfterWaking(lastTick_ + period, period, NowMs())));
 }
 
 }  // namespace vistrel::linux_shell

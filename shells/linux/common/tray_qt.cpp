@@ -36,23 +36,25 @@ bool QtTray::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     statusNotifierHost_ = StatusNotifierHostPresent();
     QObject::connect(
         icon_.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-          int number = 0;
+          TrayActivation activation = TrayActivation::kOther;
           switch (reason) {
             case QSystemTrayIcon::DoubleClick:
-              number = kTrayLeftDoubleClick;
+              activation = TrayActivation::kDoubleClick;
               break;
             case QSystemTrayIcon::Context:
-              number = kTrayRightButtonUp;
+              activation = TrayActivation::kContextMenu;
               break;
             case QSystemTrayIcon::Trigger:
-              number = statusNotifierHost_ ? kTrayLeftDoubleClick : kTrayLeftButtonDown;
+              activation = TrayActivation::kClick;
               break;
             default:
-              return;
+              break;
           }
+          const std::optional<std::int32_t> number = TrayMessageOf(activation, statusNotifierHost_);
+          if (!number) return;
           // After the press handler has returned: the core may open a menu or a
           // modal dialog, which must not run inside Qt's mouse handling.
-          QTimer::singleShot(0, [this, number] { message_(number); });
+          QTimer::singleShot(0, [this, n = *number] { message_(n); });
         });
     if (statusNotifierHost_) ExportMenu();
   }

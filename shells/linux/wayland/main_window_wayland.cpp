@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/main_window_definition.h"
+#include "app/twips.h"
 
 namespace vistrel::linux_shell::wayland {
 namespace def = main_window_definition;
@@ -74,10 +75,10 @@ QSize WaylandMainWindow::OuterSize() {
 }
 
 float WaylandMainWindow::Width() {
-  return static_cast<float>(OuterSize().width() * twipsPerPixel_);
+  return PixelsToTwips(OuterSize().width(), twipsPerPixel_);
 }
 float WaylandMainWindow::Height() {
-  return static_cast<float>(OuterSize().height() * twipsPerPixel_);
+  return PixelsToTwips(OuterSize().height(), twipsPerPixel_);
 }
 
 void WaylandMainWindow::ResizeOuter(int width, int height) {

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/main_window_definition.h"
+#include "app/twips.h"
 
 namespace vistrel::linux_shell::x11 {
 namespace def = main_window_definition;
@@ -167,17 +168,17 @@ void QtMainWindow::Hide() {
 
 float QtMainWindow::Left() {
   if (DesktopPlaces()) return PlacedLeft();
-  return static_cast<float>(CurrentOuter().x * twipsPerPixel_);
+  return PixelsToTwips(CurrentOuter().x, twipsPerPixel_);
 }
 float QtMainWindow::Top() {
   if (DesktopPlaces()) return PlacedTop();
-  return static_cast<float>(CurrentOuter().y * twipsPerPixel_);
+  return PixelsToTwips(CurrentOuter().y, twipsPerPixel_);
 }
 float QtMainWindow::Width() {
-  return static_cast<float>(CurrentOuter().width * twipsPerPixel_);
+  return PixelsToTwips(CurrentOuter().width, twipsPerPixel_);
 }
 float QtMainWindow::Height() {
-  return static_cast<float>(CurrentOuter().height * twipsPerPixel_);
+  return PixelsToTwips(CurrentOuter().height, twipsPerPixel_);
 }
 
 void QtMainWindow::SetOuter(int Outer::*field, float twips) {
