@@ -156,19 +156,23 @@ TEST_F(Startup, NumbersAreReadInTheUsersNotationWithBlanksAndAPartlyShownFrameSt
 
 // The window's frame (left, top, width, height in twips) after a start with these settings.
 std::vector<float> FrameAfterStart(const std::vector<std::pair<std::string, std::string>>& values,
-                                   std::vector<platform::WorkArea> monitors = {{0, 0, 1024, 768}}) {
+                                   std::vector<platform::Monitor> monitors = {{{0, 0, 1024, 768},
+                                                                               {0, 0, 1024, 768}}},
+                                   double twipsPerPixelY = 15) {
   FakeWorld world;
-  world.screen.workAreas = std::move(monitors);
+  world.screen.monitors = std::move(monitors);
+  world.screen.twipsPerPixelY = twipsPerPixelY;
   for (const auto& [name, text] : values) world.StoreSetting(name, text);
   world.Start();
   return {world.window.left, world.window.top, world.window.width, world.window.height};
 }
 
 TEST(StartupPlacement, StoredFrameNoMonitorCanShowComesBackOntoTheScreen) {
-  // Huge sizes reduce to the work area, and the frame comes onto it.
+  // Sizes beyond the desktop are unusable and keep the designed ones; the frame comes onto the
+  // screen. (Until now such sizes were reduced to the monitor's work area.)
   EXPECT_EQ(FrameAfterStart(
                 {{"Left", "-1E+30"}, {"Top", "1E+30"}, {"Width", "1E+30"}, {"Height", "3.4E+38"}}),
-            (std::vector<float>{0, 0, 15360, 11520}));
+            (std::vector<float>{0, 8655, 3420, 2865}));
   // A negative size is unusable and keeps the designed one; the frame comes onto the screen.
   EXPECT_EQ(
       FrameAfterStart(
@@ -179,9 +183,50 @@ TEST(StartupPlacement, StoredFrameNoMonitorCanShowComesBackOntoTheScreen) {
 TEST(StartupPlacement, FrameOnAMonitorThatIsGoneMovesWhollyOntoTheNearestOne) {
   // 3000 pixels left of the primary: the 1280 x 1024 monitor on its left is nearer.
   EXPECT_EQ(FrameAfterStart({{"Left", "-45000"}, {"Top", "16500"}},
-                            {{0, 0, 1024, 768}, {-1280, 0, 1280, 1024}}),
+                            {{{0, 0, 1024, 768}, {0, 0, 1024, 768}},
+                             {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}}),
             (std::vector<float>{-19200, 12495, 3420, 2865}));
 }
+
+struct StoredFrame {
+  const char* what;
+  std::vector<std::pair<std::string, std::string>> values;
+  double twipsPerPixelY;
+  std::vector<float> expected;
+};
+
+class StartupFrame : public ::testing::TestWithParam<StoredFrame> {};
+
+// A primary monitor with a 28-pixel task bar and a 1280 x 1024 monitor on its left.
+TEST_P(StartupFrame, OpensAsStoredUnlessNoMonitorShowsIt) {
+  const StoredFrame& c = GetParam();
+  EXPECT_EQ(FrameAfterStart(c.values,
+                            {{{0, 0, 1024, 768}, {0, 0, 1024, 740}},
+                             {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}},
+                            c.twipsPerPixelY),
+            c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartupFrame,
+    ::testing::Values(
+        StoredFrame{"as tall as the screen",
+                    {{"Top", "0"}, {"Height", "11520"}},
+                    15,
+                    {3015, 0, 3420, 11520}},
+        StoredFrame{"across both monitors",
+                    {{"Left", "-7500"}, {"Width", "18000"}},
+                    15,
+                    {-7500, 2805, 18000, 2865}},
+        StoredFrame{"as wide as the desktop", {{"Width", "34560"}}, 15, {3015, 2805, 34560, 2865}},
+        StoredFrame{"wider than the desktop", {{"Width", "34561"}}, 15, {3015, 2805, 3420, 2865}},
+        StoredFrame{"a width of 0 is applied", {{"Width", "0"}}, 15, {3015, 2805, 0, 2865}},
+        StoredFrame{"title bar above the screen", {{"Top", "-1500"}}, 15, {3015, 0, 3420, 2865}},
+        StoredFrame{"vertical twips per pixel of their own",
+                    {{"Top", "-1200"}, {"Left", "16000"}, {"Width", "15000"}, {"Height", "12300"}},
+                    12,
+                    {360, 0, 15000, 2865}}),
+    fakes::NameFromWhat());
 
 struct BooleanText {
   const char* what;

@@ -7,28 +7,35 @@
 
 #include "fakes.h"
 
-namespace vistrel::placement {
+namespace vistrel::platform {
 
-void PrintTo(const Frame& f, std::ostream* os) {
+void PrintTo(const PixelRect& f, std::ostream* os) {
   *os << f.left << "," << f.top << " " << f.width << "x" << f.height;
 }
 
+}  // namespace vistrel::platform
+
+namespace vistrel::placement {
 namespace {
 
 struct PlacementCase {
   const char* what;
   Frame stored;
   Frame expected;
+  double titleHeight = 26;
 };
 
 class Placement : public ::testing::TestWithParam<PlacementCase> {};
 
-// A primary monitor of 1024 x 768 with a 1280 x 1024 monitor on its left.
-const std::vector<platform::WorkArea> kMonitors{{0, 0, 1024, 768}, {-1280, 0, 1280, 1024}};
+// A primary monitor of 1024 x 768 with a 28-pixel task bar at its bottom, a 1280 x 1024 monitor
+// on its left, and an 800 x 600 one above its right end.
+const std::vector<platform::Monitor> kMonitors{{{0, 0, 1024, 768}, {0, 0, 1024, 740}},
+                                               {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}},
+                                               {{1024, -600, 800, 600}, {1024, -600, 800, 600}}};
 
-TEST_P(Placement, FitsTheFrameOnItsMonitor) {
+TEST_P(Placement, KeepsAFrameWhoseTitleBarShowsAndMovesTheOthers) {
   const PlacementCase& c = GetParam();
-  EXPECT_EQ(FitOnMonitors(c.stored, 26, kMonitors), c.expected) << c.what;
+  EXPECT_EQ(Place(c.stored, c.titleHeight, kMonitors), c.expected) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,20 +44,40 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"inside stays", {100, 100, 228, 191}, {100, 100, 228, 191}},
         PlacementCase{"on the left monitor stays", {-900, 700, 228, 191}, {-900, 700, 228, 191}},
         PlacementCase{"across the border stays", {-100, 10, 228, 191}, {-100, 10, 228, 191}},
-        PlacementCase{"partly off the bottom stays", {100, 700, 228, 191}, {100, 700, 228, 191}},
+        PlacementCase{
+            "wider than either monitor stays", {-600, 10, 1200, 300}, {-600, 10, 1200, 300}},
+        PlacementCase{"as tall as the screen over the task bar stays",
+                      {100, 0, 228, 768},
+                      {100, 0, 228, 768}},
+        PlacementCase{
+            "title bar under the task bar stays", {100, 750, 228, 191}, {100, 750, 228, 191}},
+        PlacementCase{"no decorations partly off the bottom stays",
+                      {100, 700, 228, 191},
+                      {100, 700, 228, 191},
+                      0},
         PlacementCase{"title bar one pixel on stays", {1023, 767, 228, 191}, {1023, 767, 228, 191}},
+        PlacementCase{"title bar only on the monitor the frame covers less stays",
+                      {900, -26, 300, 700},
+                      {900, -26, 300, 700}},
         PlacementCase{"title bar above the top moves", {100, -30, 228, 191}, {100, 0, 228, 191}},
-        PlacementCase{"off the right moves in", {1100, 100, 228, 191}, {796, 100, 228, 191}},
+        PlacementCase{"title bar above the left monitor comes down to its top",
+                      {-900, -30, 228, 191},
+                      {-900, 0, 228, 191}},
+        PlacementCase{
+            "off the right moves onto the work area", {1100, 700, 228, 191}, {796, 549, 228, 191}},
         PlacementCase{"below every monitor comes up onto the nearest",
                       {-300, 1030, 228, 191},
                       {-300, 833, 228, 191}},
-        PlacementCase{
-            "larger than the monitor shrinks to it", {0, 0, 2000, 900}, {0, 0, 1024, 768}}),
+        PlacementCase{"larger than the work area comes to its corner with its size",
+                      {1100, 900, 1500, 900},
+                      {0, 0, 1500, 900}}),
     fakes::NameFromWhat());
 
-TEST(PlacementWithoutMonitors, LeavesTheFrameAlone) {
+TEST(PlacementWithoutMonitors, LeavesTheFrameAloneAndKnowsNoDesktop) {
   const Frame far{-30000, 30000, 228, 191};
-  EXPECT_EQ(FitOnMonitors(far, 26, {}), far);
+  EXPECT_EQ(Place(far, 26, {}), far);
+  EXPECT_FALSE(Desktop({}).has_value());
+  EXPECT_EQ(Desktop(kMonitors), (platform::PixelRect{-1280, -600, 3104, 1624}));
 }
 
 }  // namespace

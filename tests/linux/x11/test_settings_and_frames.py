@@ -112,7 +112,9 @@ def test_window_manager_frame_on_top_and_no_creep(session):
 
 # No window manager here: the outer frame is the client window, and there are no panels.
 STORED_FRAMES = [
-    ("huge", "Left=-1E+30\nTop=1E+30\nWidth=1E+30\nHeight=3.4E+38\n", (0, 0, 1024, 768)),
+    ("huge", "Left=-1E+30\nTop=1E+30\nWidth=1E+30\nHeight=3.4E+38\n", (0, 603, 220, 165)),
+    ("wider than the desktop", "Left=1500\nTop=1500\nWidth=1E+30\n", (100, 100, 220, 165)),
+    ("as tall as the screen", "Left=1500\nTop=0\nWidth=3300\nHeight=11520\n", (100, 0, 220, 768)),
     ("negative sizes", "Left=1E+30\nTop=-1E+30\nWidth=-1E+30\nHeight=-3.4E+38\n",
      (804, 0, 220, 165)),
     ("on a head that is gone", "Left=22500\nTop=1500\n", (804, 100, 220, 165)),
@@ -131,5 +133,26 @@ def test_stored_frame_no_screen_shows_comes_back_and_a_partly_shown_one_stays(
     if (win.x, win.y, win.width, win.height) != expected:
         raise TestFailure(f"{name}: the window is at {win}, not at {expected}")
     session.stop_process(v.proc, signal.SIGTERM)
-    if name.startswith("20 pixels") and settings_values(read_settings(v))["Left"] != "-300":
-        raise TestFailure(f"a frame partly off the screen was not kept: {read_settings(v)}")
+    if name.startswith(("20 pixels", "as tall")):
+        expect_saved_as_stored(v, stored)
+
+
+def expect_saved_as_stored(v, stored):
+    saved = settings_values(read_settings(v))
+    for line in stored.split():
+        key, value = line.split("=")
+        if saved.get(key) != value:
+            raise TestFailure(f"a frame that shows was not saved as stored: {saved}")
+
+
+@pytest.mark.host("dual")
+def test_a_frame_across_two_monitors_opens_and_is_saved_as_stored(session):
+    home = new_home(session.workdir, "across")
+    stored = "Left=7500\nTop=1500\nWidth=18000\nHeight=3000\n"
+    write_settings(home, "[General]\n" + stored)
+    v = Vistrel(session, home)
+    win = v.main_window()
+    if (win.x, win.y, win.width, win.height) != (500, 100, 1200, 200):
+        raise TestFailure(f"the frame across both monitors is at {win}")
+    session.stop_process(v.proc, signal.SIGTERM)
+    expect_saved_as_stored(v, stored)

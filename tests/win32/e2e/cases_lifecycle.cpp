@@ -187,17 +187,35 @@ TEST_F(Lifecycle, PlacesNoScreenShowsComeBack) {
     const RECT w = WorkAreaOf(main);
     Check(r.left >= w.left && r.top >= w.top && r.right <= w.right && r.bottom <= w.bottom,
           what + ": the window lies wholly on the screen");
-    if (c.width && what == "huge") {
-      Check(r.right - r.left == w.right - w.left && r.bottom - r.top == w.bottom - w.top,
-            what + ": the size is reduced to the work area");
+    // Sizes beyond the desktop keep the designed ones (they were reduced to the work area before).
+    Check(client.right == 220 && client.bottom == 165, what + ": the designed size");
+    if (what == "huge") {
+      Check(r.left == w.left && r.bottom == w.bottom,
+            what + ": moved just far enough onto the screen");
     } else {
-      Check(client.right == 220 && client.bottom == 165, what + ": the designed size");
       Check(r.right == w.right && r.top == (c.width ? w.top : 100),
             what + ": moved just far enough onto the screen");
     }
     PostMessageA(main, WM_CLOSE, 0, 0);
     Check(vistrel.WaitForExit() == 0u, what + ": closed normally");
   }
+}
+
+// A frame as tall as the screen opens as stored and is saved back unchanged.
+TEST_F(Lifecycle, FrameAsTallAsTheScreenStaysAsStored) {
+  ClearSettings();
+  PutSetting("Left", "1500");
+  PutSetting("Top", "0");
+  PutSetting("Height", "11520");
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  RECT r{};
+  GetWindowRect(main, &r);
+  Check(r.left == 100 && r.top == 0 && r.bottom == 768, "the window is as tall as the screen");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Check(vistrel.WaitForExit() == 0u, "closed normally");
+  ExpectSetting("Top", "0");
+  ExpectSetting("Height", "11520");
 }
 
 // A second copy shows the already-running box and ends.

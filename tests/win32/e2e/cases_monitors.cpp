@@ -61,5 +61,28 @@ TEST_F(Monitors, BothMonitorsAndTheBorderBetween) {
   Check(vistrel.WaitForExit() == 0u, "closed normally");
 }
 
+// A frame across both monitors, wider than either, opens as stored and is saved back unchanged.
+TEST_F(Monitors, FrameAcrossBothMonitorsStaysAsStored) {
+  if (GetSystemMetrics(SM_CMONITORS) < 2) GTEST_SKIP() << "needs a desktop of two monitors";
+  const int left = g_pattern->Left();
+  const std::string storedLeft = std::to_string((left + 500) * 15);
+  ClearSettings();
+  PutSetting("Left", storedLeft.c_str());
+  PutSetting("Top", "1500");
+  PutSetting("Width", "18000");
+  PutSetting("Height", "3000");
+  Vistrel vistrel;
+  HWND main = vistrel.WaitForMainWindow();
+  RECT r{};
+  GetWindowRect(main, &r);
+  Check(r.left == left + 500 && r.top == 100 && r.right - r.left == 1200 && r.bottom - r.top == 200,
+        "the window opened across both monitors as stored");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Check(vistrel.WaitForExit() == 0u, "closed normally");
+  Check(GetSetting("Left") == storedLeft && GetSetting("Width") == "18000" &&
+            GetSetting("Top") == "1500" && GetSetting("Height") == "3000",
+        "the frame was saved as stored");
+}
+
 }  // namespace
 }  // namespace e2e
