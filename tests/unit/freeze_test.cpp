@@ -117,6 +117,31 @@ TEST_F(Freeze, HoldOfMoreThanADaySeesEveryMidnightAndEnds) {
   ExpectSwitches({{false, 1.0}, {true, 200001.0}});
 }
 
+struct ClockDuringHold {
+  const char* what;
+  // Events at these seconds after Alt + V, each setting the time of day back by its amount.
+  std::vector<std::pair<double, double>> steps;
+  double holdEnds;
+};
+
+class FreezeClock : public Freeze, public ::testing::WithParamInterface<ClockDuringHold> {};
+
+// Neither a step back of the clock nor two readings that round to the same single-precision
+// value is a midnight.
+TEST_P(FreezeClock, ATenSecondHoldIsNoShorterThanTheClockSays) {
+  const ClockDuringHold& c = GetParam();
+  StartWith("10");
+  for (const auto& [at, back] : c.steps) world.pump.After(at, [&] { world.clock.now -= back; });
+  world.form.VBHotKey2_HotKey();
+  ExpectSwitches({{false, 1.0}, {true, c.holdEnds}});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FreezeClock,
+    ::testing::Values(ClockDuringHold{"two events 1 ms apart", {{4, 0}, {4.001, 0}}, 11},
+                      ClockDuringHold{"half a second back", {{3.9, 0}, {4, 0.5}}, 11.5}),
+    fakes::NameFromWhat());
+
 TEST_F(Freeze, PauseWaitsForEventsWithADeadlineInsteadOfSpinning) {
   StartWith("10");
   world.pump.deliverTimers = false;  // nothing else happens: each wait runs to its deadline
