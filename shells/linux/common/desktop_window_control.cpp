@@ -14,11 +14,14 @@ void Attempt(DesktopWindowControl& control, QPointer<QWidget> window, int x, int
              int attemptsLeft) {
   QTimer::singleShot(kAttemptIntervalMs, window, [&control, window, x, y, above, attemptsLeft] {
     if (!window || !window->isVisible()) return;
-    if (control.Move(x, y)) {
-      control.KeepAbove(above);
-    } else if (attemptsLeft > 1) {
-      Attempt(control, window, x, y, above, attemptsLeft - 1);
-    }
+    control.Move(x, y, [&control, window, x, y, above, attemptsLeft](bool moved) {
+      if (!window || !window->isVisible()) return;
+      if (moved) {
+        control.KeepAbove(above);
+      } else if (attemptsLeft > 1) {
+        Attempt(control, window, x, y, above, attemptsLeft - 1);
+      }
+    });
   });
 }
 

@@ -6,14 +6,15 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
 #include <QDir>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace vistrel::linux_shell::desktop {
 namespace {
@@ -24,55 +25,38 @@ const QString kReplyPath = QStringLiteral("/example/tarnwell/Vistrel/KWinScript"
 const QString kReplyInterface = QStringLiteral("example.tarnwell.Vistrel.KWinScript");
 constexpr int kAnswerMs = 3000;
 
-// Where a script reports back: KWin scripts can call D-Bus methods, and this object takes the
-// call on the program's own connection.
-class ScriptReply : public QObject {
-  Q_OBJECT
-  Q_CLASSINFO("D-Bus Interface", "example.tarnwell.Vistrel.KWinScript")
- public:
-  bool answered = false;
-  bool found = false;
-  QEventLoop loop;
-
- public slots:
-  Q_SCRIPTABLE void Done(bool windowFound) {
-    answered = true;
-    found = windowFound;
-    loop.quit();
-  }
-};
-
 // A JavaScript string literal of any text: JSON's quoting is JavaScript's.
 QString Literal(const QString& text) {
   const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
   return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-class KWinWindowControl : public DesktopWindowControl {
+// One script from load to unload, driven by the answers as they arrive on the event loop, so
+// that no caller waits. KWin scripts can call D-Bus methods: the script reports back to this
+// object, on the program's own connection, at a path of its own.
+class ScriptRun : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "example.tarnwell.Vistrel.KWinScript")
  public:
-  explicit KWinWindowControl(const char* title) : title_(QString::fromUtf8(title)) {}
-
-  bool Move(int x, int y) override {
-    return Run(
-        QStringLiteral("var g = w.frameGeometry;"
-                       " w.frameGeometry = {x: %1, y: %2, width: g.width, height: g.height};")
-            .arg(x)
-            .arg(y));
+  ScriptRun(QObject* owner, int number, DesktopWindowControl::Answer answer)
+      : QObject(owner),
+        bus_(QDBusConnection::sessionBus()),
+        name_(QStringLiteral("vistrel-%1-%2").arg(getpid()).arg(number)),
+        path_(QStringLiteral("%1/Run%2").arg(kReplyPath).arg(number)),
+        answer_(std::move(answer)) {
+    timeout_.setSingleShot(true);
+    connect(&timeout_, &QTimer::timeout, this, [this] { Finish(false); });
   }
 
-  bool KeepAbove(bool above) override {
-    return Run(QStringLiteral("w.keepAbove = %1;")
-                   .arg(above ? QStringLiteral("true") : QStringLiteral("false")));
-  }
-
- private:
-  // Runs action on every window of this process with the title (normally one), and waits for
-  // the script to say whether there was one. Plasma 6 renamed clientList to windowList and moved
-  // the script objects' paths; both are tried.
-  bool Run(const QString& action) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vistrel-kwin-XXXXXX.js"));
-    if (!file.open()) return false;
+  // Runs action on every window of this process with the title (normally one); the script
+  // says whether there was one. Plasma 6 renamed clientList to windowList; both are tried.
+  void Start(const QString& title, const QString& action) {
+    file_.setFileTemplate(QDir::tempPath() + QStringLiteral("/vistrel-kwin-XXXXXX.js"));
+    if (!file_.open() ||
+        !bus_.registerObject(path_, this, QDBusConnection::ExportScriptableSlots)) {
+      return Finish(false);
+    }
+    registered_ = true;
     const QString script = QStringLiteral(
                                "(function () {\n"
                                "  var found = false;\n"
@@ -87,41 +71,101 @@ class KWinWindowControl : public DesktopWindowControl {
                                "  callDBus(%4, %5, %6, \"Done\", found);\n"
                                "})();\n")
                                .arg(getpid())
-                               .arg(Literal(title_), action, Literal(bus.baseService()),
-                                    Literal(kReplyPath), Literal(kReplyInterface));
-    file.write(script.toUtf8());
-    file.flush();
+                               .arg(Literal(title), action, Literal(bus_.baseService()),
+                                    Literal(path_), Literal(kReplyInterface));
+    file_.write(script.toUtf8());
+    file_.flush();
+    timeout_.start(kAnswerMs);
+    Then(bus_.asyncCall(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"),
+                                                       kScripting, QStringLiteral("loadScript"))
+                        << file_.fileName() << name_),
+         [this](const QDBusMessage& reply) {
+           const QList<QVariant> args = reply.arguments();
+           bool ok = false;
+           const int id = args.isEmpty() ? -1 : args.first().toInt(&ok);
+           if (reply.type() == QDBusMessage::ErrorMessage || !ok || id < 0) return Finish(false);
+           loaded_ = true;
+           // Plasma 6 moved the script objects' paths.
+           RunAt({QStringLiteral("/Scripting/Script%1").arg(id), QStringLiteral("/%1").arg(id)});
+         });
+  }
 
-    ScriptReply reply;
-    if (!bus.registerObject(kReplyPath, &reply, QDBusConnection::ExportScriptableSlots)) {
-      return false;
+ public slots:
+  Q_SCRIPTABLE void Done(bool windowFound) { Finish(windowFound); }
+
+ private:
+  void Then(const QDBusPendingCall& call, std::function<void(const QDBusMessage&)> next) {
+    auto* watcher = new QDBusPendingCallWatcher(call, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [next = std::move(next)](QDBusPendingCallWatcher* w) {
+              w->deleteLater();
+              next(w->reply());
+            });
+  }
+
+  void RunAt(QStringList paths) {
+    if (paths.isEmpty()) return Finish(false);
+    const QString path = paths.takeFirst();
+    Then(bus_.asyncCall(QDBusMessage::createMethodCall(
+             kKWin, path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"))),
+         [this, paths](const QDBusMessage& reply) {
+           if (reply.type() == QDBusMessage::ErrorMessage) RunAt(paths);
+         });
+  }
+
+  void Finish(bool found) {
+    if (finished_) return;
+    finished_ = true;
+    timeout_.stop();
+    if (loaded_) {
+      // Nobody waits for the unload's answer.
+      bus_.send(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting,
+                                               QStringLiteral("unloadScript"))
+                << name_);
     }
-    const QString name = QStringLiteral("vistrel-%1-%2").arg(getpid()).arg(++runs_);
-    const QDBusReply<int> id =
-        bus.call(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting,
-                                                QStringLiteral("loadScript"))
-                 << file.fileName() << name);
-    if (id.isValid() && id.value() >= 0) {
-      for (const QString& path : {QStringLiteral("/Scripting/Script%1").arg(id.value()),
-                                  QStringLiteral("/%1").arg(id.value())}) {
-        const QDBusMessage run = bus.call(QDBusMessage::createMethodCall(
-            kKWin, path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run")));
-        if (run.type() != QDBusMessage::ErrorMessage) break;
-      }
-      if (!reply.answered) {
-        QTimer::singleShot(kAnswerMs, &reply.loop, &QEventLoop::quit);
-        reply.loop.exec();
-      }
-      bus.call(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting,
-                                              QStringLiteral("unloadScript"))
-               << name);
-    }
-    bus.unregisterObject(kReplyPath);
-    return reply.found;
+    if (registered_) bus_.unregisterObject(path_);
+    deleteLater();
+    if (answer_) answer_(found);
+  }
+
+  QDBusConnection bus_;
+  QString name_;
+  QString path_;
+  DesktopWindowControl::Answer answer_;
+  QTemporaryFile file_;
+  QTimer timeout_;
+  bool registered_ = false;
+  bool loaded_ = false;
+  bool finished_ = false;
+};
+
+class KWinWindowControl : public DesktopWindowControl {
+ public:
+  explicit KWinWindowControl(const char* title) : title_(QString::fromUtf8(title)) {}
+
+  void Move(int x, int y, Answer answer) override {
+    Run(QStringLiteral("var g = w.frameGeometry;"
+                       " w.frameGeometry = {x: %1, y: %2, width: g.width, height: g.height};")
+            .arg(x)
+            .arg(y),
+        std::move(answer));
+  }
+
+  void KeepAbove(bool above, Answer answer) override {
+    Run(QStringLiteral("w.keepAbove = %1;")
+            .arg(above ? QStringLiteral("true") : QStringLiteral("false")),
+        std::move(answer));
+  }
+
+ private:
+  void Run(const QString& action, Answer answer) {
+    // Owned by runs_, so that no answer comes once the control is gone.
+    (new ScriptRun(&runs_, ++count_, std::move(answer)))->Start(title_, action);
   }
 
   QString title_;
-  int runs_ = 0;
+  QObject runs_;
+  int count_ = 0;
 };
 
 }  // namespace

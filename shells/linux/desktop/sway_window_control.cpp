@@ -63,14 +63,17 @@ bool SwayWindowControl::Answers() {
   return reply && QJsonDocument::fromJson(*reply).object().contains("major");
 }
 
-bool SwayWindowControl::Move(int x, int y) {
-  return RunOnWindow(QString("floating enable, move absolute position %1 %2").arg(x).arg(y));
+void SwayWindowControl::Move(int x, int y, Answer answer) {
+  const bool done =
+      RunOnWindow(QString("floating enable, move absolute position %1 %2").arg(x).arg(y));
+  if (answer) answer(done);
 }
 
-bool SwayWindowControl::KeepAbove(bool above) {
+void SwayWindowControl::KeepAbove(bool above, Answer answer) {
   // Sticky applies to floating windows only, so "above" floats the window too. Taking it back
   // leaves the window floating where it is: tiling it again would lose its place.
-  return RunOnWindow(above ? "floating enable, sticky enable" : "sticky disable");
+  const bool done = RunOnWindow(above ? "floating enable, sticky enable" : "sticky disable");
+  if (answer) answer(done);
 }
 
 std::optional<std::int64_t> SwayWindowControl::FindWindow() {

@@ -21,11 +21,11 @@ class SwayWindowControl : public DesktopWindowControl {
 
   // Makes the window floating and puts its container (border and title bar included) at x, y
   // in the layout's absolute coordinates, which are the desktop's.
-  bool Move(int x, int y) override;
+  void Move(int x, int y, Answer answer) override;
   // sway draws floating windows above tiled ones; "sticky" keeps the window on whichever
   // workspace is shown. Another floating window that takes the focus still comes above it, and
   // a fullscreen window covers it: sway has no stronger "above".
-  bool KeepAbove(bool above) override;
+  void KeepAbove(bool above, Answer answer) override;
 
   // True when sway answers on the socket (its version request) within the wait.
   bool Answers();

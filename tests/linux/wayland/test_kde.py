@@ -100,8 +100,11 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
     # KWin lists a window once its first picture is on screen; before that there is none to move.
     wait_for("the window in KWin's list",
              lambda: any(line.startswith(f"Vistrel {pid} ") for line in window_state(kwin)))
-    assert kde.send("move 300 200", "MOVED") == "MOVED 1"
-    assert kde.send("above 1", "ABOVE") == "ABOVE 1"
+    # Each request returns before KWin's answer: no event loop runs inside it.
+    for command, answer in [("move 300 200", "MOVED"), ("above 1", "ABOVE")]:
+        kde.process.stdin.write(command + "\n")
+        kde.process.stdin.flush()
+        assert kde.until(answer)[-2:] == ["SENT", answer + " 1"]
     wait_for("the window at 300, 200 and kept above",
              lambda: f"Vistrel {pid} 300 200 true" in window_state(kwin))
     assert kde.send("above 0", "ABOVE") == "ABOVE 1"
