@@ -4,7 +4,9 @@
 // the compositor puts it. The controls themselves are in desktop/.
 #pragma once
 
+#include <QPoint>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -26,9 +28,21 @@ class DesktopWindowControl {
   // Keeps the window above all others, or takes that back. Answered as above.
   virtual void KeepAbove(bool above, Answer answer = {}) = 0;
 
+  // Where the window's outer frame's top-left corner is now, in desktop pixels, as the desktop
+  // tells it (the user may have moved the window); nullopt when it can not tell.
+  virtual std::optional<QPoint> Where() = 0;
+
   // Both, once the desktop knows the window: it lists a window only after its first picture,
   // and forgets the place when the window is hidden, so this follows every show.
   void ApplyWhenShown(QWidget& window, int x, int y, bool above);
+  // Whether the desktop has put the window at the place asked since ApplyWhenShown: until then
+  // the window stands where the desktop chose, which is no place of the user's.
+  bool PlacedSinceShown() const { return placed_; }
+
+ private:
+  void Attempt(QWidget* window, int x, int y, bool above, int attemptsLeft);
+
+  bool placed_ = false;
 };
 
 }  // namespace vistrel::linux_shell

@@ -10,9 +10,12 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPoint>
+#include <QStringList>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,12 +26,71 @@ const QString kKWin = QStringLiteral("org.kde.KWin");
 const QString kScripting = QStringLiteral("org.kde.kwin.Scripting");
 const QString kReplyPath = QStringLiteral("/example/tarnwell/Vistrel/KWinScript");
 const QString kReplyInterface = QStringLiteral("example.tarnwell.Vistrel.KWinScript");
+const QString kWatchPath = QStringLiteral("/example/tarnwell/Vistrel/KWinPlace");
+const QString kWatchInterface = QStringLiteral("example.tarnwell.Vistrel.KWinPlace");
+const QString kWatchName = QStringLiteral("vistrel-place-watch");
 constexpr int kAnswerMs = 3000;
 
 // A JavaScript string literal of any text: JSON's quoting is JavaScript's.
 QString Literal(const QString& text) {
   const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
   return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// Calls next with the answer to call when it arrives, unless context is gone by then.
+void Then(QObject* context, const QDBusPendingCall& call,
+          std::function<void(const QDBusMessage&)> next) {
+  auto* watcher = new QDBusPendingCallWatcher(call, context);
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                   [next = std::move(next)](QDBusPendingCallWatcher* w) {
+                     w->deleteLater();
+                     next(w->reply());
+                   });
+}
+
+QDBusMessage ScriptingCall(const QString& method) {
+  return QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting, method);
+}
+
+// Loads the script file under name and runs it; failed runs when KWin refused either.
+void LoadAndRun(QObject* context, const QString& file, const QString& name,
+                std::function<void()> loaded, std::function<void()> failed) {
+  Then(
+      context,
+      QDBusConnection::sessionBus().asyncCall(ScriptingCall(QStringLiteral("loadScript"))
+                                              << file << name),
+      [context, loaded = std::move(loaded), failed = std::move(failed)](const QDBusMessage& reply) {
+        const QList<QVariant> args = reply.arguments();
+        bool ok = false;
+        const int id = args.isEmpty() ? -1 : args.first().toInt(&ok);
+        if (reply.type() == QDBusMessage::ErrorMessage || !ok || id < 0) return failed();
+        loaded();
+        // Plasma 6 moved the script objects' paths.
+        const auto run = [context](const QString& path, std::function<void()> otherwise) {
+          Then(context,
+               QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+                   kKWin, path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"))),
+               [otherwise = std::move(otherwise)](const QDBusMessage& answer) {
+                 if (answer.type() == QDBusMessage::ErrorMessage) otherwise();
+               });
+        };
+        run(QStringLiteral("/Scripting/Script%1").arg(id),
+            [run, id, failed] { run(QStringLiteral("/%1").arg(id), failed); });
+      });
+}
+
+// The windows of this process with the title (normally one) as the variable w in a script.
+QString ForEachWindow(const QString& title, const QString& body) {
+  return QStringLiteral(
+             "  var list = workspace.windowList ? workspace.windowList() : "
+             "workspace.clientList();\n"
+             "  for (var i = 0; i < list.length; ++i) {\n"
+             "    var w = list[i];\n"
+             "    if (w.pid !== %1 || w.caption !== %2) continue;\n"
+             "    %3\n"
+             "  }\n")
+      .arg(getpid())
+      .arg(Literal(title), body);
 }
 
 // One script from load to unload, driven by the answers as they arrive on the event loop, so
@@ -57,76 +119,41 @@ class ScriptRun : public QObject {
       return Finish(false);
     }
     registered_ = true;
-    const QString script = QStringLiteral(
-                               "(function () {\n"
-                               "  var found = false;\n"
-                               "  var list = workspace.windowList ? workspace.windowList() : "
-                               "workspace.clientList();\n"
-                               "  for (var i = 0; i < list.length; ++i) {\n"
-                               "    var w = list[i];\n"
-                               "    if (w.pid !== %1 || w.caption !== %2) continue;\n"
-                               "    %3\n"
-                               "    found = true;\n"
-                               "  }\n"
-                               "  callDBus(%4, %5, %6, \"Done\", found);\n"
-                               "})();\n")
-                               .arg(getpid())
-                               .arg(Literal(title), action, Literal(bus_.baseService()),
-                                    Literal(path_), Literal(kReplyInterface));
+    const QString script =
+        QStringLiteral(
+            "(function () {\n  var found = false;\n%1  callDBus(%2, %3, %4, \"Done\", "
+            "found);\n})();\n")
+            .arg(ForEachWindow(title, action + QStringLiteral(" found = true;")),
+                 Literal(bus_.baseService()), Literal(path_), Literal(kReplyInterface));
     file_.write(script.toUtf8());
     file_.flush();
     timeout_.start(kAnswerMs);
-    Then(bus_.asyncCall(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"),
-                                                       kScripting, QStringLiteral("loadScript"))
-                        << file_.fileName() << name_),
-         [this](const QDBusMessage& reply) {
-           const QList<QVariant> args = reply.arguments();
-           bool ok = false;
-           const int id = args.isEmpty() ? -1 : args.first().toInt(&ok);
-           if (reply.type() == QDBusMessage::ErrorMessage || !ok || id < 0) return Finish(false);
-           loaded_ = true;
-           // Plasma 6 moved the script objects' paths.
-           RunAt({QStringLiteral("/Scripting/Script%1").arg(id), QStringLiteral("/%1").arg(id)});
-         });
+    LoadAndRun(
+        this, file_.fileName(), name_,
+        [this] {
+          loaded_ = true;
+          // Loaded only after the wait was given up: still unloaded.
+          if (finished_) Unload();
+        },
+        [this] { Finish(false); });
   }
 
  public slots:
   Q_SCRIPTABLE void Done(bool windowFound) { Finish(windowFound); }
 
  private:
-  void Then(const QDBusPendingCall& call, std::function<void(const QDBusMessage&)> next) {
-    auto* watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [next = std::move(next)](QDBusPendingCallWatcher* w) {
-              w->deleteLater();
-              next(w->reply());
-            });
-  }
-
-  void RunAt(QStringList paths) {
-    if (paths.isEmpty()) return Finish(false);
-    const QString path = paths.takeFirst();
-    Then(bus_.asyncCall(QDBusMessage::createMethodCall(
-             kKWin, path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"))),
-         [this, paths](const QDBusMessage& reply) {
-           if (reply.type() == QDBusMessage::ErrorMessage) RunAt(paths);
-         });
-  }
-
   void Finish(bool found) {
     if (finished_) return;
     finished_ = true;
     timeout_.stop();
-    if (loaded_) {
-      // Nobody waits for the unload's answer.
-      bus_.send(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting,
-                                               QStringLiteral("unloadScript"))
-                << name_);
-    }
+    if (loaded_) Unload();
     if (registered_) bus_.unregisterObject(path_);
     deleteLater();
     if (answer_) answer_(found);
   }
+
+  // Nobody waits for the unload's answer.
+  void Unload() { bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << name_); }
 
   QDBusConnection bus_;
   QString name_;
@@ -139,9 +166,72 @@ class ScriptRun : public QObject {
   bool finished_ = false;
 };
 
+// Where KWin has the window, without asking when it is wanted (an answer would come only from the
+// event loop): a script that stays loaded while the program runs reports the frame's place each
+// time it changes, also for the window of a later showing.
+class PlaceWatch : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "example.tarnwell.Vistrel.KWinPlace")
+ public:
+  explicit PlaceWatch(const QString& title) : bus_(QDBusConnection::sessionBus()) {
+    file_.setFileTemplate(QDir::tempPath() + QStringLiteral("/vistrel-kwin-XXXXXX.js"));
+    if (!file_.open() ||
+        !bus_.registerObject(kWatchPath, this, QDBusConnection::ExportScriptableSlots)) {
+      return;
+    }
+    const QString script =
+        QStringLiteral(
+            "(function () {\n"
+            "  function report(w) {\n"
+            "    var g = w.frameGeometry;\n"
+            "    callDBus(%1, %2, %3, \"Placed\", Math.round(g.x) + \" \" + Math.round(g.y));\n"
+            "  }\n"
+            "  function watch(w) {\n"
+            "    if (w.pid !== %4 || w.caption !== %5) return;\n"
+            "    report(w);\n"
+            "    w.frameGeometryChanged.connect(function () { report(w); });\n"
+            "  }\n"
+            "  var list = workspace.windowList ? workspace.windowList() : workspace.clientList();\n"
+            "  for (var i = 0; i < list.length; ++i) watch(list[i]);\n"
+            "  (workspace.windowAdded || workspace.clientAdded).connect(watch);\n"
+            "})();\n")
+            .arg(Literal(bus_.baseService()), Literal(kWatchPath), Literal(kWatchInterface))
+            .arg(getpid())
+            .arg(Literal(title));
+    file_.write(script.toUtf8());
+    file_.flush();
+    // A watch that a run killed before it could unload it goes first (one copy runs per user).
+    bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << kWatchName);
+    LoadAndRun(
+        this, file_.fileName(), kWatchName, [] {}, [] {});
+  }
+  ~PlaceWatch() override {
+    bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << kWatchName);
+    bus_.unregisterObject(kWatchPath);
+  }
+
+  std::optional<QPoint> place;
+
+ public slots:
+  Q_SCRIPTABLE void Placed(const QString& xy) {
+    const QStringList parts = xy.split(QLatin1Char(' '));
+    bool okX = false, okY = false;
+    const int x = parts.value(0).toInt(&okX), y = parts.value(1).toInt(&okY);
+    if (okX && okY) place = QPoint(x, y);
+  }
+
+ private:
+  QDBusConnection bus_;
+  QTemporaryFile file_;
+};
+
 class KWinWindowControl : public DesktopWindowControl {
  public:
-  explicit KWinWindowControl(const char* title) : title_(QString::fromUtf8(title)) {}
+  explicit KWinWindowControl(const char* title)
+      : title_(QString::fromUtf8(title)), watch_(title_) {}
+
+  // The place last reported: KWin reports every change as it happens.
+  std::optional<QPoint> Where() override { return watch_.place; }
 
   void Move(int x, int y, Answer answer) override {
     Run(QStringLiteral("var g = w.frameGeometry;"
@@ -164,6 +254,7 @@ class KWinWindowControl : public DesktopWindowControl {
   }
 
   QString title_;
+  PlaceWatch watch_;
   QObject runs_;
   int count_ = 0;
 };

@@ -107,6 +107,19 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
         assert kde.until(answer)[-2:] == ["SENT", answer + " 1"]
     wait_for("the window at 300, 200 and kept above",
              lambda: f"Vistrel {pid} 300 200 true" in window_state(kwin))
+    wait_for("the control to tell the place", lambda: kde.send("where", "WHERE") == "WHERE 300 200")
+    # Moved as by the user: the control tells the new place.
+    kwin.run_script("vistrel-test-move", """
+        workspace.clientList().forEach(function (w) {
+            if (w.caption === "Vistrel") {
+                var g = w.frameGeometry;
+                w.frameGeometry = {x: 500, y: 400, width: g.width, height: g.height};
+            }
+        });
+        print("done");
+    """)
+    wait_for("the control to tell the new place",
+             lambda: kde.send("where", "WHERE") == "WHERE 500 400")
     assert kde.send("above 0", "ABOVE") == "ABOVE 1"
     wait_for("the window no longer kept above",
-             lambda: f"Vistrel {pid} 300 200 false" in window_state(kwin))
+             lambda: f"Vistrel {pid} 500 400 false" in window_state(kwin))

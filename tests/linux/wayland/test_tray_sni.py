@@ -116,6 +116,25 @@ def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
     assert (values["Left"], values["Top"]) == ("1500", "4500")
 
 
+def test_a_window_the_user_moved_is_saved_where_it_is(sway, start_vistrel, tmp_path):
+    home = str(tmp_path / "moved")
+    write_settings(home, "[General]\nLeft=1500\nTop=4500\n")
+    program = start_vistrel(home=home)
+
+    def frame():
+        window = program.window()
+        return window["rect"]["x"], window["rect"]["y"] - window["deco_rect"]["height"]
+    wait_for("the window at the stored place", lambda: frame() == (100, 300))
+    # As a drag with the pointer would.
+    sway.swaymsg("command", f"[pid={program.process.pid}] move absolute position 400 200")
+    wait_for("the window at its new place", lambda: frame() == (400, 200))
+    program.item.click("Exit")
+    assert program.process.wait(10) == 0
+    with open(program.settings) as f:
+        values = dict(line.split("=", 1) for line in f.read().splitlines()[1:])
+    assert (values["Left"], values["Top"]) == ("6000", "3000")
+
+
 def test_a_right_click_on_swaybar_opens_the_programs_own_menu(sway, start_vistrel):
     # swaybar 1.7 does not draw dbusmenu menus: its right click asks the item for its menu.
     program = start_vistrel()
