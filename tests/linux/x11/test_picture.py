@@ -111,6 +111,46 @@ def test_alt_v_holds_the_picture_for_the_command_line_seconds(session):
     v.stop()
 
 
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+
+
+@pytest.mark.skipif(not os.path.exists(FAKETIME), reason="needs libfaketime to step the clock")
+def test_a_hold_outlasts_a_small_step_back_of_the_clock(session):
+    # The program's time of day is moved by a file that libfaketime reads on every call; its
+    # timers run on the monotonic clock, which stays as it is.
+    offset = os.path.join(session.workdir, "clock-offset")
+
+    def set_offset(text):
+        with open(offset + ".new", "w") as f:
+            f.write(text + "\n")
+        os.replace(offset + ".new", offset)
+    set_offset("+0")
+    env = {"LD_PRELOAD": FAKETIME, "FAKETIME_TIMESTAMP_FILE": offset, "FAKETIME_NO_CACHE": "1",
+           "DONT_FAKE_MONOTONIC": "1"}
+    # Refresh High's ticks go on during the hold, so the wait reads the clock all along.
+    v = Vistrel(session, corner_home(session, "clockstep", "RefreshHigh=True\n"), args=["4"],
+                env=env)
+    win = v.main_window()
+    session.move(600, 450)
+    expect_view(session, win, 2, (600, 450))
+    session.key("alt+v")
+    start = time.monotonic()
+    time.sleep(2.0)
+    set_offset("-1")  # one second into the hold, the clock goes back a second
+    red = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+    time.sleep(1.0)
+    if view_shows(session, win, b"\xff\x00\x00"):
+        raise TestFailure("the step back of the clock ended the hold")
+    wait_for("the live frozen view after the hold",
+             lambda: view_shows(session, win, b"\xff\x00\x00"), 8, 0.05)
+    held = time.monotonic() - start
+    # The hold compares the time of day with its start, so the step lengthens it by a second.
+    if not 5.7 <= held <= 7.5:
+        raise TestFailure(f"the picture came back after {held:.2f} s, not after 1 + 4 + 1 s")
+    session.stop_process(red)
+    v.stop()
+
+
 def test_still_cursor_redraws_only_with_a_refresh_option(session):
     red = b"\xff\x00\x00"
     for refresh, redraws in (("", False), ("RefreshHigh=True\n", True)):
