@@ -39,6 +39,28 @@ struct MenuItemDefinition {
   bool IsSeparator() const { return caption == "-"; }
 };
 
+// The items of the popup menu, top to bottom.
+inline constexpr std::array<MenuItemDefinition, kMenuItemCount> kPopupMenu{{
+    {MenuItem::menuVisible, "menuVisible", "&Show"},
+    {MenuItem::menuHide, "menuHide", "Hi&de"},
+    {MenuItem::menuSeperator1, "menuSeperator1", "-"},
+    {MenuItem::menuZoomIN, "menuZoomIN", "Zoom &In"},
+    {MenuItem::menuZoomOUT, "menuZoomOUT", "Zoom &Out"},
+    {MenuItem::menuKeep1to1, "menuKeep1to1", "Keep 1/1 (No Zooming)"},
+    {MenuItem::menuSeperator2, "menuSeperator2", "-"},
+    {MenuItem::menuRefreshHigh, "menuRefreshHigh", "Refresh High"},
+    {MenuItem::menuRefreshAlways, "menuRefreshAlways", "Refresh Always"},
+    {MenuItem::menuFreeze, "menuFreeze", "Freeze (press Alt + Spacebar to toggle)"},
+    {MenuItem::menuFreezeAndLock, "menuFreezeAndLock", "Freeze and Lock (press Alt + v to toggle)"},
+    {MenuItem::menuSeperator3, "menuSeperator3", "-"},
+    {MenuItem::menuOnTop, "menuOnTop", "Always on &Top"},
+    {MenuItem::menuSeperator4, "menuSeperator4", "-"},
+    {MenuItem::menuHelp, "menuHelp", "&Help"},
+    {MenuItem::menuAbout, "menuAbout", "&About"},
+    {MenuItem::menuSeperator5, "menuSeperator5", "-"},
+    {MenuItem::menuExit, "menuExit", "E&xit"},
+}};
+
 // The window's one top-level menu item. It is invisible, so the window shows no menu bar; the tray
 // opens its submenu as the popup menu.
 struct MenuRootDefinition {
@@ -48,31 +70,7 @@ struct MenuRootDefinition {
   std::array<MenuItemDefinition, kMenuItemCount> submenu;
 };
 
-inline constexpr MenuRootDefinition menuProject{
-    "menuProject",
-    "&Project",
-    false,
-    {{
-        {MenuItem::menuVisible, "menuVisible", "&Show"},
-        {MenuItem::menuHide, "menuHide", "Hi&de"},
-        {MenuItem::menuSeperator1, "menuSeperator1", "-"},
-        {MenuItem::menuZoomIN, "menuZoomIN", "Zoom &In"},
-        {MenuItem::menuZoomOUT, "menuZoomOUT", "Zoom &Out"},
-        {MenuItem::menuKeep1to1, "menuKeep1to1", "Keep 1/1 (No Zooming)"},
-        {MenuItem::menuSeperator2, "menuSeperator2", "-"},
-        {MenuItem::menuRefreshHigh, "menuRefreshHigh", "Refresh High"},
-        {MenuItem::menuRefreshAlways, "menuRefreshAlways", "Refresh Always"},
-        {MenuItem::menuFreeze, "menuFreeze", "Freeze (press Alt + Spacebar to toggle)"},
-        {MenuItem::menuFreezeAndLock, "menuFreezeAndLock",
-         "Freeze and Lock (press Alt + v to toggle)"},
-        {MenuItem::menuSeperator3, "menuSeperator3", "-"},
-        {MenuItem::menuOnTop, "menuOnTop", "Always on &Top"},
-        {MenuItem::menuSeperator4, "menuSeperator4", "-"},
-        {MenuItem::menuHelp, "menuHelp", "&Help"},
-        {MenuItem::menuAbout, "menuAbout", "&About"},
-        {MenuItem::menuSeperator5, "menuSeperator5", "-"},
-        {MenuItem::menuExit, "menuExit", "E&xit"},
-    }}};
+inline constexpr MenuRootDefinition menuProject{"menuProject", "&Project", false, kPopupMenu};
 
 inline constexpr const MenuItemDefinition& Definition(MenuItem item) {
   return menuProject.submenu[static_cast<std::size_t>(item)];
