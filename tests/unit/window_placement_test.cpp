@@ -33,7 +33,7 @@ const std::vector<platform::Monitor> kMonitors{{{0, 0, 1024, 768}, {0, 0, 1024, 
                                                {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}},
                                                {{1024, -600, 800, 600}, {1024, -600, 800, 600}}};
 
-TEST_P(Placement, KeepsAFrameWhoseTitleBarShowsAndMovesTheOthers) {
+TEST_P(Placement, FitsTheFrameOnItsMonitor) {
   const PlacementCase& c = GetParam();
   EXPECT_EQ(Place(c.stored, c.titleHeight, kMonitors), c.expected) << c.what;
 }
@@ -44,36 +44,27 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"inside stays", {100, 100, 228, 191}, {100, 100, 228, 191}},
         PlacementCase{"on the left monitor stays", {-900, 700, 228, 191}, {-900, 700, 228, 191}},
         PlacementCase{"across the border stays", {-100, 10, 228, 191}, {-100, 10, 228, 191}},
-        PlacementCase{
-            "wider than either monitor stays", {-600, 10, 1200, 300}, {-600, 10, 1200, 300}},
-        PlacementCase{"as tall as the screen over the task bar stays",
-                      {100, 0, 228, 768},
-                      {100, 0, 228, 768}},
-        PlacementCase{
-            "title bar under the task bar stays", {100, 750, 228, 191}, {100, 750, 228, 191}},
-        PlacementCase{"no decorations partly off the bottom stays",
-                      {100, 700, 228, 191},
-                      {100, 700, 228, 191},
-                      0},
+        PlacementCase{"partly off the bottom stays", {100, 700, 228, 191}, {100, 700, 228, 191}},
         PlacementCase{"title bar one pixel on stays", {1023, 767, 228, 191}, {1023, 767, 228, 191}},
-        PlacementCase{"title bar only on the monitor the frame covers less stays",
-                      {900, -26, 300, 700},
-                      {900, -26, 300, 700}},
         PlacementCase{"title bar above the top moves", {100, -30, 228, 191}, {100, 0, 228, 191}},
-        PlacementCase{"title bar above the left monitor comes down to its top",
-                      {-900, -30, 228, 191},
-                      {-900, 0, 228, 191}},
-        PlacementCase{
-            "off the right moves onto the work area", {1100, 700, 228, 191}, {796, 549, 228, 191}},
+        PlacementCase{"off the right moves in", {1100, 100, 228, 191}, {796, 100, 228, 191}},
         PlacementCase{"below every monitor comes up onto the nearest",
                       {-300, 1030, 228, 191},
                       {-300, 833, 228, 191}},
-        PlacementCase{"larger than the work area comes to its corner with its size",
-                      {1100, 900, 1500, 900},
-                      {0, 0, 1500, 900}}),
+        // Until now reduced to the monitor's work area.
+        PlacementCase{"larger than the monitor stays", {0, 0, 2000, 900}, {0, 0, 2000, 900}},
+        PlacementCase{"over both monitors stays", {-600, 10, 1200, 300}, {-600, 10, 1200, 300}},
+        PlacementCase{"screen tall stays", {100, 0, 228, 768}, {100, 0, 228, 768}},
+        PlacementCase{"title under the task bar stays", {9, 750, 228, 191}, {9, 750, 228, 191}},
+        PlacementCase{"no title partly off the bottom", {9, 700, 228, 191}, {9, 700, 228, 191}, 0},
+        PlacementCase{"title only on the less covered", {900, -26, 300, 700}, {900, -26, 300, 700}},
+        PlacementCase{"title above the left monitor", {-900, -30, 228, 191}, {-900, 0, 228, 191}},
+        PlacementCase{
+            "off the right onto the work area", {1100, 700, 228, 191}, {796, 549, 228, 191}},
+        PlacementCase{"larger than the work area", {1100, 900, 1500, 900}, {0, 0, 1500, 900}}),
     fakes::NameFromWhat());
 
-TEST(PlacementWithoutMonitors, LeavesTheFrameAloneAndKnowsNoDesktop) {
+TEST(PlacementWithoutMonitors, LeavesTheFrameAlone) {
   const Frame far{-30000, 30000, 228, 191};
   EXPECT_EQ(Place(far, 26, {}), far);
   EXPECT_FALSE(Desktop({}).has_value());

@@ -167,21 +167,15 @@ TEST_F(FileRegistryTest, WritesThroughASymbolicLink) {
 TEST_F(FileRegistryTest, CreateKeyRemovesLeftoverReplacementsOnly) {
   for (const bool linked : {false, true}) {
     Write("[General]\n");
-    std::string real = path_;
-    if (linked) {
-      real = dir_ + "/real.conf";
-      fs::rename(path_, real);
-      fs::create_symlink(real, path_);
-    }
+    const std::string real = linked ? dir_ + "/real.conf" : path_;
+    if (linked) fs::rename(path_, real), fs::create_symlink(real, path_);
     for (const char* suffix : {".saving-a1B2c3", ".saving-keep", ".backup"}) {
       std::ofstream(real + suffix) << "x";
     }
     FileRegistry api(path_);
-    Registry registry(api, boxes_);
-    registry.CreateKey(kKey);
+    Registry(api, boxes_).CreateKey(kKey);
     EXPECT_FALSE(fs::exists(real + ".saving-a1B2c3")) << linked;
-    EXPECT_TRUE(fs::exists(real + ".saving-keep")) << linked;
-    EXPECT_TRUE(fs::exists(real + ".backup")) << linked;
+    EXPECT_TRUE(fs::exists(real + ".saving-keep") && fs::exists(real + ".backup")) << linked;
     fs::remove_all(dir_);
   }
 }

@@ -7,7 +7,7 @@
 //   PRESSED binding          each press, as the core would get it
 //   SENT                     a request returned (before its answer, which comes later)
 //   MOVED 1|0, ABOVE 1|0     what the window control answered
-//   WHERE x y|none           where the window control says the window is
+//   WHERE x y                where the window control says the window is (-1 -1: unknown)
 // and reads commands from stdin: "move X Y", "above 1|0", "where", "shutdown" (closes the hot keys'
 // session), "quit".
 #include <unistd.h>
@@ -55,11 +55,8 @@ int main(int argc, char** argv) {
       control->KeepAbove(above != 0, [](bool done) { std::printf("ABOVE %d\n", done); });
       std::printf("SENT\n");
     } else if (std::string(line) == "where\n" && control) {
-      if (const auto where = control->Where()) {
-        std::printf("WHERE %d %d\n", where->x(), where->y());
-      } else {
-        std::printf("WHERE none\n");
-      }
+      const auto where = control->Where();
+      std::printf("WHERE %d %d\n", where ? where->x() : -1, where ? where->y() : -1);
     } else if (std::string(line) == "shutdown\n") {
       keys.Shutdown();
       std::printf("SHUT\n");

@@ -1,8 +1,7 @@
 // sway's window control on its own, for tests/linux/wayland: shows a tool window titled "Vistrel"
 // of WIDTH x HEIGHT, and once sway has mapped it asks for it at X, Y and above the others, printing
 //   CONTROL none                 when there is no sway to ask (then it ends)
-//   MOVE ok ABOVE ok             what Move and KeepAbove answered (1 or 0)
-//   WHERE x y                    where the control then says the window is; then runs until killed
+//   MOVE ok ABOVE ok             what Move and KeepAbove answered (1 or 0), then runs until killed
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -34,8 +33,6 @@ int main(int argc, char** argv) {
     retry.stop();
     control->KeepAbove(true, [&](bool done) { above = done; });
     std::printf("MOVE %d ABOVE %d\n", moved, above);
-    const auto where = control->Where();
-    std::printf("WHERE %d %d\n", where ? where->x() : -1, where ? where->y() : -1);
   });
   retry.start(50);
   return app.exec();

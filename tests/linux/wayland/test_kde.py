@@ -109,17 +109,11 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
              lambda: f"Vistrel {pid} 300 200 true" in window_state(kwin))
     wait_for("the control to tell the place", lambda: kde.send("where", "WHERE") == "WHERE 300 200")
     # Moved as by the user: the control tells the new place.
-    kwin.run_script("vistrel-test-move", """
-        workspace.clientList().forEach(function (w) {
-            if (w.caption === "Vistrel") {
-                var g = w.frameGeometry;
-                w.frameGeometry = {x: 500, y: 400, width: g.width, height: g.height};
-            }
-        });
-        print("done");
-    """)
-    wait_for("the control to tell the new place",
-             lambda: kde.send("where", "WHERE") == "WHERE 500 400")
+    kwin.run_script("vistrel-test-move", """workspace.clientList().forEach(function (w) {
+        var g = w.frameGeometry;
+        if (w.caption === "Vistrel") w.frameGeometry = {x: 500, y: 400, width: g.width, height: g.height};
+    }); print("done");""")
+    wait_for("the new place", lambda: kde.send("where", "WHERE") == "WHERE 500 400")
     assert kde.send("above 0", "ABOVE") == "ABOVE 1"
     wait_for("the window no longer kept above",
              lambda: f"Vistrel {pid} 500 400 false" in window_state(kwin))

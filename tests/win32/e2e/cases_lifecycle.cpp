@@ -201,23 +201,6 @@ TEST_F(Lifecycle, PlacesNoScreenShowsComeBack) {
   }
 }
 
-// A frame as tall as the screen opens as stored and is saved back unchanged.
-TEST_F(Lifecycle, FrameAsTallAsTheScreenStaysAsStored) {
-  ClearSettings();
-  PutSetting("Left", "1500");
-  PutSetting("Top", "0");
-  PutSetting("Height", "11520");
-  Vistrel vistrel;
-  HWND main = vistrel.WaitForMainWindow();
-  RECT r{};
-  GetWindowRect(main, &r);
-  Check(r.left == 100 && r.top == 0 && r.bottom == 768, "the window is as tall as the screen");
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  Check(vistrel.WaitForExit() == 0u, "closed normally");
-  ExpectSetting("Top", "0");
-  ExpectSetting("Height", "11520");
-}
-
 // A second copy shows the already-running box and ends.
 TEST_F(Lifecycle, SecondCopyIsRefused) {
   ClearSettings();
