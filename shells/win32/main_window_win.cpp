@@ -324,8 +324,8 @@ void WinMainWindow::SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::
 
 std::optional<MenuItem> WinMainWindow::PopupMenu(const MenuState& state) {
   HMENU menu = CreatePopupMenu();
-  for (std::size_t i = 0; i < kPopupMenu.size(); ++i) {
-    const MenuItemDefinition& item = kPopupMenu[i];
+  for (std::size_t i = 0; i < menuProject.submenu.size(); ++i) {
+    const MenuItemDefinition& item = menuProject.submenu[i];
     if (item.IsSeparator()) {
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       continue;
@@ -345,10 +345,10 @@ std::optional<MenuItem> WinMainWindow::PopupMenu(const MenuState& state) {
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
   PostMessageA(hwnd_, WM_NULL, 0, 0);
   DestroyMenu(menu);
-  if (chosen < kFirstMenuCommand || chosen >= kFirstMenuCommand + kPopupMenu.size()) {
+  if (chosen < kFirstMenuCommand || chosen >= kFirstMenuCommand + menuProject.submenu.size()) {
     return std::nullopt;
   }
-  return kPopupMenu[chosen - kFirstMenuCommand].item;
+  return menuProject.submenu[chosen - kFirstMenuCommand].item;
 }
 
 std::uintptr_t WinMainWindow::PichookHandle() {

@@ -53,24 +53,26 @@ double WinScreen::HeightTwips() {
 }
 
 namespace {
-BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto& list = *reinterpret_cast<std::vector<platform::WorkArea>*>(data);
+platform::PixelRect FromRect(const RECT& r) {
+  return {double(r.left), double(r.top), double(r.right - r.left), double(r.bottom - r.top)};
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto& list = *reinterpret_cast<std::vector<platform::Monitor>*>(data);
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoA(monitor, &info)) return TRUE;
-  const RECT& w = info.rcWork;
-  const platform::WorkArea area{double(w.left), double(w.top), double(w.right - w.left),
-                                double(w.bottom - w.top)};
+  const platform::Monitor m{FromRect(info.rcMonitor), FromRect(info.rcWork)};
   // The primary monitor first.
-  list.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? list.begin() : list.end(), area);
+  list.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? list.begin() : list.end(), m);
   return TRUE;
 }
 }  // namespace
 
-std::vector<platform::WorkArea> WinScreen::WorkAreas() {
-  std::vector<platform::WorkArea> areas;
-  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
-  return areas;
+std::vector<platform::Monitor> WinScreen::Monitors() {
+  std::vector<platform::Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
 }
 
 }  // namespace vistrel::win32

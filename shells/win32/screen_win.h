@@ -36,7 +36,7 @@ class WinScreen : public platform::Screen {
   double HeightTwips() override;
   double TwipsPerPixelX() override { return twipsPerPixel_; }
   double TwipsPerPixelY() override { return twipsPerPixel_; }
-  std::vector<platform::WorkArea> WorkAreas() override;
+  std::vector<platform::Monitor> Monitors() override;
 
  private:
   void Copy(HDC target);

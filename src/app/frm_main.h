@@ -124,7 +124,10 @@ class frmMain {
   void RefreshOptionChosen();
   void RestoreSetting(settings::Setting setting);
   void ApplySetting(const settings::SettingDefinition& entry, const std::string& text);
-  void FitWindowOnMonitors();
+  void PlaceWindowOnMonitors();
+  // The whole desktop's width or height in twips, whichever the size setting is; unlimited when
+  // no monitor is known.
+  double DesktopTwips(settings::Setting size);
   std::string SettingText(const settings::SettingDefinition& entry);
   void FillTrayIconData();
   void ShowFreezeAndLockFailure(const Failure& failure);

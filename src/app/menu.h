@@ -1,6 +1,6 @@
-// The popup menu: its eighteen items as data (names, captions with their access-key "&",
-// separators) and their live check marks and enabled states. The check marks are the option
-// settings themselves; nothing else holds them.
+// The popup menu: its invisible root `menuProject` and the eighteen items of its submenu as data
+// (names, captions with their access-key "&", separators) and their live check marks and enabled
+// states. The check marks are the option settings themselves; nothing else holds them.
 #pragma once
 
 #include <array>
@@ -39,6 +39,7 @@ struct MenuItemDefinition {
   bool IsSeparator() const { return caption == "-"; }
 };
 
+// The items of the popup menu, top to bottom.
 inline constexpr std::array<MenuItemDefinition, kMenuItemCount> kPopupMenu{{
     {MenuItem::menuVisible, "menuVisible", "&Show"},
     {MenuItem::menuHide, "menuHide", "Hi&de"},
@@ -60,8 +61,19 @@ inline constexpr std::array<MenuItemDefinition, kMenuItemCount> kPopupMenu{{
     {MenuItem::menuExit, "menuExit", "E&xit"},
 }};
 
+// The window's one top-level menu item. It is invisible, so the window shows no menu bar; the tray
+// opens its submenu as the popup menu.
+struct MenuRootDefinition {
+  std::string_view name;
+  std::string_view caption;
+  bool visible;
+  std::array<MenuItemDefinition, kMenuItemCount> submenu;
+};
+
+inline constexpr MenuRootDefinition menuProject{"menuProject", "&Project", false, kPopupMenu};
+
 inline constexpr const MenuItemDefinition& Definition(MenuItem item) {
-  return kPopupMenu[static_cast<std::size_t>(item)];
+  return menuProject.submenu[static_cast<std::size_t>(item)];
 }
 
 // Live state of the items; every item starts enabled and unchecked.

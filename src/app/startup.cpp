@@ -1,5 +1,7 @@
 // Start-up: the single-instance guard, the start-up sequence that restores the settings, and
 // the focus handler.
+#include <limits>
+#include <optional>
 #include <string>
 
 #include "app/frm_main.h"
@@ -47,7 +49,7 @@ void frmMain::Form_Load() {
   for (const settings::Setting setting : settings::kRestoreOrder) {
     step([&] { RestoreSetting(setting); });
   }
-  step([&] { FitWindowOnMonitors(); });
+  step([&] { PlaceWindowOnMonitors(); });
   step([&] {
     if (menu_.Checked(MenuItem::menuOnTop)) Topmost::MakeTopmost(p_.window, true);
   });
@@ -66,19 +68,24 @@ void frmMain::Form_Load() {
   step([&] { menuVisible_Click(); });
 }
 
-void frmMain::FitWindowOnMonitors() {
+void frmMain::PlaceWindowOnMonitors() {
   const double tx = p_.screen.TwipsPerPixelX();
   const double ty = p_.screen.TwipsPerPixelY();
   const placement::Frame stored{p_.window.Left() / tx, p_.window.Top() / ty, p_.window.Width() / tx,
                                 p_.window.Height() / ty};
   // The frame above the client area: the title bar, with the border below it.
   const double title = stored.height - p_.window.ClientHeight();
-  const placement::Frame fitted = placement::FitOnMonitors(stored, title, p_.screen.WorkAreas());
-  // Only what changed is set, so a stored frame that fits comes back to the twip.
-  if (fitted.width != stored.width) p_.window.SetWidth(ToSingle(fitted.width * tx));
-  if (fitted.height != stored.height) p_.window.SetHeight(ToSingle(fitted.height * ty));
-  if (fitted.left != stored.left) p_.window.SetLeft(ToSingle(fitted.left * tx));
-  if (fitted.top != stored.top) p_.window.SetTop(ToSingle(fitted.top * ty));
+  const placement::Frame placed = placement::Place(stored, title, p_.screen.Monitors());
+  // Only what changed is set, so a stored frame that shows comes back to the twip.
+  if (placed.left != stored.left) p_.window.SetLeft(ToSingle(placed.left * tx));
+  if (placed.top != stored.top) p_.window.SetTop(ToSingle(placed.top * ty));
+}
+
+double frmMain::DesktopTwips(settings::Setting size) {
+  const std::optional<platform::PixelRect> desktop = placement::Desktop(p_.screen.Monitors());
+  if (!desktop) return std::numeric_limits<double>::infinity();
+  return size == settings::Setting::Width ? desktop->width * p_.screen.TwipsPerPixelX()
+                                          : desktop->height * p_.screen.TwipsPerPixelY();
 }
 
 void frmMain::Form_GotFocus() {
@@ -102,8 +109,11 @@ void frmMain::ApplySetting(const settings::SettingDefinition& entry, const std::
     return;
   }
   const float value = text_forms::ToSingle(text, separator);
-  // A window can not have a negative size: like any unusable value, it keeps the designed one.
-  if (entry.size && value < 0) throw failures::InvalidPropertyValue();
+  // A window can not have a negative size, and one larger than every monitor together would only
+  // magnify itself: like any unusable value, such a size keeps the designed one.
+  if (entry.size && (value < 0 || value > DesktopTwips(entry.setting))) {
+    throw failures::InvalidPropertyValue();
+  }
   (p_.window.*entry.set)(value);
 }
 

@@ -1,8 +1,10 @@
-// Where a restored window may stand: a stored frame that no monitor can show (a second monitor
-// unplugged since the last run, a settings file holding absurd numbers) is brought back onto the
-// nearest monitor, while a frame that is on a monitor, even partly, stays exactly as stored.
+// Where a restored window may stand: a stored frame is applied as it is, wherever it lies and
+// whatever its size, as long as the user can reach its title bar; only a frame whose title bar no
+// monitor shows (a second monitor unplugged since the last run, a settings file holding absurd
+// numbers) is brought back onto the nearest monitor.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/screen.h"
@@ -10,18 +12,16 @@
 namespace vistrel::placement {
 
 // An outer window frame in desktop pixels.
-struct Frame {
-  double left = 0;
-  double top = 0;
-  double width = 0;
-  double height = 0;
-  bool operator==(const Frame&) const = default;
-};
+using Frame = platform::PixelRect;
 
-// The frame the window should get. The monitor it belongs to is the one it covers most, or the
-// nearest one when it covers none; a size larger than that monitor's work area is reduced to
-// it. When no part of the title bar (the top titleHeight pixels of the frame) lies on any
-// monitor, the window is moved to lie wholly on its monitor. No monitors known: no change.
-Frame FitOnMonitors(Frame frame, double titleHeight, const std::vector<platform::WorkArea>& areas);
+// The frame the window should get. When some part of the title bar (the top titleHeight pixels of
+// the frame, at least one) lies on a monitor's whole rectangle, the frame stays as it is. Otherwise
+// it is moved, with its size, to lie wholly on the work area of the monitor nearest to it (the one
+// it covers most when it covers any), or as far onto it as its size allows. No monitors known: no
+// change.
+Frame Place(Frame frame, double titleHeight, const std::vector<platform::Monitor>& monitors);
+
+// The bounding box of every monitor's whole rectangle; none when no monitor is known.
+std::optional<platform::PixelRect> Desktop(const std::vector<platform::Monitor>& monitors);
 
 }  // namespace vistrel::placement

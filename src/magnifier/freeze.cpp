@@ -86,10 +86,11 @@ void frmMain::Pause(float nSecond) {
     // Sleep until an event arrives or the time is up, handling every event meanwhile. No single
     // wait spans a midnight unseen: each is at most an hour.
     p_.pump.WaitForEvents(std::min(static_cast<double>(nSecond) - elapsed, kLongestWait));
-    // The clock went back: a midnight passed. Compared with the last reading, not the start,
-    // so that a hold of a day or more also sees its second midnight.
+    // The clock fell by more than half a day: a midnight passed. A smaller step back is an
+    // adjustment of the clock, which neither ends the hold nor adds a day to it. Compared with
+    // the last reading, not the start, so that a hold of a day or more sees every midnight.
     const double reading = now();
-    if (reading < previous) start -= kSecondsPerDay;
+    if (previous - reading > kSecondsPerDay / 2) start -= kSecondsPerDay;
     previous = reading;
   }
 }

@@ -1,6 +1,6 @@
 // The screen as the magnifier sees it: where the cursor is, where the desktop lies (every
-// monitor together), the monitors' work areas, and one scaled copy of a screen rectangle onto
-// the whole view.
+// monitor together), each monitor with its work area, and one scaled copy of a screen rectangle
+// onto the whole view.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +13,19 @@ struct CursorPoint {
   std::int32_t y = 0;
 };
 
-// A monitor's work area (the part that panels and docks leave free), in desktop pixels.
-struct WorkArea {
+// A rectangle in desktop pixels.
+struct PixelRect {
   double left = 0;
   double top = 0;
   double width = 0;
   double height = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+// One monitor: its whole rectangle, and its work area (the part that panels and docks leave free).
+struct Monitor {
+  PixelRect whole;
+  PixelRect work;
 };
 
 class Screen {
@@ -49,8 +56,8 @@ class Screen {
   virtual double TwipsPerPixelX() = 0;
   virtual double TwipsPerPixelY() = 0;
 
-  // Every monitor's work area, the primary one first; empty when the platform can not tell.
-  virtual std::vector<WorkArea> WorkAreas() = 0;
+  // Every monitor, the primary one first; empty when the platform can not tell.
+  virtual std::vector<Monitor> Monitors() = 0;
 };
 
 }  // namespace vistrel::platform

@@ -93,19 +93,12 @@ std::string FromSingle(float value, char decimalSeparator) {
   std::array<char, 64> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
   std::string text(buffer.data(), result.ptr);
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.') {
-      out += decimalSeparator;
-    } else if (c == 'e') {
-      out += 'E';
-      if (i + 1 < text.size() && text[i + 1] != '-' && text[i + 1] != '+') out += '+';
-    } else {
-      out += c;
-    }
+  // to_chars always writes the exponent's sign ("1e+20"), as the written form wants it.
+  for (char& c : text) {
+    if (c == '.') c = decimalSeparator;
+    if (c == 'e') c = 'E';
   }
-  return out;
+  return text;
 }
 
 }  // namespace vistrel::text_forms

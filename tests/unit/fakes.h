@@ -64,7 +64,9 @@ class FakeScreen : public platform::Screen {
   double widthTwips = 1024 * 15.0;
   double heightTwips = 768 * 15.0;
   double twipsPerPixel = 15.0;
-  std::vector<platform::WorkArea> workAreas{{0, 0, 1024, 768}};
+  // The vertical ratio when it differs from twipsPerPixel.
+  std::optional<double> twipsPerPixelY;
+  std::vector<platform::Monitor> monitors{{{0, 0, 1024, 768}, {0, 0, 1024, 768}}};
   int cursorQueries = 0;
   // As a screen that hears of motion from the server (X11's raw events); FakeWorld::MoveCursor
   // then wakes Timer1 as such a shell does.
@@ -87,10 +89,10 @@ class FakeScreen : public platform::Screen {
     journal.Note("measure screen");
     return widthTwips;
   }
-  std::vector<platform::WorkArea> WorkAreas() override { return workAreas; }
+  std::vector<platform::Monitor> Monitors() override { return monitors; }
   double HeightTwips() override { return heightTwips; }
   double TwipsPerPixelX() override { return twipsPerPixel; }
-  double TwipsPerPixelY() override { return twipsPerPixel; }
+  double TwipsPerPixelY() override { return twipsPerPixelY.value_or(twipsPerPixel); }
 };
 
 struct WindowPosCall {

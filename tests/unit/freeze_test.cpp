@@ -117,6 +117,23 @@ TEST_F(Freeze, HoldOfMoreThanADaySeesEveryMidnightAndEnds) {
   ExpectSwitches({{false, 1.0}, {true, 200001.0}});
 }
 
+// Neither a step back of the clock nor two readings that round to the same single-precision
+// value is a midnight: a ten-second hold is no shorter than the clock says.
+TEST(FreezeClock, SmallStepsBackAndEqualReadingsAreNoMidnight) {
+  using Steps = std::vector<std::pair<double, double>>;  // seconds after Alt + V, step back
+  for (const auto& [steps, holdEnds] : std::vector<std::pair<Steps, double>>{
+           {{{4, 0}, {4.001, 0}}, 11}, {{{3.9, 0}, {4, 0.5}}, 11.5}}) {
+    FakeWorld world;
+    world.runtime.commandLine = "10";
+    world.Start();
+    for (const auto& [at, back] : steps)
+      world.pump.After(at, [&, back = back] { world.clock.now -= back; });
+    world.form.VBHotKey2_HotKey();
+    ASSERT_EQ(world.timer1.switches.size(), 2u);
+    EXPECT_NEAR(world.timer1.switches[1].second, holdEnds, 0.01);
+  }
+}
+
 TEST_F(Freeze, PauseWaitsForEventsWithADeadlineInsteadOfSpinning) {
   StartWith("10");
   world.pump.deliverTimers = false;  // nothing else happens: each wait runs to its deadline

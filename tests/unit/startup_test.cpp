@@ -156,19 +156,22 @@ TEST_F(Startup, NumbersAreReadInTheUsersNotationWithBlanksAndAPartlyShownFrameSt
 
 // The window's frame (left, top, width, height in twips) after a start with these settings.
 std::vector<float> FrameAfterStart(const std::vector<std::pair<std::string, std::string>>& values,
-                                   std::vector<platform::WorkArea> monitors = {{0, 0, 1024, 768}}) {
+                                   const std::vector<platform::Monitor>& monitors = {},
+                                   double twipsPerPixelY = 15) {
   FakeWorld world;
-  world.screen.workAreas = std::move(monitors);
+  if (!monitors.empty()) world.screen.monitors = monitors;
+  world.screen.twipsPerPixelY = twipsPerPixelY;
   for (const auto& [name, text] : values) world.StoreSetting(name, text);
   world.Start();
   return {world.window.left, world.window.top, world.window.width, world.window.height};
 }
 
 TEST(StartupPlacement, StoredFrameNoMonitorCanShowComesBackOntoTheScreen) {
-  // Huge sizes reduce to the work area, and the frame comes onto it.
+  // Sizes beyond the desktop are unusable and keep the designed ones; the frame comes onto the
+  // screen.
   EXPECT_EQ(FrameAfterStart(
                 {{"Left", "-1E+30"}, {"Top", "1E+30"}, {"Width", "1E+30"}, {"Height", "3.4E+38"}}),
-            (std::vector<float>{0, 0, 15360, 11520}));
+            (std::vector<float>{0, 8655, 3420, 2865}));
   // A negative size is unusable and keeps the designed one; the frame comes onto the screen.
   EXPECT_EQ(
       FrameAfterStart(
@@ -176,11 +179,33 @@ TEST(StartupPlacement, StoredFrameNoMonitorCanShowComesBackOntoTheScreen) {
       (std::vector<float>{11940, 0, 3420, 2865}));
 }
 
+// A primary monitor with a 28-pixel task bar, and a 1280 x 1024 monitor on its left.
+const std::vector<platform::Monitor> kTwoMonitors{{{0, 0, 1024, 768}, {0, 0, 1024, 740}},
+                                                  {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}};
+
 TEST(StartupPlacement, FrameOnAMonitorThatIsGoneMovesWhollyOntoTheNearestOne) {
   // 3000 pixels left of the primary: the 1280 x 1024 monitor on its left is nearer.
-  EXPECT_EQ(FrameAfterStart({{"Left", "-45000"}, {"Top", "16500"}},
-                            {{0, 0, 1024, 768}, {-1280, 0, 1280, 1024}}),
+  EXPECT_EQ(FrameAfterStart({{"Left", "-45000"}, {"Top", "16500"}}, kTwoMonitors),
             (std::vector<float>{-19200, 12495, 3420, 2865}));
+}
+
+TEST(StartupPlacement, DesktopSizeLimitTitleHeightAndEachAxisOwnTwips) {
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> values;
+    double twipsPerPixelY;
+    std::vector<float> expected;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{{"Width", "34560"}}, 15, {3015, 2805, 34560, 2865}},  // as wide as the desktop
+           {{{"Width", "34561"}}, 15, {3015, 2805, 3420, 2865}},   // wider: unusable
+           {{{"Width", "0"}}, 15, {3015, 2805, 0, 2865}},          // 0 is applied
+           {{{"Top", "-1500"}}, 15, {3015, 0, 3420, 2865}},  // title: outer minus client height
+           {{{"Top", "-1200"}, {"Left", "16000"}, {"Width", "15000"}, {"Height", "12300"}},
+            12,
+            {360, 0, 15000, 2865}}}) {
+    EXPECT_EQ(FrameAfterStart(c.values, kTwoMonitors, c.twipsPerPixelY), c.expected)
+        << c.values[0].first << "=" << c.values[0].second;
+  }
 }
 
 struct BooleanText {

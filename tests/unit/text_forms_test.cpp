@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         NumberText{"whole", "1440", '.', 1440, 0},
         NumberText{"leading blanks", "  1440", '.', 1440, 0},
         NumberText{"trailing blanks", "1440  ", '.', 1440, 0},
+        NumberText{"tabs around", "\t1440\t", '.', 1440, 0},
         NumberText{"negative", "-300", '.', -300, 0}, NumberText{"plus sign", "+5", '.', 5, 0},
         NumberText{"point fraction", "2.5", '.', 2.5f, 0},
         NumberText{"comma fraction", "2,5", ',', 2.5f, 0},
@@ -94,9 +95,10 @@ TEST(BooleanForms, TrueAndFalseInAnyCaseOrANumberAndNothingElse) {
     const char* text;
     int result;  // 1 true, 0 false, else the failure number
   };
-  for (const Case c : {Case{"True", 1}, Case{"tRUE", 1}, Case{" False ", 0}, Case{"-1", 1},
-                       Case{"0", 0}, Case{"0.0", 0}, Case{"2.5", 1}, Case{"yes", 13}, Case{"", 13},
-                       Case{"Truth", 13}, Case{"1e400", 6}}) {
+  for (const Case c :
+       {Case{"True", 1}, Case{"tRUE", 1}, Case{" False ", 0}, Case{"\tTrue", 1}, Case{"\t0\t", 0},
+        Case{"-1", 1}, Case{"0", 0}, Case{"0.0", 0}, Case{"2.5", 1}, Case{"yes", 13}, Case{"", 13},
+        Case{"Truth", 13}, Case{"1e400", 6}}) {
     int result = -1;
     try {
       result = text_forms::ToBoolean(c.text, '.') ? 1 : 0;

@@ -67,7 +67,7 @@ TEST(TrayBeforeStart, ATrayHostRestartBeforeStartUpAddsNothing) {
 
 TEST_F(Tray, PopupOffersEighteenItemsInOrderAllEnabledAndUncheckedAsCreated) {
   std::vector<std::string_view> captions;
-  for (const auto& item : kPopupMenu) captions.push_back(item.caption);
+  for (const auto& item : menuProject.submenu) captions.push_back(item.caption);
   EXPECT_EQ(captions,
             (std::vector<std::string_view>{
                 "&Show", "Hi&de", "-", "Zoom &In", "Zoom &Out", "Keep 1/1 (No Zooming)", "-",
@@ -75,7 +75,7 @@ TEST_F(Tray, PopupOffersEighteenItemsInOrderAllEnabledAndUncheckedAsCreated) {
                 "Freeze and Lock (press Alt + v to toggle)", "-", "Always on &Top", "-", "&Help",
                 "&About", "-", "E&xit"}));
   const MenuState created;
-  for (const auto& item : kPopupMenu) {
+  for (const auto& item : menuProject.submenu) {
     EXPECT_TRUE(created.Enabled(item.item)) << item.name;
     EXPECT_FALSE(created.Checked(item.item)) << item.name;
   }

@@ -7,28 +7,35 @@
 
 #include "fakes.h"
 
-namespace vistrel::placement {
+namespace vistrel::platform {
 
-void PrintTo(const Frame& f, std::ostream* os) {
+void PrintTo(const PixelRect& f, std::ostream* os) {
   *os << f.left << "," << f.top << " " << f.width << "x" << f.height;
 }
 
+}  // namespace vistrel::platform
+
+namespace vistrel::placement {
 namespace {
 
 struct PlacementCase {
   const char* what;
   Frame stored;
   Frame expected;
+  double titleHeight = 26;
 };
 
 class Placement : public ::testing::TestWithParam<PlacementCase> {};
 
-// A primary monitor of 1024 x 768 with a 1280 x 1024 monitor on its left.
-const std::vector<platform::WorkArea> kMonitors{{0, 0, 1024, 768}, {-1280, 0, 1280, 1024}};
+// A primary monitor of 1024 x 768 with a 28-pixel task bar at its bottom, a 1280 x 1024 monitor
+// on its left, and an 800 x 600 one above its right end.
+const std::vector<platform::Monitor> kMonitors{{{0, 0, 1024, 768}, {0, 0, 1024, 740}},
+                                               {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}},
+                                               {{1024, -600, 800, 600}, {1024, -600, 800, 600}}};
 
 TEST_P(Placement, FitsTheFrameOnItsMonitor) {
   const PlacementCase& c = GetParam();
-  EXPECT_EQ(FitOnMonitors(c.stored, 26, kMonitors), c.expected) << c.what;
+  EXPECT_EQ(Place(c.stored, c.titleHeight, kMonitors), c.expected) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -44,13 +51,24 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"below every monitor comes up onto the nearest",
                       {-300, 1030, 228, 191},
                       {-300, 833, 228, 191}},
+        // Until now reduced to the monitor's work area.
+        PlacementCase{"larger than the monitor stays", {0, 0, 2000, 900}, {0, 0, 2000, 900}},
+        PlacementCase{"over both monitors stays", {-600, 10, 1200, 300}, {-600, 10, 1200, 300}},
+        PlacementCase{"screen tall stays", {100, 0, 228, 768}, {100, 0, 228, 768}},
+        PlacementCase{"title under the task bar stays", {9, 750, 228, 191}, {9, 750, 228, 191}},
+        PlacementCase{"no title partly off the bottom", {9, 700, 228, 191}, {9, 700, 228, 191}, 0},
+        PlacementCase{"title only on the less covered", {900, -26, 300, 700}, {900, -26, 300, 700}},
+        PlacementCase{"title above the left monitor", {-900, -30, 228, 191}, {-900, 0, 228, 191}},
         PlacementCase{
-            "larger than the monitor shrinks to it", {0, 0, 2000, 900}, {0, 0, 1024, 768}}),
+            "off the right onto the work area", {1100, 700, 228, 191}, {796, 549, 228, 191}},
+        PlacementCase{"larger than the work area", {1100, 900, 1500, 900}, {0, 0, 1500, 900}}),
     fakes::NameFromWhat());
 
 TEST(PlacementWithoutMonitors, LeavesTheFrameAlone) {
   const Frame far{-30000, 30000, 228, 191};
-  EXPECT_EQ(FitOnMonitors(far, 26, {}), far);
+  EXPECT_EQ(Place(far, 26, {}), far);
+  EXPECT_FALSE(Desktop({}).has_value());
+  EXPECT_EQ(Desktop(kMonitors), (platform::PixelRect{-1280, -600, 3104, 1624}));
 }
 
 }  // namespace

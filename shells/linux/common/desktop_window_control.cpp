@@ -10,22 +10,27 @@ namespace {
 constexpr int kAttempts = 20;
 constexpr int kAttemptIntervalMs = 100;
 
-void Attempt(DesktopWindowControl& control, QPointer<QWidget> window, int x, int y, bool above,
-             int attemptsLeft) {
-  QTimer::singleShot(kAttemptIntervalMs, window, [&control, window, x, y, above, attemptsLeft] {
-    if (!window || !window->isVisible()) return;
-    if (control.Move(x, y)) {
-      control.KeepAbove(above);
-    } else if (attemptsLeft > 1) {
-      Attempt(control, window, x, y, above, attemptsLeft - 1);
-    }
-  });
-}
-
 }  // namespace
 
+void DesktopWindowControl::Attempt(QWidget* window, int x, int y, bool above, int attemptsLeft) {
+  QTimer::singleShot(kAttemptIntervalMs, window,
+                     [this, window = QPointer<QWidget>(window), x, y, above, attemptsLeft] {
+                       if (!window || !window->isVisible()) return;
+                       Move(x, y, [this, window, x, y, above, attemptsLeft](bool moved) {
+                         if (!window || !window->isVisible()) return;
+                         if (moved) {
+                           placed_ = true;
+                           KeepAbove(above);
+                         } else if (attemptsLeft > 1) {
+                           Attempt(window, x, y, above, attemptsLeft - 1);
+                         }
+                       });
+                     });
+}
+
 void DesktopWindowControl::ApplyWhenShown(QWidget& window, int x, int y, bool above) {
-  Attempt(*this, QPointer<QWidget>(&window), x, y, above, kAttempts);
+  placed_ = false;
+  Attempt(&window, x, y, above, kAttempts);
 }
 
 }  // namespace vistrel::linux_shell

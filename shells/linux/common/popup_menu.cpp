@@ -7,7 +7,7 @@
 namespace vistrel::linux_shell {
 
 void FillMenu(QMenu& menu) {
-  for (const MenuItemDefinition& definition : kPopupMenu) {
+  for (const MenuItemDefinition& definition : menuProject.submenu) {
     QAction* action =
         definition.IsSeparator()
             ? menu.addSeparator()

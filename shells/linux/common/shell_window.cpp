@@ -110,6 +110,18 @@ void ShellWindow::Place(float left, float top) {
   if (control_ && Widget()->isVisible()) control_->Move(ToPixels(left), ToPixels(top));
 }
 
+void ShellWindow::ReadBackPlace() {
+  if (!control_ || !control_->PlacedSinceShown() || !Widget()->isVisible()) return;
+  const std::optional<QPoint> where = control_->Where();
+  if (!where) return;
+  // Where it was put, the place stays to the twip.
+  if (where->x() != ToPixels(placedLeft_)) {
+    placedLeft_ = static_cast<float>(where->x() * twipsPerPixel_);
+  }
+  if (where->y() != ToPixels(placedTop_))
+    placedTop_ = static_cast<float>(where->y() * twipsPerPixel_);
+}
+
 void ShellWindow::PlaceOnceShown() {
   if (control_) {
     control_->ApplyWhenShown(*Widget(), ToPixels(placedLeft_), ToPixels(placedTop_), topmost_);

@@ -83,10 +83,19 @@ class ShellWindow : public platform::MainWindow {
   int Logical(int devicePixels);
 
   // Where the desktop places the window on request: then Left and Top are the place last set,
-  // never read back, so the desktop's own choice never overwrites the stored place.
+  // or where the desktop says the window is once it has put it there (the user may have moved
+  // it since), so that the desktop's own choice never overwrites the stored place.
   bool DesktopPlaces() const { return control_ != nullptr; }
-  float PlacedLeft() const { return placedLeft_; }
-  float PlacedTop() const { return placedTop_; }
+  float PlacedLeft() {
+    ReadBackPlace();
+    return placedLeft_;
+  }
+  float PlacedTop() {
+    ReadBackPlace();
+    return placedTop_;
+  }
+  // Also before the window is hidden, since the desktop forgets a hidden window.
+  void ReadBackPlace();
   // Remembers the place, and asks the desktop for it at once when the window is shown.
   void Place(float left, float top);
   // After every showing: the desktop forgets a hidden window's place and stacking.

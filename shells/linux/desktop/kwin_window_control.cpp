@@ -6,14 +6,18 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
 #include <QDir>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPoint>
+#include <QStringList>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace vistrel::linux_shell::desktop {
 namespace {
@@ -22,25 +26,10 @@ const QString kKWin = QStringLiteral("org.kde.KWin");
 const QString kScripting = QStringLiteral("org.kde.kwin.Scripting");
 const QString kReplyPath = QStringLiteral("/example/tarnwell/Vistrel/KWinScript");
 const QString kReplyInterface = QStringLiteral("example.tarnwell.Vistrel.KWinScript");
+const QString kWatchPath = QStringLiteral("/example/tarnwell/Vistrel/KWinPlace");
+const QString kWatchInterface = QStringLiteral("example.tarnwell.Vistrel.KWinPlace");
+const QString kWatchName = QStringLiteral("vistrel-place-watch");
 constexpr int kAnswerMs = 3000;
-
-// Where a script reports back: KWin scripts can call D-Bus methods, and this object takes the
-// call on the program's own connection.
-class ScriptReply : public QObject {
-  Q_OBJECT
-  Q_CLASSINFO("D-Bus Interface", "example.tarnwell.Vistrel.KWinScript")
- public:
-  bool answered = false;
-  bool found = false;
-  QEventLoop loop;
-
- public slots:
-  Q_SCRIPTABLE void Done(bool windowFound) {
-    answered = true;
-    found = windowFound;
-    loop.quit();
-  }
-};
 
 // A JavaScript string literal of any text: JSON's quoting is JavaScript's.
 QString Literal(const QString& text) {
@@ -48,80 +37,226 @@ QString Literal(const QString& text) {
   return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-class KWinWindowControl : public DesktopWindowControl {
- public:
-  explicit KWinWindowControl(const char* title) : title_(QString::fromUtf8(title)) {}
+// Calls next with the answer to call when it arrives, unless context is gone by then.
+void Then(QObject* context, const QDBusPendingCall& call,
+          std::function<void(const QDBusMessage&)> next) {
+  auto* watcher = new QDBusPendingCallWatcher(call, context);
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                   [next = std::move(next)](QDBusPendingCallWatcher* w) {
+                     w->deleteLater();
+                     next(w->reply());
+                   });
+}
 
-  bool Move(int x, int y) override {
-    return Run(
-        QStringLiteral("var g = w.frameGeometry;"
-                       " w.frameGeometry = {x: %1, y: %2, width: g.width, height: g.height};")
-            .arg(x)
-            .arg(y));
+QDBusMessage ScriptingCall(const QString& method) {
+  return QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting, method);
+}
+
+// Loads the script file under name and runs it; failed runs when KWin refused either.
+void LoadAndRun(QObject* context, const QString& file, const QString& name,
+                std::function<void()> loaded, std::function<void()> failed) {
+  Then(
+      context,
+      QDBusConnection::sessionBus().asyncCall(ScriptingCall(QStringLiteral("loadScript"))
+                                              << file << name),
+      [context, loaded = std::move(loaded), failed = std::move(failed)](const QDBusMessage& reply) {
+        const QList<QVariant> args = reply.arguments();
+        bool ok = false;
+        const int id = args.isEmpty() ? -1 : args.first().toInt(&ok);
+        if (reply.type() == QDBusMessage::ErrorMessage || !ok || id < 0) return failed();
+        loaded();
+        // Plasma 6 moved the script objects' paths.
+        const auto run = [context](const QString& path, std::function<void()> otherwise) {
+          Then(context,
+               QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+                   kKWin, path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"))),
+               [otherwise = std::move(otherwise)](const QDBusMessage& answer) {
+                 if (answer.type() == QDBusMessage::ErrorMessage) otherwise();
+               });
+        };
+        run(QStringLiteral("/Scripting/Script%1").arg(id),
+            [run, id, failed] { run(QStringLiteral("/%1").arg(id), failed); });
+      });
+}
+
+// The windows of this process with the title (normally one) as the variable w in a script.
+QString ForEachWindow(const QString& title, const QString& body) {
+  return QStringLiteral(
+             "  var list = workspace.windowList ? workspace.windowList() : "
+             "workspace.clientList();\n"
+             "  for (var i = 0; i < list.length; ++i) {\n"
+             "    var w = list[i];\n"
+             "    if (w.pid !== %1 || w.caption !== %2) continue;\n"
+             "    %3\n"
+             "  }\n")
+      .arg(getpid())
+      .arg(Literal(title), body);
+}
+
+// One script from load to unload, driven by the answers as they arrive on the event loop, so
+// that no caller waits. KWin scripts can call D-Bus methods: the script reports back to this
+// object, on the program's own connection, at a path of its own.
+class ScriptRun : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "example.tarnwell.Vistrel.KWinScript")
+ public:
+  ScriptRun(QObject* owner, int number, DesktopWindowControl::Answer answer)
+      : QObject(owner),
+        bus_(QDBusConnection::sessionBus()),
+        name_(QStringLiteral("vistrel-%1-%2").arg(getpid()).arg(number)),
+        path_(QStringLiteral("%1/Run%2").arg(kReplyPath).arg(number)),
+        answer_(std::move(answer)) {
+    timeout_.setSingleShot(true);
+    connect(&timeout_, &QTimer::timeout, this, [this] { Finish(false); });
   }
 
-  bool KeepAbove(bool above) override {
-    return Run(QStringLiteral("w.keepAbove = %1;")
-                   .arg(above ? QStringLiteral("true") : QStringLiteral("false")));
+  // Runs action on every window of this process with the title (normally one); the script
+  // says whether there was one. Plasma 6 renamed clientList to windowList; both are tried.
+  void Start(const QString& title, const QString& action) {
+    file_.setFileTemplate(QDir::tempPath() + QStringLiteral("/vistrel-kwin-XXXXXX.js"));
+    if (!file_.open() ||
+        !bus_.registerObject(path_, this, QDBusConnection::ExportScriptableSlots)) {
+      return Finish(false);
+    }
+    registered_ = true;
+    const QString script =
+        QStringLiteral(
+            "(function () {\n  var found = false;\n%1  callDBus(%2, %3, %4, \"Done\", "
+            "found);\n})();\n")
+            .arg(ForEachWindow(title, action + QStringLiteral(" found = true;")),
+                 Literal(bus_.baseService()), Literal(path_), Literal(kReplyInterface));
+    file_.write(script.toUtf8());
+    file_.flush();
+    timeout_.start(kAnswerMs);
+    LoadAndRun(
+        this, file_.fileName(), name_,
+        [this] {
+          loaded_ = true;
+          // Loaded only after the wait was given up: still unloaded.
+          if (finished_) Unload();
+        },
+        [this] { Finish(false); });
+  }
+
+ public slots:
+  Q_SCRIPTABLE void Done(bool windowFound) { Finish(windowFound); }
+
+ private:
+  void Finish(bool found) {
+    if (finished_) return;
+    finished_ = true;
+    timeout_.stop();
+    if (loaded_) Unload();
+    if (registered_) bus_.unregisterObject(path_);
+    deleteLater();
+    if (answer_) answer_(found);
+  }
+
+  // Nobody waits for the unload's answer.
+  void Unload() { bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << name_); }
+
+  QDBusConnection bus_;
+  QString name_;
+  QString path_;
+  DesktopWindowControl::Answer answer_;
+  QTemporaryFile file_;
+  QTimer timeout_;
+  bool registered_ = false;
+  bool loaded_ = false;
+  bool finished_ = false;
+};
+
+// Where KWin has the window, without asking when it is wanted (an answer would come only from the
+// event loop): a script that stays loaded while the program runs reports the frame's place each
+// time it changes, also for the window of a later showing.
+class PlaceWatch : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "example.tarnwell.Vistrel.KWinPlace")
+ public:
+  explicit PlaceWatch(const QString& title) : bus_(QDBusConnection::sessionBus()) {
+    file_.setFileTemplate(QDir::tempPath() + QStringLiteral("/vistrel-kwin-XXXXXX.js"));
+    if (!file_.open() ||
+        !bus_.registerObject(kWatchPath, this, QDBusConnection::ExportScriptableSlots)) {
+      return;
+    }
+    const QString script =
+        QStringLiteral(
+            "(function () {\n"
+            "  function report(w) {\n"
+            "    var g = w.frameGeometry;\n"
+            "    callDBus(%1, %2, %3, \"Placed\", Math.round(g.x) + \" \" + Math.round(g.y));\n"
+            "  }\n"
+            "  function watch(w) {\n"
+            "    if (w.pid !== %4 || w.caption !== %5) return;\n"
+            "    report(w);\n"
+            "    w.frameGeometryChanged.connect(function () { report(w); });\n"
+            "  }\n"
+            "  var list = workspace.windowList ? workspace.windowList() : workspace.clientList();\n"
+            "  for (var i = 0; i < list.length; ++i) watch(list[i]);\n"
+            "  (workspace.windowAdded || workspace.clientAdded).connect(watch);\n"
+            "})();\n")
+            .arg(Literal(bus_.baseService()), Literal(kWatchPath), Literal(kWatchInterface))
+            .arg(getpid())
+            .arg(Literal(title));
+    file_.write(script.toUtf8());
+    file_.flush();
+    // A watch that a run killed before it could unload it goes first (one copy runs per user).
+    bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << kWatchName);
+    LoadAndRun(
+        this, file_.fileName(), kWatchName, [] {}, [] {});
+  }
+  ~PlaceWatch() override {
+    bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << kWatchName);
+    bus_.unregisterObject(kWatchPath);
+  }
+
+  std::optional<QPoint> place;
+
+ public slots:
+  Q_SCRIPTABLE void Placed(const QString& xy) {
+    const QStringList parts = xy.split(QLatin1Char(' '));
+    bool okX = false, okY = false;
+    const int x = parts.value(0).toInt(&okX), y = parts.value(1).toInt(&okY);
+    if (okX && okY) place = QPoint(x, y);
   }
 
  private:
-  // Runs action on every window of this process with the title (normally one), and waits for
-  // the script to say whether there was one. Plasma 6 renamed clientList to windowList and moved
-  // the script objects' paths; both are tried.
-  bool Run(const QString& action) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vistrel-kwin-XXXXXX.js"));
-    if (!file.open()) return false;
-    const QString script = QStringLiteral(
-                               "(function () {\n"
-                               "  var found = false;\n"
-                               "  var list = workspace.windowList ? workspace.windowList() : "
-                               "workspace.clientList();\n"
-                               "  for (var i = 0; i < list.length; ++i) {\n"
-                               "    var w = list[i];\n"
-                               "    if (w.pid !== %1 || w.caption !== %2) continue;\n"
-                               "    %3\n"
-                               "    found = true;\n"
-                               "  }\n"
-                               "  callDBus(%4, %5, %6, \"Done\", found);\n"
-                               "})();\n")
-                               .arg(getpid())
-                               .arg(Literal(title_), action, Literal(bus.baseService()),
-                                    Literal(kReplyPath), Literal(kReplyInterface));
-    file.write(script.toUtf8());
-    file.flush();
+  QDBusConnection bus_;
+  QTemporaryFile file_;
+};
 
-    ScriptReply reply;
-    if (!bus.registerObject(kReplyPath, &reply, QDBusConnection::ExportScriptableSlots)) {
-      return false;
-    }
-    const QString name = QStringLiteral("vistrel-%1-%2").arg(getpid()).arg(++runs_);
-    const QDBusReply<int> id =
-        bus.call(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting,
-                                                QStringLiteral("loadScript"))
-                 << file.fileName() << name);
-    if (id.isValid() && id.value() >= 0) {
-      for (const QString& path : {QStringLiteral("/Scripting/Script%1").arg(id.value()),
-                                  QStringLiteral("/%1").arg(id.value())}) {
-        const QDBusMessage run = bus.call(QDBusMessage::createMethodCall(
-            kKWin, path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run")));
-        if (run.type() != QDBusMessage::ErrorMessage) break;
-      }
-      if (!reply.answered) {
-        QTimer::singleShot(kAnswerMs, &reply.loop, &QEventLoop::quit);
-        reply.loop.exec();
-      }
-      bus.call(QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting,
-                                              QStringLiteral("unloadScript"))
-               << name);
-    }
-    bus.unregisterObject(kReplyPath);
-    return reply.found;
+class KWinWindowControl : public DesktopWindowControl {
+ public:
+  explicit KWinWindowControl(const char* title)
+      : title_(QString::fromUtf8(title)), watch_(title_) {}
+
+  // The place last reported: KWin reports every change as it happens.
+  std::optional<QPoint> Where() override { return watch_.place; }
+
+  void Move(int x, int y, Answer answer) override {
+    Run(QStringLiteral("var g = w.frameGeometry;"
+                       " w.frameGeometry = {x: %1, y: %2, width: g.width, height: g.height};")
+            .arg(x)
+            .arg(y),
+        std::move(answer));
+  }
+
+  void KeepAbove(bool above, Answer answer) override {
+    Run(QStringLiteral("w.keepAbove = %1;")
+            .arg(above ? QStringLiteral("true") : QStringLiteral("false")),
+        std::move(answer));
+  }
+
+ private:
+  void Run(const QString& action, Answer answer) {
+    // Owned by runs_, so that no answer comes once the control is gone.
+    (new ScriptRun(&runs_, ++count_, std::move(answer)))->Start(title_, action);
   }
 
   QString title_;
-  int runs_ = 0;
+  PlaceWatch watch_;
+  QObject runs_;
+  int count_ = 0;
 };
 
 }  // namespace

@@ -40,11 +40,11 @@ bool ReadExactly(QLocalSocket& socket, char* into, qint64 size, const QDeadlineT
 
 // The container of this process's window with that title, depth first over tiled and floating
 // children.
-std::optional<std::int64_t> FindIn(const QJsonObject& node, qint64 pid, const QString& title) {
+std::optional<QJsonObject> FindIn(const QJsonObject& node, qint64 pid, const QString& title) {
   const QString type = node.value("type").toString();
   if ((type == "con" || type == "floating_con") && node.value("pid").toInteger(-1) == pid &&
       node.value("name").toString() == title)
-    return node.value("id").toInteger();
+    return node;
   for (const char* children : {"nodes", "floating_nodes"}) {
     for (const QJsonValue& child : node.value(children).toArray()) {
       if (auto found = FindIn(child.toObject(), pid, title)) return found;
@@ -63,28 +63,41 @@ bool SwayWindowControl::Answers() {
   return reply && QJsonDocument::fromJson(*reply).object().contains("major");
 }
 
-bool SwayWindowControl::Move(int x, int y) {
-  return RunOnWindow(QString("floating enable, move absolute position %1 %2").arg(x).arg(y));
+void SwayWindowControl::Move(int x, int y, Answer answer) {
+  const bool done =
+      RunOnWindow(QString("floating enable, move absolute position %1 %2").arg(x).arg(y));
+  if (answer) answer(done);
 }
 
-bool SwayWindowControl::KeepAbove(bool above) {
+void SwayWindowControl::KeepAbove(bool above, Answer answer) {
   // Sticky applies to floating windows only, so "above" floats the window too. Taking it back
   // leaves the window floating where it is: tiling it again would lose its place.
-  return RunOnWindow(above ? "floating enable, sticky enable" : "sticky disable");
+  const bool done = RunOnWindow(above ? "floating enable, sticky enable" : "sticky disable");
+  if (answer) answer(done);
 }
 
-std::optional<std::int64_t> SwayWindowControl::FindWindow() {
+std::optional<QPoint> SwayWindowControl::Where() {
+  const auto window = FindWindow();
+  if (!window) return std::nullopt;
+  // The container's rect leaves out its title bar, which "move absolute position" includes.
+  const QJsonObject rect = window->value("rect").toObject();
+  const int titleBar = window->value("deco_rect").toObject().value("height").toInt();
+  return QPoint(rect.value("x").toInt(), rect.value("y").toInt() - titleBar);
+}
+
+std::optional<QJsonObject> SwayWindowControl::FindWindow() {
   const auto tree = Request(kGetTree, {});
   if (!tree) return std::nullopt;
   return FindIn(QJsonDocument::fromJson(*tree).object(), getpid(), QString::fromStdString(title_));
 }
 
 bool SwayWindowControl::RunOnWindow(const QString& commands) {
-  const auto id = FindWindow();
-  if (!id) return false;
+  const auto window = FindWindow();
+  if (!window) return false;
   // By container id: the title needs no quoting as a pattern, and only this one window moves.
-  const auto reply =
-      Request(kRunCommand, QString("[con_id=%1] %2").arg(*id).arg(commands).toUtf8());
+  const auto reply = Request(
+      kRunCommand,
+      QString("[con_id=%1] %2").arg(window->value("id").toInteger()).arg(commands).toUtf8());
   if (!reply) return false;
   // One result per command, each with "success".
   const QJsonArray results = QJsonDocument::fromJson(*reply).array();

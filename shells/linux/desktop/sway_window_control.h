@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QLocalSocket>
 #include <cstdint>
 #include <memory>
@@ -21,11 +22,14 @@ class SwayWindowControl : public DesktopWindowControl {
 
   // Makes the window floating and puts its container (border and title bar included) at x, y
   // in the layout's absolute coordinates, which are the desktop's.
-  bool Move(int x, int y) override;
+  void Move(int x, int y, Answer answer) override;
   // sway draws floating windows above tiled ones; "sticky" keeps the window on whichever
   // workspace is shown. Another floating window that takes the focus still comes above it, and
   // a fullscreen window covers it: sway has no stronger "above".
-  bool KeepAbove(bool above) override;
+  void KeepAbove(bool above, Answer answer) override;
+
+  // From sway's tree, asked at once (waiting at most a second for the answer).
+  std::optional<QPoint> Where() override;
 
   // True when sway answers on the socket (its version request) within the wait.
   bool Answers();
@@ -35,7 +39,7 @@ class SwayWindowControl : public DesktopWindowControl {
   // answered something that is not an i3-ipc reply of that type. A broken connection is made
   // again once, so a restarted sway is found.
   std::optional<QByteArray> Request(std::uint32_t type, const QByteArray& payload);
-  std::optional<std::int64_t> FindWindow();
+  std::optional<QJsonObject> FindWindow();
   bool RunOnWindow(const QString& commands);
   std::optional<QByteArray> Exchange(std::uint32_t type, const QByteArray& payload);
 

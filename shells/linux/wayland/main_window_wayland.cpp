@@ -58,6 +58,7 @@ void WaylandMainWindow::Show() {
 void WaylandMainWindow::Hide() {
   if (!widget_->isVisible()) return;
   FrameMargins();  // kept for the hidden window
+  ReadBackPlace();
   widget_->hide();
 }
 

@@ -1,8 +1,9 @@
 // The main window as a Wayland client: a Qt tool window that shows the picture the screen
 // copied, redrawn only when a tick of the core draws. A Wayland client is told neither where its
 // window is nor may it place it or keep it above others; where the desktop offers a way of its
-// own (DesktopWindowControl) the stored place and Always on Top go through it. Elsewhere Left and
-// Top stay what was stored, so that an X11 session still finds them; the size applies everywhere.
+// own (DesktopWindowControl) the stored place and Always on Top go through it, and the place is
+// read back from it. Elsewhere Left and Top stay what was stored, so that an X11 session still
+// finds them; the size applies everywhere.
 #pragma once
 
 #include <QImage>

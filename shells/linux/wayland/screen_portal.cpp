@@ -123,13 +123,16 @@ double PortalScreen::HeightTwips() {
   return (box.bottom - box.top) * twipsPerPixel_;
 }
 
-std::vector<platform::WorkArea> PortalScreen::WorkAreas() {
-  std::vector<platform::WorkArea> areas;
+std::vector<platform::Monitor> PortalScreen::Monitors() {
+  std::vector<platform::Monitor> monitors;
   for (const Monitor& m : monitors_) {
-    areas.push_back({static_cast<double>(m.place.x), static_cast<double>(m.place.y),
-                     static_cast<double>(m.place.width), static_cast<double>(m.place.height)});
+    // Wayland tells a client nothing of panels: the work area is the whole monitor.
+    const platform::PixelRect whole{static_cast<double>(m.place.x), static_cast<double>(m.place.y),
+                                    static_cast<double>(m.place.width),
+                                    static_cast<double>(m.place.height)};
+    monitors.push_back({whole, whole});
   }
-  return areas;
+  return monitors;
 }
 
 }  // namespace vistrel::linux_shell::wayland

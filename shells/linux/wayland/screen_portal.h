@@ -50,7 +50,7 @@ class PortalScreen : public platform::Screen {
   double TwipsPerPixelX() override { return twipsPerPixel_; }
   double TwipsPerPixelY() override { return twipsPerPixel_; }
   // The shared monitors whole: a Wayland client is not told where panels lie.
-  std::vector<platform::WorkArea> WorkAreas() override;
+  std::vector<platform::Monitor> Monitors() override;
 
  private:
   struct Monitor {

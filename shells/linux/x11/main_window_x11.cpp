@@ -163,6 +163,7 @@ bool QtMainWindow::HandleXEvent(const void* event) {
 void QtMainWindow::Hide() {
   if (!widget_->isVisible()) return;
   hiddenOuter_ = CurrentOuter();
+  ReadBackPlace();
   widget_->hide();
 }
 

@@ -116,8 +116,8 @@ double XcbScreen::HeightTwips() {
 
 namespace {
 
-std::vector<platform::WorkArea> RandrMonitors(xcb_connection_t* c, xcb_window_t root) {
-  std::vector<platform::WorkArea> monitors;
+std::vector<platform::Monitor> RandrMonitors(xcb_connection_t* c, xcb_window_t root) {
+  std::vector<platform::Monitor> monitors;
   XcbPtr<xcb_randr_query_version_reply_t> version(
       xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr));
   // Monitors came with RandR 1.5.
@@ -128,21 +128,23 @@ std::vector<platform::WorkArea> RandrMonitors(xcb_connection_t* c, xcb_window_t 
   for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
        xcb_randr_monitor_info_next(&it)) {
     const xcb_randr_monitor_info_t& m = *it.data;
-    const platform::WorkArea area{double(m.x), double(m.y), double(m.width), double(m.height)};
+    const platform::PixelRect whole{double(m.x), double(m.y), double(m.width), double(m.height)};
     // The primary monitor first.
-    monitors.insert(m.primary ? monitors.begin() : monitors.end(), area);
+    monitors.insert(m.primary ? monitors.begin() : monitors.end(), {whole, whole});
   }
   return monitors;
 }
 
 }  // namespace
 
-std::vector<platform::WorkArea> XcbScreen::WorkAreas() {
+std::vector<platform::Monitor> XcbScreen::Monitors() {
   xcb_connection_t* c = x_.Get();
   const xcb_screen_t* screen = x_.Screen();
-  std::vector<platform::WorkArea> areas = RandrMonitors(c, x_.Root());
-  if (areas.empty()) {
-    areas.push_back({0, 0, double(screen->width_in_pixels), double(screen->height_in_pixels)});
+  std::vector<platform::Monitor> monitors = RandrMonitors(c, x_.Root());
+  if (monitors.empty()) {
+    const platform::PixelRect whole{0, 0, double(screen->width_in_pixels),
+                                    double(screen->height_in_pixels)};
+    monitors.push_back({whole, whole});
   }
   // _NET_WORKAREA holds x, y, width, height for each desktop.
   const std::vector<std::uint32_t> desktop =
@@ -150,15 +152,16 @@ std::vector<platform::WorkArea> XcbScreen::WorkAreas() {
   const std::vector<std::uint32_t> work =
       x_.CardinalsOrAtoms(x_.Root(), x_.Atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
   const std::size_t at = 4 * (desktop.empty() ? 0 : desktop[0]);
-  if (work.size() < at + 4) return areas;
+  if (work.size() < at + 4) return monitors;
   const double wx = work[at], wy = work[at + 1], wr = wx + work[at + 2], wb = wy + work[at + 3];
-  for (platform::WorkArea& a : areas) {
+  for (platform::Monitor& m : monitors) {
+    const platform::PixelRect& a = m.whole;
     const double left = std::max(a.left, wx), top = std::max(a.top, wy);
     const double right = std::min(a.left + a.width, wr), bottom = std::min(a.top + a.height, wb);
     // A work area that leaves nothing of a monitor says nothing about it.
-    if (right > left && bottom > top) a = {left, top, right - left, bottom - top};
+    if (right > left && bottom > top) m.work = {left, top, right - left, bottom - top};
   }
-  return areas;
+  return monitors;
 }
 
 }  // namespace vistrel::linux_shell::x11

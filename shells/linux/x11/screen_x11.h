@@ -52,7 +52,7 @@ class XcbScreen : public platform::Screen {
   double TwipsPerPixelY() override { return twipsPerPixel_; }
   // The RandR monitors (the whole screen without RandR), each cut to the window manager's
   // _NET_WORKAREA of the current desktop, in device pixels.
-  std::vector<platform::WorkArea> WorkAreas() override;
+  std::vector<platform::Monitor> Monitors() override;
 
  private:
   const Connection& x_;

@@ -162,6 +162,24 @@ TEST_F(FileRegistryTest, WritesThroughASymbolicLink) {
   EXPECT_EQ(Contents(), "[General]\nTop=5\n");
 }
 
+// Replacements that a killed run left go at the next start, beside the file a symbolic link
+// names too; the user's own files beside the settings stay.
+TEST_F(FileRegistryTest, CreateKeyRemovesLeftoverReplacementsOnly) {
+  for (const bool linked : {false, true}) {
+    Write("[General]\n");
+    const std::string real = linked ? dir_ + "/real.conf" : path_;
+    if (linked) fs::rename(path_, real), fs::create_symlink(real, path_);
+    for (const char* suffix : {".saving-a1B2c3", ".saving-keep", ".backup"}) {
+      std::ofstream(real + suffix) << "x";
+    }
+    FileRegistry api(path_);
+    Registry(api, boxes_).CreateKey(kKey);
+    EXPECT_FALSE(fs::exists(real + ".saving-a1B2c3")) << linked;
+    EXPECT_TRUE(fs::exists(real + ".saving-keep") && fs::exists(real + ".backup")) << linked;
+    fs::remove_all(dir_);
+  }
+}
+
 TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWritten) {
   const std::string binary("[General]\nTop=1\n\0\x01garbage", 25);
   Write(binary);

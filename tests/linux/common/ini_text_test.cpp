@@ -25,6 +25,8 @@ TEST(IniText, ReadsValuesOfGeneralOnly) {
   EXPECT_EQ(doc->Get("Left"), "-300");
   EXPECT_EQ(doc->Get("Width"), std::nullopt);
   EXPECT_EQ(doc->Get("Missing"), std::nullopt);
+  // The section's name ignores case too.
+  EXPECT_EQ(Document::Parse("[general]\nTop=5\n")->Get("Top"), "5");
 }
 
 TEST(IniText, EmptyTextAndEqualsInsideTheValue) {

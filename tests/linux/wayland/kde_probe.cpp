@@ -5,8 +5,10 @@
 //   NO PORTAL                the desktop has no GlobalShortcuts portal
 //   READY                    registered, window shown
 //   PRESSED binding          each press, as the core would get it
+//   SENT                     a request returned (before its answer, which comes later)
 //   MOVED 1|0, ABOVE 1|0     what the window control answered
-// and reads commands from stdin: "move X Y", "above 1|0", "shutdown" (closes the hot keys'
+//   WHERE x y                where the window control says the window is (-1 -1: unknown)
+// and reads commands from stdin: "move X Y", "above 1|0", "where", "shutdown" (closes the hot keys'
 // session), "quit".
 #include <unistd.h>
 
@@ -47,9 +49,14 @@ int main(int argc, char** argv) {
     }
     int x = 0, y = 0, above = 0;
     if (std::sscanf(line, "move %d %d", &x, &y) == 2 && control) {
-      std::printf("MOVED %d\n", control->Move(x, y));
+      control->Move(x, y, [](bool moved) { std::printf("MOVED %d\n", moved); });
+      std::printf("SENT\n");
     } else if (std::sscanf(line, "above %d", &above) == 1 && control) {
-      std::printf("ABOVE %d\n", control->KeepAbove(above != 0));
+      control->KeepAbove(above != 0, [](bool done) { std::printf("ABOVE %d\n", done); });
+      std::printf("SENT\n");
+    } else if (std::string(line) == "where\n" && control) {
+      const auto where = control->Where();
+      std::printf("WHERE %d %d\n", where ? where->x() : -1, where ? where->y() : -1);
     } else if (std::string(line) == "shutdown\n") {
       keys.Shutdown();
       std::printf("SHUT\n");

@@ -1,7 +1,7 @@
 // sway's window control on its own, for tests/linux/wayland: shows a tool window titled "Vistrel"
 // of WIDTH x HEIGHT, and once sway has mapped it asks for it at X, Y and above the others, printing
 //   CONTROL none                 when there is no sway to ask (then it ends)
-//   MOVE ok ABOVE ok             what Move and KeepAbove returned (1 or 0), then runs until killed
+//   MOVE ok ABOVE ok             what Move and KeepAbove answered (1 or 0), then runs until killed
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -26,10 +26,13 @@ int main(int argc, char** argv) {
   // The window is in sway's tree only once its first picture is there: Move says false till then.
   QTimer retry;
   QObject::connect(&retry, &QTimer::timeout, [&, tries = 0]() mutable {
-    const bool moved = control->Move(std::atoi(argv[1]), std::atoi(argv[2]));
+    // sway answers before the request returns.
+    bool moved = false, above = false;
+    control->Move(std::atoi(argv[1]), std::atoi(argv[2]), [&](bool done) { moved = done; });
     if (!moved && ++tries < 100) return;
     retry.stop();
-    std::printf("MOVE %d ABOVE %d\n", moved, control->KeepAbove(true));
+    control->KeepAbove(true, [&](bool done) { above = done; });
+    std::printf("MOVE %d ABOVE %d\n", moved, above);
   });
   retry.start(50);
   return app.exec();

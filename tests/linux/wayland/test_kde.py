@@ -100,10 +100,20 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
     # KWin lists a window once its first picture is on screen; before that there is none to move.
     wait_for("the window in KWin's list",
              lambda: any(line.startswith(f"Vistrel {pid} ") for line in window_state(kwin)))
-    assert kde.send("move 300 200", "MOVED") == "MOVED 1"
-    assert kde.send("above 1", "ABOVE") == "ABOVE 1"
+    # Each request returns before KWin's answer: no event loop runs inside it.
+    for command, answer in [("move 300 200", "MOVED"), ("above 1", "ABOVE")]:
+        kde.process.stdin.write(command + "\n")
+        kde.process.stdin.flush()
+        assert kde.until(answer)[-2:] == ["SENT", answer + " 1"]
     wait_for("the window at 300, 200 and kept above",
              lambda: f"Vistrel {pid} 300 200 true" in window_state(kwin))
+    wait_for("the control to tell the place", lambda: kde.send("where", "WHERE") == "WHERE 300 200")
+    # Moved as by the user: the control tells the new place.
+    kwin.run_script("vistrel-test-move", """workspace.clientList().forEach(function (w) {
+        var g = w.frameGeometry;
+        if (w.caption === "Vistrel") w.frameGeometry = {x: 500, y: 400, width: g.width, height: g.height};
+    }); print("done");""")
+    wait_for("the new place", lambda: kde.send("where", "WHERE") == "WHERE 500 400")
     assert kde.send("above 0", "ABOVE") == "ABOVE 1"
     wait_for("the window no longer kept above",
-             lambda: f"Vistrel {pid} 300 200 false" in window_state(kwin))
+             lambda: f"Vistrel {pid} 500 400 false" in window_state(kwin))

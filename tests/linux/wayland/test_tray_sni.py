@@ -91,15 +91,18 @@ def test_menu_entries_marks_and_states_follow_the_program(sway, start_vistrel, t
     assert disabled(program.item.menu()) == {"Show"}
 
 
+def frame(program):
+    """The outer frame's top-left corner: sway's rect leaves out the title bar."""
+    window = program.window()
+    return window["rect"]["x"], window["rect"]["y"] - window["deco_rect"]["height"]
+
+
 def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
     home = str(tmp_path / "exit")
     write_settings(home, "; kept\n[General]\nKeep1to1=True\nLeft=1500\nTop=4500\n")
     program = start_vistrel(home=home)
     # sway puts the window where the program asks over its IPC socket.
-    def frame():
-        window = program.window()
-        return window["rect"]["x"], window["rect"]["y"] - window["deco_rect"]["height"]
-    wait_for("the window at the stored place", lambda: frame() == (100, 300))
+    wait_for("the window at the stored place", lambda: frame(program) == (100, 300))
     program.item.click("Refresh Always")
     wait_for("Refresh Always's mark", lambda: "Refresh Always" in marks(program.item.menu()))
     program.item.click("Exit")
@@ -113,6 +116,20 @@ def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
     assert (values["RefreshAlways"], values["Keep1to1"], values["RefreshHigh"]) == (
         "True", "True", "False")
     assert (values["Left"], values["Top"]) == ("1500", "4500")
+
+
+def test_a_window_the_user_moved_is_saved_where_it_is(sway, start_vistrel, tmp_path):
+    home = str(tmp_path / "moved")
+    write_settings(home, "[General]\nLeft=1500\nTop=4500\n")
+    program = start_vistrel(home=home)
+    wait_for("the window at the stored place", lambda: frame(program) == (100, 300))
+    # As a drag with the pointer would.
+    sway.swaymsg("command", f"[pid={program.process.pid}] move absolute position 400 200")
+    wait_for("the window at its new place", lambda: frame(program) == (400, 200))
+    program.item.click("Exit")
+    assert program.process.wait(10) == 0
+    with open(program.settings) as f:
+        assert {"Left=6000", "Top=3000"} <= set(f.read().splitlines())
 
 
 def test_a_right_click_on_swaybar_opens_the_programs_own_menu(sway, start_vistrel):

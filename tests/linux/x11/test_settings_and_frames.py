@@ -112,16 +112,20 @@ def test_window_manager_frame_on_top_and_no_creep(session):
 
 # No window manager here: the outer frame is the client window, and there are no panels.
 STORED_FRAMES = [
-    ("huge", "Left=-1E+30\nTop=1E+30\nWidth=1E+30\nHeight=3.4E+38\n", (0, 0, 1024, 768)),
+    ("huge", "Left=-1E+30\nTop=1E+30\nWidth=1E+30\nHeight=3.4E+38\n", (0, 603, 220, 165)),
+    ("wider than the desktop", "Left=1500\nTop=1500\nWidth=1E+30\n", (100, 100, 220, 165)),
+    ("as tall as the screen", "Left=1500\nTop=0\nWidth=3300\nHeight=11520\n", (100, 0, 220, 768)),
     ("negative sizes", "Left=1E+30\nTop=-1E+30\nWidth=-1E+30\nHeight=-3.4E+38\n",
      (804, 0, 220, 165)),
     ("on a head that is gone", "Left=22500\nTop=1500\n", (804, 100, 220, 165)),
     ("20 pixels off the left edge", "Left=-300\nTop=1500\n", (-20, 100, 220, 165)),
+    pytest.param("across two monitors", "Left=7500\nTop=1500\nWidth=18000\nHeight=3000\n",
+                 (500, 100, 1200, 200), marks=pytest.mark.host("dual")),
 ]
 
 
 @pytest.mark.parametrize("name, stored, expected", STORED_FRAMES,
-                         ids=[f[0].replace(" ", "-") for f in STORED_FRAMES])
+                         ids=[getattr(f, "values", f)[0].replace(" ", "-") for f in STORED_FRAMES])
 def test_stored_frame_no_screen_shows_comes_back_and_a_partly_shown_one_stays(
         session, name, stored, expected):
     home = new_home(session.workdir, "frame-" + name.replace(" ", "-"))
@@ -131,5 +135,7 @@ def test_stored_frame_no_screen_shows_comes_back_and_a_partly_shown_one_stays(
     if (win.x, win.y, win.width, win.height) != expected:
         raise TestFailure(f"{name}: the window is at {win}, not at {expected}")
     session.stop_process(v.proc, signal.SIGTERM)
-    if name.startswith("20 pixels") and settings_values(read_settings(v))["Left"] != "-300":
-        raise TestFailure(f"a frame partly off the screen was not kept: {read_settings(v)}")
+    saved = settings_values(read_settings(v))
+    if name.startswith(("20 pixels", "as tall", "across")) and any(
+            saved.get(key) != value for key, value in (line.split("=") for line in stored.split())):
+        raise TestFailure(f"{name}: a frame that shows was not saved as stored: {saved}")

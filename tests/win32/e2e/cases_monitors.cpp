@@ -2,6 +2,7 @@
 // coordinates: the picture is the source rectangle under the cursor on both monitors, on both
 // sides of the border between them and at the desktop's far corners. They skip on a desktop of one
 // monitor (the script's second Wine session gives two, and fails if they skipped).
+#include <array>
 #include <string>
 
 #include "cases.h"
@@ -59,6 +60,31 @@ TEST_F(Monitors, BothMonitorsAndTheBorderBetween) {
   });
   PostMessageA(main, WM_CLOSE, 0, 0);
   Check(vistrel.WaitForExit() == 0u, "closed normally");
+}
+
+// Frames that show open as stored, whatever their size, and are saved back unchanged: one as
+// tall as the screen, one across both monitors (wider than either).
+TEST_F(Monitors, FramesThatShowStayAsStored) {
+  if (GetSystemMetrics(SM_CMONITORS) < 2) GTEST_SKIP() << "needs a desktop of two monitors";
+  const char* names[] = {"Left", "Top", "Width", "Height"};
+  const std::string left = std::to_string((g_pattern->Left() + 500) * 15);
+  using Frame = std::array<std::string, 4>;
+  for (const Frame& f :
+       {Frame{"7500", "0", "3420", "11520"}, Frame{left, "1500", "18000", "3000"}}) {
+    ClearSettings();
+    for (int i = 0; i < 4; ++i) PutSetting(names[i], f[i].c_str());
+    Vistrel vistrel;
+    HWND main = vistrel.WaitForMainWindow();
+    RECT r{};
+    GetWindowRect(main, &r);
+    const LONG got[] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    Check(vistrel.WaitForExit() == 0u, "closed normally");
+    for (int i = 0; i < 4; ++i) {
+      Check(got[i] * 15 == std::stol(f[i]) && GetSetting(names[i]) == f[i],
+            std::string(names[i]) + " " + f[i] + " opened and was saved as stored");
+    }
+  }
 }
 
 }  // namespace
