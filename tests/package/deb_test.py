@@ -20,7 +20,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "x11"))
+sys.path.insert(0, os.path.join(HERE, "..", "linux", "x11"))
 import picture  # noqa: E402
 import program  # noqa: E402
 import xsession  # noqa: E402
