@@ -212,9 +212,11 @@ start_magnifier() {  # name size command...
       ;;
     xzoom*)
       # Its source is the window size divided by the zoom, around the screen's centre.
+      # shellcheck disable=SC2086  # the command and its arguments, split on purpose
       run_env $cmd "${w}x${h}+0+0" >"$work/$name.log" 2>&1 &
       ;;
     *)
+      # shellcheck disable=SC2086  # the command and its arguments, split on purpose
       run_env $cmd >"$work/$name.log" 2>&1 &
       ;;
   esac

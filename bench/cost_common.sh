@@ -1,10 +1,13 @@
+# shellcheck shell=bash
 # What both cost harnesses (cost.sh, cost_wine.sh) share, sourced after they set "work" (their
 # scratch directory): the PIDs they started and the clean-up on exit, the CPU clock of a
 # process, the tray host and the pointer mover.
 
+# shellcheck source=scripts/lib/xvfb.sh
 . scripts/lib/xvfb.sh
 
 started=()  # PIDs the harness started, ended on exit
+# shellcheck disable=SC2154  # work: the harness's, set before it sources this file
 cost_cleanup() {
   local pid
   for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -48,6 +51,7 @@ start_tray() {
 
 # xdotool moves the cursor 3 pixels every 50 ms, 60 pixels to and fro, from (hx, hy), for the
 # whole run; sets mover_pid.
+# shellcheck disable=SC2154  # hx, hy: where the harness puts the pointer first
 start_mover() {  # seconds
   # Relative moves go through the XTEST device as a real mouse's do, with raw motion events;
   # an absolute "mousemove" is a warp, which a real hand never makes.

@@ -24,7 +24,7 @@ threads. Each figure: the median of --runs runs, with min and max.
 
 The rig refuses root (as the desktops do): run as root, the script builds what it needs, copies
 it and itself where the ordinary user vistrel-test can read them (made when missing, as
-scripts/test-wayland.sh does) and measures as that user. The rig is the Wayland tests' own
+tests/linux/wayland/run-suite.sh does) and measures as that user. The rig is the Wayland tests' own
 (tests/support, hence the tests folder on PYTHONPATH; the staged run as that user gets it set)."""
 
 import argparse

@@ -11,12 +11,17 @@
 # The package counts in README.md come from scripts/count-deps.sh.
 set -euo pipefail
 
+# Each profile's list is read through a name reference below (declare -n), which shellcheck
+# does not follow.
+# shellcheck disable=SC2034
 build=(cmake g++ make pkgconf python3 qt6-base-dev libxcb1-dev libxcb-render0-dev
   libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-randr0-dev libpipewire-0.3-dev
   xdg-utils
   # Qt's wayland platform, for a native window on Wayland desktops
   qt6-wayland)
+# shellcheck disable=SC2034
 demo=(xvfb trayer xdotool x11-utils x11-apps imagemagick)
+# shellcheck disable=SC2034
 test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
   libx11-dev libx11-xcb-dev libxrender-dev libsm-dev icewm xrestop x11-xserver-utils python3-pytest
   # headless Wayland desktops: sway (swaybar is the StatusNotifierItem host), XWayland, wtype for
@@ -29,7 +34,12 @@ test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14
   # the Debian package: made by CPack, checked, installed into a clean root
   dpkg-dev file lintian desktop-file-utils appstream mmdebstrap
   # the Windows installer's version resources
-  python3-pefile)
+  python3-pefile
+  # a clock step seen only by the program under test (tests/linux/x11)
+  libfaketime
+  # the lint stage (scripts/lint.sh; clang-format is above)
+  shellcheck pyflakes3)
+# shellcheck disable=SC2034
 win=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
   binutils-mingw-w64-i686 wine wine64 nsis zip)
 

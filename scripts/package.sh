@@ -5,7 +5,8 @@
 #   Vistrel-<version>-win64.zip        the portable Windows program: Vistrel.exe and readme.txt
 #   SHA256SUMS                         their SHA-256 sums (sha256sum -c SHA256SUMS checks them)
 # `package.sh deb` or `package.sh win` builds only one side. Dates inside the packages are the
-# last commit's (SOURCE_DATE_EPOCH). Build directories: build-deb/ and build-win/.
+# last commit's (SOURCE_DATE_EPOCH). Build directories: build-deb/ and build-win/ (the presets deb
+# and windows-64 of CMakePresets.json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,15 +18,8 @@ mkdir -p out
 
 deb() {
   echo "== Debian package (build-deb/)"
-  # The flags Debian builds its own packages with (hardening: fortify, stack protector, full
-  # RELRO, bind now).
-  local cxxflags ldflags
-  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-  cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
-  ldflags=$(dpkg-buildflags --get LDFLAGS)
-  cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=None -DVISTREL_TESTS=OFF -DVISTREL_WERROR=ON \
-    -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="$cxxflags" \
-    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+  # Preset deb: Debian's own flags (hardening: fortify, stack protector, full RELRO, bind now).
+  cmake --preset deb >/dev/null
   cmake --build build-deb -j"$jobs" --target vistrel vistrel_desktop_files x11_probe >/dev/null
   rm -f build-deb/*.deb
   (cd build-deb && cpack -G DEB >/dev/null)
@@ -34,11 +28,7 @@ deb() {
 
 win() {
   echo "== Windows installer and zip (build-win/)"
-  if [ ! -f build-win/CMakeCache.txt ]; then
-    cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-      -DCMAKE_BUILD_TYPE=Release -DVISTREL_WERROR=ON -DVISTREL_TESTS=OFF >/dev/null
-  fi
-  cmake -S . -B build-win >/dev/null
+  cmake --preset windows-64 >/dev/null
   cmake --build build-win -j"$jobs" --target Vistrel vistrel_installer >/dev/null
   rm -f build-win/Vistrel-*.zip
   (cd build-win && cpack -G ZIP >/dev/null)
@@ -61,4 +51,4 @@ for name in "vistrel_${version}_amd64.deb" "Vistrel-$version-setup.exe" "Vistrel
 done
 (cd out && sha256sum -- "${artefacts[@]}" >SHA256SUMS)
 echo "Artefacts in out/ (version $version):"
-(cd out && ls -l -- "${artefacts[@]}" SHA256SUMS | awk '{print "  " $5 "  " $9}')
+(cd out && stat -c '  %s  %n' -- "${artefacts[@]}" SHA256SUMS)

@@ -32,7 +32,7 @@ cleanup() {
   # Only what this script started, newest first, by PID.
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work/home"
+  rm -rf "${work:?}/home"
 }
 trap cleanup EXIT
 
@@ -61,7 +61,7 @@ mkdir -p "$work/home/run" && chmod 700 "$work/home/run"
 HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/home/run" \
   "$build/vistrel" "$@" >"$work/vistrel.log" 2>&1 &
 vistrel=$!
-pids+=($vistrel)
+pids+=("$vistrel")
 
 window=""
 for _ in $(seq 100); do

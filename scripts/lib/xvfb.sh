@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that need a private X server: Xvfb at 96 DPI on a display number it
 # picks itself (-displayfd), so that other X servers on the machine are never touched.
 #   xvfb_start DIR WxH [Xvfb options...]
@@ -12,6 +13,7 @@ xvfb_start() {
   mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp -noreset "$@" 3>"$fifo" \
     >"$dir/xvfb.log" 2>&1 &
+  # shellcheck disable=SC2034  # for the caller
   XVFB_PID=$!
   if ! read -r -t 30 number <"$fifo"; then
     echo "Xvfb did not start:" >&2

@@ -4,6 +4,9 @@
 # than three days old (older lists name packages the mirror no longer has). The tarball is kept
 # between runs in VISTREL_ROOT_CACHE (default /var/cache/vistrel-test); every user of it unpacks
 # a fresh copy, so the tarball itself is never changed.
+#   clean-root.sh [ENVFILE]
+# With ENVFILE (the CTest fixture "clean_root"), it also writes there VISTREL_ROOT_TAR, the
+# tarball, and VISTREL_APT_ARCHIVES, a kept apt cache for the packages the root fetches.
 set -euo pipefail
 
 cache=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}
@@ -21,5 +24,10 @@ if [ -z "$(find "$tarball" -maxdepth 0 -type f -mmin -4320 2>/dev/null)" ]; then
     "deb http://deb.debian.org/debian-security bookworm-security main" >&2
   mv "$tarball.new" "$tarball"
   echo "Clean root made in $((SECONDS - start)) s" >&2
+fi
+if [ $# -gt 0 ]; then
+  archives=$cache/archives
+  mkdir -p "$archives/partial" "$(dirname "$1")"
+  printf 'export VISTREL_ROOT_TAR=%q\nexport VISTREL_APT_ARCHIVES=%q\n' "$tarball" "$archives" >"$1"
 fi
 echo "$tarball"

@@ -11,6 +11,8 @@ set -eu
 root=$1
 user=$2
 shift 2
+# The inner script's variables are its own: expanded by the inner shell.
+# shellcheck disable=SC2016
 exec /usr/bin/unshare --mount --propagation private -- sh -c '
   set -eu
   root=$1 user=$2

@@ -9,7 +9,7 @@ seconds=${1:-20}
 [ -f build-win/Vistrel.exe ] || bash scripts/build-win.sh
 
 . tests/win32/wine-env.sh
-vistrel_wine_up
+vistrel_wine_up 1024x768
 
 "$VISTREL_WINE64" build-win/Vistrel.exe &
 pid=$!

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Windows test scripts: a private X server and a fresh 64-bit Wine prefix for
 # this run, torn down on exit. Other X servers and prefixes may run on the machine, so the
 # display number comes from Xvfb itself and only our own processes are ended.
@@ -8,6 +9,7 @@
 #                      secondary one left of the primary (negative desktop coordinates)
 #   vistrel_wine_down  ends them (installed as the EXIT trap by vistrel_wine_up)
 
+# shellcheck source=scripts/lib/xvfb.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/xvfb.sh"
 
 vistrel_wine_down() {
