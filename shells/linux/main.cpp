@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/command_line.h"
 #include "wayland/run_wayland.h"
 #include "x11/run_x11.h"
 
@@ -33,6 +34,10 @@ bool UseWayland() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto text = vistrel::linux_shell::InformationAsked(argc, argv)) {
+    std::fputs(text->c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   const bool wayland = UseWayland();
   qputenv("QT_QPA_PLATFORM", wayland ? "wayland" : "xcb");
   if (!wayland && qEnvironmentVariableIsEmpty("DISPLAY")) {

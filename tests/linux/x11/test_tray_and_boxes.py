@@ -4,9 +4,12 @@ restarts, and the installed program."""
 
 import os
 import shutil
+import subprocess
 import time
 
-from support import xsession
+import pytest
+
+from support import program, xsession
 from support.program import Vistrel, corner_home, fake_xdg_open, read_settings, recorded, settings_values
 from support.picture import expect_view
 from support.xsession import TestFailure, new_home, wait_for
@@ -163,6 +166,20 @@ def test_tray_icon_comes_back_when_the_tray_host_restarts(session):
     session.stop_process(session.trayer)
     session.procs.remove(session.trayer)
     session.start_trayer()
+def test_help_and_version_print_and_end_before_the_instance_check_and_the_settings(session):
+    home = new_home(session.workdir, "options")
+    for option, expected in (("--version", "Vistrel 1.0.5\nTarnwell software\n"),
+                             ("--help", "Usage: vistrel [SECONDS]\n")):
+        done = subprocess.run([program.VISTREL, option], env=dict(session.env, **home),
+                              capture_output=True, text=True, timeout=10)
+        if done.returncode != 0 or not done.stdout.startswith(expected) or done.stderr:
+            raise TestFailure(f"{option} gave {done.returncode}, {done.stdout!r}, {done.stderr!r}")
+    left = [os.path.join(d, f) for key in ("XDG_CONFIG_HOME", "XDG_RUNTIME_DIR")
+            for d, _, files in os.walk(home[key]) for f in files]
+    if left or os.listdir(home["XDG_CONFIG_HOME"]):
+        raise TestFailure(f"the options left files behind: {left}")
+
+
     icon = v.tray_icon()
     session.click(icon.x + icon.width // 2, icon.y + icon.height // 2, button=3)
     v.popup_menu()
