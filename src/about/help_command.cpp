@@ -21,11 +21,13 @@ void frmMain::menuHelp_Click() {
         {"The Vistrel readme.txt seems to be missing...", platform::kExclamation, "Info"});
     return;
   }
-  if (!p_.launcher.OpenTextFile(path)) {
-    // The help file is there but no viewer could be started: say so rather than do nothing.
-    p_.messages.Show({"The text viewer could not be started to show\r\n" + path,
-                      platform::kExclamation, std::string(identity::kTitle)});
-  }
+  if (!p_.launcher.OpenTextFile(path)) TextViewerFailed(path);
+}
+
+void frmMain::TextViewerFailed(const std::string& path) {
+  // The help file is there but no viewer shows it: say so rather than do nothing.
+  p_.messages.Show({"The text viewer could not be started to show\r\n" + path,
+                    platform::kExclamation, std::string(identity::kTitle)});
 }
 
 }  // namespace vistrel

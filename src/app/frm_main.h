@@ -89,6 +89,10 @@ class frmMain {
   void menuFreezeAndLock_Click();
   void menuOnTop_Click();
   void menuHelp_Click();
+  // The viewer that menuHelp_Click started for path could not start or ended with an error (a
+  // platform that learns this only later reports it here): the same box as a viewer that did
+  // not start.
+  void TextViewerFailed(const std::string& path);
   void menuAbout_Click();
   void menuExit_Click();
   // Runs the handler of a menu item; separators have none.

@@ -25,6 +25,8 @@ Shell::Shell(std::string commandLine, double twipsPerPixel, int timer1IdleStride
       about_(twipsPerPixel, &aboutOwner_,
              [this](const std::function<void()>& handler) { Dispatch(handler); }) {
   // The close writes the eight values one by one; they reach the disk together, at the end.
+  launcher_.SetViewerFailed(
+      [this](const std::string& path) { Dispatch([&] { form_->TextViewerFailed(path); }); });
   runtime_.SetBeforeEnd([this] { registry_.Flush(); });
 }
 

@@ -155,6 +155,14 @@ def test_taken_hot_key_is_reported_once(session):
         wait_for("the box to close", lambda: not session.viewable(box.id))
         v.main_window()
         v.stop()
+    # xdg-open that finds no program for text files ends with 3, after it started.
+    with open(os.path.join(env["PATH"].split(os.pathsep)[0], "xdg-open"), "w") as f:
+        f.write("#!/bin/sh\nsleep 0.5\nexit 3\n")
+    v.menu_command("h")
+    box = v.box("Vistrel")
+    text = v.box_text(box)
+    if f"The text viewer could not be started to show\n{readme}" not in text:
+        raise TestFailure(f"wrong text: {text!r}")
     finally:
         session.stop_process(holder)
 
