@@ -20,6 +20,11 @@ frmMain::frmMain(platform::Platform& platform)
 void frmMain::Form_Initialize() {
   try {
     if (p_.runtime.PreviousInstance()) {
+      // Without a tray icon the box would send the user to nothing: the running copy's window
+      // comes forward instead. Its own box stays where it is true.
+      if (!p_.runtime.RunningCopyHasTrayIcon() && p_.runtime.BringRunningCopyForward()) {
+        p_.runtime.End();
+      }
       p_.messages.Show({startup_messages::AlreadyRunningText(), platform::kInformation,
                         std::string(identity::kTitle)});
       p_.runtime.End();

@@ -12,6 +12,12 @@ class Runtime {
   // True when another copy of the program is already running. May throw a Failure, which the
   // start-up guard reports.
   virtual bool PreviousInstance() = 0;
+  // Whether the running copy shows a tray icon, where its box points. True when it can not be
+  // asked, and on a platform whose copies always have one.
+  virtual bool RunningCopyHasTrayIcon() { return true; }
+  // Asks the running copy to show its window and bring it to the front; false when it can not be
+  // asked.
+  virtual bool BringRunningCopyForward() { return false; }
   // The argument part of the command line, as one text, empty when there is none.
   virtual std::string CommandLine() = 0;
   // The executable's directory without a trailing separator (except at a drive root).

@@ -74,6 +74,13 @@ class XSession:
         self.host = host
         if host == "trayer":
             self.start_trayer()
+        elif host == "notray":
+            # The desktop's session bus, which the program's second start talks over.
+            path = os.path.join(self.workdir, "bus")
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + path
+            self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                        "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]], log="bus.log")
+            wait_for("the session bus", lambda: os.path.exists(path), 10)
         elif host == "icewm":
             cfg = os.path.join(self.workdir, "icewm")
             os.makedirs(cfg, exist_ok=True)
@@ -264,13 +271,26 @@ def pixel(shot, x, y):
 
 
 def new_home(root, name):
-    """A HOME with its own XDG directories for one test."""
+    """A HOME with its own XDG directories for one test, of a user who has seen the box about a
+    desktop without a tray (which would stand in the way of tests there)."""
     home = os.path.join(root, name)
     if os.path.exists(home):
         shutil.rmtree(home)
     dirs = {k: os.path.join(home, d) for k, d in
             (("HOME", ""), ("XDG_CONFIG_HOME", ".config"), ("XDG_RUNTIME_DIR", "run"),
-             ("XDG_DATA_HOME", ".local/share"), ("XDG_CACHE_HOME", ".cache"))}
+             ("XDG_DATA_HOME", ".local/share"), ("XDG_CACHE_HOME", ".cache"),
+             ("XDG_STATE_HOME", ".local/state"))}
     for path in dirs.values():
         os.makedirs(path, mode=0o700, exist_ok=True)
+    seen_no_tray_notice(home)
     return dirs
+
+
+def seen_no_tray_notice(home, seen=True):
+    """Marks (or unmarks) the box about a desktop without a tray as shown to the user of home."""
+    mark = os.path.join(home, ".local", "state", "Tarnwell", "Vistrel.no-tray-notice-shown")
+    if not seen:
+        os.remove(mark)
+        return
+    os.makedirs(os.path.dirname(mark), mode=0o700, exist_ok=True)
+    open(mark, "w").close()

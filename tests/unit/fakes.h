@@ -291,6 +291,8 @@ class FakeRuntime : public platform::Runtime {
  public:
   bool previousInstance = false;
   std::optional<Failure> previousInstanceFailure;
+  bool runningCopyHasTray = true;
+  bool runningCopyAnswers = true;
   std::string commandLine;
   std::string appPath = "C:\\Program Files\\Vistrel";
   char pathSeparator = '\\';
@@ -303,6 +305,11 @@ class FakeRuntime : public platform::Runtime {
   bool PreviousInstance() override {
     if (previousInstanceFailure) throw *previousInstanceFailure;
     return previousInstance;
+  }
+  bool RunningCopyHasTrayIcon() override { return runningCopyHasTray; }
+  bool BringRunningCopyForward() override {
+    journal.Note("bring running copy forward");
+    return runningCopyAnswers;
   }
   std::string CommandLine() override { return commandLine; }
   std::string AppPath() override { return appPath; }

@@ -31,6 +31,25 @@ TEST(StartupGuard, SecondCopyShowsWhereTheFirstLivesAndEndsTouchingNothing) {
   EXPECT_TRUE(world.registry.log.empty());
 }
 
+TEST(StartupGuard, RunningCopyWithoutTrayIsBroughtForwardInsteadOfTheBox) {
+  struct Case {
+    bool hasTray, answers;
+    std::vector<std::string> journal;
+  };
+  for (const Case& c : {Case{true, true, {"box Vistrel", "end"}},
+                        Case{false, true, {"bring running copy forward", "end"}},
+                        Case{false, false, {"bring running copy forward", "box Vistrel", "end"}}}) {
+    FakeWorld world;
+    world.runtime.previousInstance = true;
+    world.runtime.runningCopyHasTray = c.hasTray;
+    world.runtime.runningCopyAnswers = c.answers;
+    EXPECT_TRUE(world.Ends([&] { world.form.Form_Initialize(); }));
+    EXPECT_EQ(world.journal, c.journal) << c.hasTray << c.answers;
+    EXPECT_TRUE(world.tray.calls.empty());
+    EXPECT_TRUE(world.registry.log.empty());
+  }
+}
+
 struct GuardFailure {
   const char* what;
   std::int32_t number;

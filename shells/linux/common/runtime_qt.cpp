@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/failure.h"
+#include "common/control_dbus.h"
 
 // LeakSanitizer's entry point, present only in sanitizer builds.
 extern "C" __attribute__((weak)) void __lsan_do_leak_check();
@@ -25,6 +26,14 @@ QString QtRuntime::LockFilePath() {
     return QDir::tempPath() + QStringLiteral("/vistrel-%1.lock").arg(::getuid());
   }
   return dir + QStringLiteral("/vistrel.lock");
+}
+
+bool QtRuntime::RunningCopyHasTrayIcon() {
+  return AskRunningCopyHasTrayIcon().value_or(true);
+}
+
+bool QtRuntime::BringRunningCopyForward() {
+  return AskRunningCopyToShow();
 }
 
 bool QtRuntime::PreviousInstance() {

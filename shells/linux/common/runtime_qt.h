@@ -19,6 +19,9 @@ class QtRuntime : public platform::Runtime {
 
   // Asked twice (by a backend, then by the core), the second answer is the first one's.
   bool PreviousInstance() override;
+  // Asked over the session bus (common/control_dbus.h).
+  bool RunningCopyHasTrayIcon() override;
+  bool BringRunningCopyForward() override;
   // Gives the lock up, for a program about to replace itself.
   void ReleaseInstance() { lock_.reset(); }
   std::string CommandLine() override { return commandLine_; }

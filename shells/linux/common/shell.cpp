@@ -8,6 +8,7 @@
 #include "app/identity.h"
 #include "app/main_window_definition.h"
 #include "app/twips.h"
+#include "common/no_tray_notice.h"
 #include "common/session_end.h"
 #include "hotkey/unavailable_message.h"
 
@@ -24,9 +25,9 @@ Shell::Shell(std::string commandLine, double twipsPerPixel, int timer1IdleStride
       runtime_(std::move(commandLine)),
       about_(twipsPerPixel, &aboutOwner_,
              [this](const std::function<void()>& handler) { Dispatch(handler); }) {
-  // The close writes the eight values one by one; they reach the disk together, at the end.
   launcher_.SetViewerFailed(
       [this](const std::string& path) { Dispatch([&] { form_->TextViewerFailed(path); }); });
+  // The close writes the eight values one by one; they reach the disk together, at the end.
   runtime_.SetBeforeEnd([this] { registry_.Flush(); });
 }
 
@@ -66,7 +67,16 @@ int Shell::Run(Backend& backend) {
   backend.window.SetChosenEntrySource([this] { return tray_->TakeChosenEntry(); });
   // The two hot-key actions for the desktop's own shortcuts (and where no key can be had), and
   // the menu.
-  control_ = std::make_unique<DBusControl>(HotKeyAction(), showMenu);
+  // A second start on a desktop without a tray brings the window back this way: its box would
+  // send the user to an icon that is not there.
+  const auto show = [this, &backend] {
+    Dispatch([this] { form_->menuVisible_Click(); });
+    backend.window.SetState(platform::WindowState::kNormal);
+    backend.window.Widget()->raise();
+    backend.window.Widget()->activateWindow();
+  };
+  control_ = std::make_unique<DBusControl>(ControlActions{
+      HotKeyAction(), showMenu, show, [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
 
   platform::Platform platform{backend.screen,  backend.window, timer1_,   timer2_,   *tray_,
                               backend.hotkeys, registry_,      messages_, launcher_, clock_,
@@ -108,6 +118,12 @@ int Shell::Run(Backend& backend) {
                  "Vistrel: no tray is running, so its icon is not shown. The menu opens with the "
                  "Menu key or Shift+F10 on the view%s.\n",
                  controlled ? (", or with: " + call + "ShowMenu").c_str() : "");
+    if (FirstStartWithoutTray()) {
+      QTimer::singleShot(0, [this, controlled] {
+        messages_.Show(
+            {NoTrayNoticeText(controlled), platform::kInformation, std::string(identity::kTitle)});
+      });
+    }
   }
   if (!backend.hotkeys.Available()) {
     // Said once, instead of the box that names keys another program holds.

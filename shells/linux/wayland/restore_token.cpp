@@ -6,13 +6,13 @@
 #include <QSaveFile>
 #include <cstdio>
 
+#include "common/state_dir.h"
+
 namespace vistrel::linux_shell::wayland {
 namespace {
 
 QString TokenPath() {
-  QString state = qEnvironmentVariable("XDG_STATE_HOME");
-  if (state.isEmpty() || !QDir::isAbsolutePath(state)) state = QDir::homePath() + "/.local/state";
-  return state + "/Tarnwell/Vistrel.screencast-token";
+  return StateFilePath(QStringLiteral("Vistrel.screencast-token"));
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+// The program's per-user state that is not settings: the screen-sharing consent token and the
+// mark that the box about a desktop without a tray was shown. Kept in
+// $XDG_STATE_HOME/Tarnwell/ (~/.local/state/Tarnwell/ by default). Qt 6.4 has no state location
+// in QStandardPaths, hence the variable read here.
+#pragma once
+
+#include <QString>
+
+namespace vistrel::linux_shell {
+
+// The path of the state file name.
+QString StateFilePath(const QString& name);
+
+}  // namespace vistrel::linux_shell
