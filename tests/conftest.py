@@ -71,9 +71,8 @@ def workdir(request):
 
 
 def open_session(host, workdir):
-    """trayer, icewm, no-render (trayer on a server without RENDER), dual: a 2048 x 768 screen
-    split into two monitors, the right one holding the screen's output, or notray: no tray and
-    no window manager, with a session bus (GNOME as installed, a bare window manager)."""
+    """trayer, icewm, no-render (trayer on a server without RENDER), or dual: a 2048 x 768 screen
+    split into two monitors, the right one holding the screen's output; notray: no tray, a bus."""
     os.makedirs(workdir)
     os.chmod(workdir, 0o711)  # as the work directory
     if host == "no-render":

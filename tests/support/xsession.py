@@ -74,13 +74,11 @@ class XSession:
         self.host = host
         if host == "trayer":
             self.start_trayer()
-        elif host == "notray":
-            # The desktop's session bus, which the program's second start talks over.
-            path = os.path.join(self.workdir, "bus")
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + path
+        elif host == "notray":  # with the session bus that a second start talks over
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.workdir, "bus")
             self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
                         "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]], log="bus.log")
-            wait_for("the session bus", lambda: os.path.exists(path), 10)
+            wait_for("the session bus", lambda: os.path.exists(os.path.join(self.workdir, "bus")))
         elif host == "icewm":
             cfg = os.path.join(self.workdir, "icewm")
             os.makedirs(cfg, exist_ok=True)
@@ -270,6 +268,9 @@ def pixel(shot, x, y):
     return rgb[i:i + 3]
 
 
+NO_TRAY_MARK = os.path.join("Tarnwell", "Vistrel.no-tray-notice-shown")
+
+
 def new_home(root, name):
     """A HOME with its own XDG directories for one test, of a user who has seen the box about a
     desktop without a tray (which would stand in the way of tests there)."""
@@ -282,15 +283,6 @@ def new_home(root, name):
              ("XDG_STATE_HOME", ".local/state"))}
     for path in dirs.values():
         os.makedirs(path, mode=0o700, exist_ok=True)
-    seen_no_tray_notice(home)
+    os.makedirs(os.path.join(dirs["XDG_STATE_HOME"], "Tarnwell"))
+    open(os.path.join(dirs["XDG_STATE_HOME"], NO_TRAY_MARK), "w").close()
     return dirs
-
-
-def seen_no_tray_notice(home, seen=True):
-    """Marks (or unmarks) the box about a desktop without a tray as shown to the user of home."""
-    mark = os.path.join(home, ".local", "state", "Tarnwell", "Vistrel.no-tray-notice-shown")
-    if not seen:
-        os.remove(mark)
-        return
-    os.makedirs(os.path.dirname(mark), mode=0o700, exist_ok=True)
-    open(mark, "w").close()

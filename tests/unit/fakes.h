@@ -308,8 +308,7 @@ class FakeRuntime : public platform::Runtime {
   }
   bool RunningCopyHasTrayIcon() override { return runningCopyHasTray; }
   bool BringRunningCopyForward() override {
-    journal.Note("bring running copy forward");
-    return runningCopyAnswers;
+    return journal.Note("bring running copy forward"), runningCopyAnswers;
   }
   std::string CommandLine() override { return commandLine; }
   std::string AppPath() override { return appPath; }

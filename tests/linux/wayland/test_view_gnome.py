@@ -12,7 +12,7 @@ import pytest
 from support.mutter_rig import run_probe
 from support.picture import candidates, source_rect, view_mismatches
 from support.rig import wait_for
-from support.xsession import parse_ppm, pixel, seen_no_tray_notice
+from support.xsession import parse_ppm, pixel
 
 CLIENT_W, CLIENT_H = 220, 165  # the defined client area at 96 DPI
 BUS_NAME = "example.tarnwell.Vistrel"
@@ -32,7 +32,7 @@ class WaylandVistrel:
         if token is not None:
             with open(os.path.join(state, "Vistrel.screencast-token"), "w") as f:
                 f.write(token)
-        seen_no_tray_notice(home)
+        open(os.path.join(state, "Vistrel.no-tray-notice-shown"), "w").close()  # no tray here
         env = dict(rig.env, HOME=home, XDG_SESSION_TYPE="wayland")
         self.process = rig._spawn("vistrel-" + os.path.basename(home), [binary], env)
         # The bus name comes after the window and the screen cast.
