@@ -142,6 +142,8 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == kHotKey2Id) Deliver([&] { form_->VBHotKey2_HotKey(); });
       return 0;
     case WM_CLOSE:
+      // Also how the installer and uninstaller close a running copy (a posted WM_CLOSE to this
+      // class): the same close as Exit, so the settings are saved.
       Deliver([&] { form_->Unload(UnloadMode::kFormControlMenu); });
       return 0;
     case WM_QUERYENDSESSION:
