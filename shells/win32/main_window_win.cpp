@@ -142,6 +142,8 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == kHotKey2Id) Deliver([&] { form_->VBHotKey2_HotKey(); });
       return 0;
     case WM_CLOSE:
+      // Also how the installer and uninstaller close a running copy (a posted WM_CLOSE to this
+      // class): the same close as Exit, so the settings are saved.
       Deliver([&] { form_->Unload(UnloadMode::kFormControlMenu); });
       return 0;
     case WM_QUERYENDSESSION:
@@ -149,6 +151,9 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ENDSESSION:
       if (wParam) Deliver([&] { form_->Unload(UnloadMode::kAppWindows); });
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(*reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_ERASEBKGND:
       // Once there is a picture, an uncovered part gets the picture back, not the background.
@@ -171,6 +176,17 @@ LRESULT WinMainWindow::OnMainMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+void WinMainWindow::DpiChanged(const RECT& proposed) {
+  // Dragged onto a monitor of another DPI, the window takes Windows' proposal (its size scaled
+  // by the ratio of the DPIs), so that it stays usable there; the resize that follows forces a
+  // redraw at the new client size. A move the program makes itself (restoring the stored
+  // geometry) keeps exactly the pixels it asked for, so a close and a start put the window back
+  // where it was.
+  if (placing_) return;
+  ::SetWindowPos(hwnd_, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+                 proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WinMainWindow::MouseDown(bool mouse::State::*pressed, WPARAM wParam, LPARAM lParam) {
@@ -248,6 +264,11 @@ RECT WinMainWindow::FrameRect() {
 }
 
 void WinMainWindow::MoveFrame(const RECT& frame) {
+  placing_ = true;
+  struct Placed {
+    bool& flag;
+    ~Placed() { flag = false; }
+  } placed{placing_};
   if (IsIconic(hwnd_)) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;

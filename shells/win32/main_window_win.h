@@ -73,6 +73,8 @@ class WinMainWindow : public platform::MainWindow {
   // Sets the frame's start edge (position: the size stays) or its extent (the start stays).
   void SetEdge(LONG RECT::*start, LONG RECT::*end, float twips, bool position);
   void MouseDown(bool mouse::State::*pressed, WPARAM wParam, LPARAM lParam);
+  // Where Windows proposes a frame for a new DPI (WM_DPICHANGED).
+  void DpiChanged(const RECT& proposed);
 
   HINSTANCE instance_;
   double twipsPerPixel_;
@@ -81,6 +83,8 @@ class WinMainWindow : public platform::MainWindow {
   HDC dc_ = nullptr;
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;
+  // True while the program itself moves or sizes the frame.
+  bool placing_ = false;
   frmMain* form_ = nullptr;
   WinScreen* screen_ = nullptr;
   WinTimer timer1_;

@@ -5,7 +5,18 @@
 namespace vistrel::win32 {
 
 double ScreenTwipsPerPixel() {
-  const int dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSX);
+  // The system DPI, which the stored geometry has always been measured in. Asked by name where
+  // Windows has it (10, version 1607 on): a per-monitor aware process must not take a
+  // monitor's DPI for it.
+  using DpiForSystem = UINT(WINAPI*)();
+  int dpi = 0;
+  if (const HMODULE user32 = GetModuleHandleA("user32.dll")) {
+    if (const auto get = reinterpret_cast<DpiForSystem>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForSystem")))) {
+      dpi = static_cast<int>(get());
+    }
+  }
+  if (dpi <= 0) dpi = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSX);
   return 1440.0 / (dpi > 0 ? dpi : 96);
 }
 

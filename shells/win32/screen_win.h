@@ -9,8 +9,9 @@
 
 namespace vistrel::win32 {
 
-// 1440 / the screen's logical DPI (15 at 96 DPI); fixed for the session, the process being
-// system-DPI aware.
+// 1440 / the system DPI (15 at 96 DPI), fixed for the session. The process is per-monitor DPI
+// aware, so every coordinate is a physical pixel; this one ratio turns them into the twips of the
+// stored geometry, as it did when the process was system-DPI aware.
 double ScreenTwipsPerPixel();
 
 class WinScreen : public platform::Screen {

@@ -4,13 +4,16 @@ tests/win32/wine-env.sh set up; tests/win32/package-test.sh runs this): the zip 
 Vistrel.exe and readme.txt; the installer and its uninstaller carry the program's version and
 publisher; a silent install puts the program, readme.txt, the uninstaller, a Start menu shortcut
 and the Uninstall key in the user's places; the installed program magnifies and opens its Help
-(the end-to-end driver's cases, run against it); the silent uninstall takes away every file and
-key the installer made and keeps the user's settings.
+(the end-to-end driver's cases, run against it); a running Vistrel is closed by the installer and
+the uninstaller, silent and interactive, with its settings saved, and one that does not end stops
+them with exit code 2 before they change anything; the uninstall takes away every file and key
+the installer made and keeps the user's settings.
 
 Uses Debian's python3-pefile for the version resources (run with /usr/bin/python3)."""
 
 import argparse
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -99,6 +102,56 @@ def wait_until(what, condition, timeout=30):
         time.sleep(0.2)
 
 
+UNSAVED = "unsaved"
+
+
+def mark_settings_unsaved():
+    wine("reg", "add", SETTINGS_KEY, "/v", "Keep1to1", "/d", UNSAVED, "/f")
+
+
+def expect_saved(by):
+    # A close writes all eight values; the check mark's is "True" or "False" again.
+    wait_until(f"the settings saved ({by})",
+               lambda: (reg_values(SETTINGS_KEY) or {}).get("Keep1to1", UNSAVED) != UNSAVED
+               and len(reg_values(SETTINGS_KEY)) == 8)
+
+
+class RunningCopy:
+    """Vistrel.exe started from the install directory (altered by one byte so that an install
+    must replace it), up once its start-up has made the settings key."""
+
+    def __init__(self, exe_unix, exe_windows, alter=False):
+        if alter:
+            with open(exe_unix, "ab") as f:
+                f.write(b"\0")
+        subprocess.run([WINE, "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True)
+        self.process = subprocess.Popen([WINE, exe_windows], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        wait_until("Vistrel to start", lambda: reg_values(SETTINGS_KEY) is not None)
+        mark_settings_unsaved()
+        time.sleep(1)
+
+    def expect_closed_and_saved(self, by):
+        wait_until(f"the running Vistrel to end ({by})", lambda: self.process.poll() is not None)
+        check(self.process.returncode == 0, f"Vistrel ended with {self.process.returncode} ({by})")
+        expect_saved(by)
+
+
+def snapshot(install_dir):
+    return ({n: open(os.path.join(install_dir, n), "rb").read() for n in os.listdir(install_dir)},
+            reg_values(UNINSTALL_KEY))
+
+
+def press_in_window(title, keys, count=1):
+    """Waits for `count` windows named `title`, then types `keys` (Wine gives its focused window
+    the keys of the X server)."""
+    wait_until(f"{count} window(s) named {title!r}", lambda: len(subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True,
+        text=True).stdout.split()) >= count)
+    time.sleep(1)
+    subprocess.run(["xdotool", "key", *keys], check=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
@@ -171,10 +224,63 @@ def main():
         print("  " + out.strip().replace("\n", "\n  "))
         check("[  PASSED  ] 1 test." in out, f"the installed program failed {case}")
     check(reg_values(SETTINGS_KEY), "the installed program saved no settings")
+    check(int(values.get("EstimatedSize", "0"), 0) >= len(zipped_exe) // 1024,
+          f"Uninstall key: EstimatedSize is {values.get('EstimatedSize')!r}")
 
-    # Silent uninstall. The uninstaller runs from a copy in the temporary directory and the
-    # first process returns at once, so its work is awaited.
-    wine(os.path.join(install_dir, "Uninstall.exe"), "/S")
+    exe_unix = os.path.join(install_dir, "Vistrel.exe")
+    uninstaller = os.path.join(install_dir, "Uninstall.exe")
+    setup_title = f"Vistrel {version_text} Setup"
+    uninstall_title = f"Vistrel {version_text} Uninstall"
+    # Silent runs over a copy that does not end (stopped): exit code 2, nothing changed; once
+    # it runs again, the close they asked for ends it, saving its settings.
+    for run in ([options.installer, "/S"], [uninstaller, "/S", "_?=" + local + r"\Programs\Vistrel"]):
+        copy = RunningCopy(exe_unix, exe_windows, alter=True)
+        before = snapshot(install_dir)
+        os.kill(copy.process.pid, signal.SIGSTOP)
+        try:
+            status = subprocess.run([WINE, *run], capture_output=True, timeout=120).returncode
+        finally:
+            os.kill(copy.process.pid, signal.SIGCONT)
+        check(status == 2, f"{run} over a Vistrel that does not end exited with {status}")
+        check(snapshot(install_dir) == before, f"{run} changed the install it could not do")
+        copy.expect_closed_and_saved("posted close, after the failed run")
+    # Silent and interactive installs over a running copy: closed, saved, replaced. The
+    # interactive one asks first (Enter: Install, OK in the box, Finish, which starts the new
+    # copy).
+    copy = RunningCopy(exe_unix, exe_windows, alter=True)
+    wine(options.installer, "/S")
+    copy.expect_closed_and_saved("silent install")
+    check(open(exe_unix, "rb").read() == zipped_exe, "the silent install left the old Vistrel.exe")
+    copy = RunningCopy(exe_unix, exe_windows, alter=True)
+    setup = subprocess.Popen([WINE, options.installer], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    press_in_window(setup_title, ["Return"])
+    press_in_window(setup_title, ["Return"], count=2)
+    copy.expect_closed_and_saved("interactive install")
+    wait_until("the install to end", lambda: reg_values(UNINSTALL_KEY) is not None and open(
+        exe_unix, "rb").read() == zipped_exe)
+    press_in_window(setup_title, ["Return"])
+    check(setup.wait(timeout=60) == 0, f"the interactive install exited with {setup.returncode}")
+    print("a running Vistrel: closed with its settings saved by the silent and the interactive "
+          "install; a stopped one makes the silent install and uninstall exit 2, changing nothing")
+
+    # Silent uninstall, with the copy that the interactive install's Finish started, then an
+    # interactive one over a running copy. The uninstaller runs from a copy in the temporary
+    # directory and the first process returns at once, so its work is awaited.
+    mark_settings_unsaved()
+    time.sleep(2)
+    wine(uninstaller, "/S")
+    expect_saved("silent uninstall")
+    wait_until("the uninstaller to remove the program",
+               lambda: not os.path.exists(install_dir) and reg_values(UNINSTALL_KEY) is None)
+    wine(options.installer, "/S")
+    copy = RunningCopy(exe_unix, exe_windows)
+    # Its copy in %TEMP% keeps the pipes of the first process open; output goes nowhere.
+    subprocess.run([WINE, uninstaller], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=60)
+    press_in_window(uninstall_title, ["Return"])
+    press_in_window(uninstall_title, ["Return"], count=2)
+    copy.expect_closed_and_saved("interactive uninstall")
     wait_until("the uninstaller to remove the program",
                lambda: not os.path.exists(install_dir) and reg_values(UNINSTALL_KEY) is None)
     time.sleep(1)
@@ -189,7 +295,8 @@ def main():
     new_keys = sorted(k for k in reg_keys() - keys_before if not k.startswith(others))
     check(not new_keys, f"keys left after the uninstall: {new_keys}")
     check(reg_values(SETTINGS_KEY), "the uninstall removed the user's settings")
-    print("silent uninstall: every file and key of the install gone, the settings kept "
+    print("silent and interactive uninstall over a running copy: it is closed and saved, every "
+          "file and key of the install gone, the settings kept "
           f"({time.monotonic() - started:.0f} s)")
 
 

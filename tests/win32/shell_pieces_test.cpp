@@ -8,6 +8,7 @@
 #include "event_pump_win.h"
 #include "gdi_handles.h"
 #include "launcher_win.h"
+#include "main_window_win.h"
 #include "message_box_win.h"
 #include "registry_win.h"
 #include "settings/registry.h"
@@ -275,6 +276,17 @@ struct TickWindow {
     return GetTickCount64() - start;
   }
 };
+
+TEST(MainWindow, MovedToAnotherDpiItTakesTheFrameWindowsProposes) {
+  WinMainWindow window(GetModuleHandleA(nullptr), 15.0);
+  window.Create();
+  RECT proposed{100, 80, 100 + 330, 80 + 250};
+  SendMessageA(window.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&proposed));
+  RECT frame{};
+  GetWindowRect(window.Hwnd(), &frame);
+  EXPECT_TRUE(EqualRect(&frame, &proposed));
+}
 
 TEST(Timer, ANewIntervalWaitsForThePendingPeriodToRunOut) {
   TickWindow window;

@@ -32,6 +32,13 @@ TEST_F(Window, WindowAsDesigned) {
   Check(!(exStyle & WS_EX_TOPMOST), "is not topmost without the setting");
   Check(GetWindow(main, GW_OWNER) == nullptr, "has no owner");
   Check(GetMenu(main) == nullptr, "has no menu bar");
+  // Per-monitor aware (Wine tells no v2 from v1; Windows before 10 1607 lacks the calls).
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto context = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  if (context && awareness) Check(awareness(context(main)) == 2, "is per-monitor DPI aware");
   RECT client{};
   GetClientRect(main, &client);
   Check(client.right == 220 && client.bottom == 165, "client area is 220 x 165");
@@ -187,11 +194,16 @@ TEST_F(Window, PicturesAreBuiltIn) {
   Check(exe != nullptr, "Vistrel.exe opens as a resource module");
   const bool icon = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)) != nullptr;
   const bool hand = FindResourceA(exe, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(12)) != nullptr;
-  const bool manifest = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr;
+  const HRSRC manifest = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  const std::string text =
+      manifest ? std::string(static_cast<const char*>(LockResource(LoadResource(exe, manifest))),
+                             SizeofResource(exe, manifest))
+               : "";
   FreeLibrary(exe);
   Check(icon, "the magnifier icon is built in");
   Check(hand, "the hand pointer is built in");
   Check(manifest, "the manifest is built in");
+  Check(text.find(">PerMonitorV2, PerMonitor<") != std::string::npos, "the manifest asks for v2");
 }
 
 // Version resource carries every field.
