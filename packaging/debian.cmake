@@ -24,8 +24,11 @@ add_custom_target(vistrel_desktop_files ALL DEPENDS ${out}/vistrel.1.gz ${out}/c
 add_dependencies(vistrel vistrel_desktop_files)
 
 # The icon at the sizes desktops ask for, committed as pictures: 32 x 32 is resources/magnifier.png,
-# the larger ones repeat its pixels (edges stay sharp), 16 x 16 is its halving with a fresh outline.
+# 16 x 16 its halving with a fresh outline, the larger ones drawn from the scalable picture
+# (scripts/make-icons.sh), which is installed too for desktops that scale icons themselves.
 install(DIRECTORY ${here}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/magnifier.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME vistrel.svg)
 install(FILES ${out}/example.tarnwell.Vistrel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${out}/vistrel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${out}/copyright ${out}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vistrel)

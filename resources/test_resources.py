@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks the committed pictures and the help file: the icon, pointer and PNG show exactly the
 pixels of the XPMs they were made from (both decoded by ImageMagick), in the formats Windows
-loads, with the pointer's hot spot on the fingertip; and readme.txt is plain CRLF text that
+loads, with the pointer's hot spot on the fingertip; the installed icon is the program's at 32
+pixels and, at the larger sizes, what rsvg-convert draws from magnifier.svg today (so a changed
+picture whose icons were not drawn again fails); and readme.txt is plain CRLF text that
 names every menu item and the COMMANDS section."""
 
 import argparse
@@ -11,6 +13,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 
 failures = []
 
@@ -73,6 +76,22 @@ def check_images(resources):
           "hand.cur: hot spot is not the leftmost point")
 
 
+def check_installed_icons(resources, icons):
+    def icon(size):
+        return os.path.join(icons, f"{size}x{size}", "apps", "vistrel.png")
+
+    check(pixels(icon(32)) == pixels(os.path.join(resources, "magnifier.xpm")),
+          "the installed 32 x 32 icon: not the pixels of magnifier.xpm")
+    with tempfile.TemporaryDirectory() as work:
+        for size in (24, 48, 64, 128, 256):
+            drawn = os.path.join(work, f"{size}.png")
+            subprocess.run(["rsvg-convert", "--width", str(size), "--height", str(size), "--output",
+                            drawn, os.path.join(resources, "magnifier.svg")], check=True)
+            check(pixels(icon(size)) == pixels(drawn),
+                  f"the installed {size} x {size} icon: not magnifier.svg as drawn now "
+                  "(run scripts/make-icons.sh)")
+
+
 def check_readme(path, menu_header):
     data = open(path, "rb").read()
     check(all(b < 128 for b in data), "readme.txt: ASCII only")
@@ -98,8 +117,10 @@ def main():
     parser.add_argument("--resources", required=True)
     parser.add_argument("--readme", required=True)
     parser.add_argument("--menu", required=True)
+    parser.add_argument("--icons", required=True, help="the hicolor icons (packaging/icons)")
     args = parser.parse_args()
     check_images(args.resources)
+    check_installed_icons(args.resources, args.icons)
     check_readme(args.readme, args.menu)
     for f in failures:
         print("FAIL:", f)

@@ -37,6 +37,8 @@ test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14
   python3-pefile
   # a clock step seen only by the program under test (tests/linux/x11)
   libfaketime
+  # the installed icon's sizes drawn from the scalable one (scripts/make-icons.sh, its test)
+  librsvg2-bin
   # the lint stage (scripts/lint.sh; clang-format is above)
   shellcheck pyflakes3)
 # shellcheck disable=SC2034
