@@ -14,9 +14,11 @@ from .rig import Rig, wait_for
 
 class MutterRig(Rig):
     def __init__(self, run_dir):
+        # Qt programs that D-Bus starts run on this display, as on the desktop: KDE's portal backend,
+        # installed beside GNOME's, then serves the GlobalShortcuts that GNOME's backend lacks.
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "memory",
-                          "WAYLAND_DISPLAY": "wayland-vistrel"})
+                          "WAYLAND_DISPLAY": "wayland-vistrel", "QT_QPA_PLATFORM": "wayland"})
 
     def _start(self):
         self._start_bus()

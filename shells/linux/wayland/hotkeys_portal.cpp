@@ -138,9 +138,10 @@ std::vector<std::string> PortalHotKeys::Register() {
       CallPortal(bus, kGlobalShortcuts, QStringLiteral("CreateSession"), {},
                  {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")},
                   {QStringLiteral("shortcuts"), QVariant::fromValue(Offered())}});
-  if (!created.called) return missing;  // no portal, or one without GlobalShortcuts
-  available_ = true;
-  if (created.code != 0) return missing;
+  // A call that fails (no portal, a backend without GlobalShortcuts, another desktop's backend
+  // that the portal fell back to, a refusal) says nothing of other programs' keys: the keys stay
+  // unavailable and the desktop's own shortcuts are the way left.
+  if (!created.called || created.code != 0) return missing;
   session_ = created.results.value(QStringLiteral("session_handle")).toString();
   bus.connect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
               receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
@@ -148,7 +149,12 @@ std::vector<std::string> PortalHotKeys::Register() {
       bus, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
       {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(Offered()), QString()},
       {});
-  if (!bound.called || bound.code != 0) return missing;
+  if (!bound.called || bound.code != 0) {
+    Shutdown();
+    return missing;
+  }
+  // Only an answer that binds lets a binding without a trigger mean keys held elsewhere.
+  available_ = true;
   const std::vector<bool> given = Given(bound.results);
   missing.clear();
   for (std::size_t i = 0; i < given.size(); ++i) {

@@ -20,10 +20,11 @@ class PortalHotKeys : public ShellHotKeys {
   ~PortalHotKeys() override;
 
   // Opens the portal's session and binds both; returns the descriptions of the bindings the
-  // desktop did not give (all of them when it has no such portal: see Available()).
+  // desktop did not give (all of them when the portal failed: see Available()).
   std::vector<std::string> Register() override;
-  // False after Register() when the desktop has no GlobalShortcuts portal at all (or there is
-  // no session bus): then only the program's own D-Bus control is left.
+  // False after Register() unless the portal answered the binding: when the desktop has no
+  // GlobalShortcuts portal, or its call failed or was refused (or there is no session bus).
+  // Then only the program's own D-Bus control is left.
   bool Available() const override { return available_; }
   // Closes the portal's session; no press follows.
   void Shutdown() override;
