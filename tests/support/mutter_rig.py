@@ -14,8 +14,7 @@ from .rig import Rig, wait_for
 
 class MutterRig(Rig):
     def __init__(self, run_dir):
-        # Qt programs that D-Bus starts run on this display, as on the desktop: KDE's portal backend,
-        # installed beside GNOME's, then serves the GlobalShortcuts that GNOME's backend lacks.
+        # Qt programs D-Bus starts run here, as on the desktop: KDE's portal backend, for one.
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "memory",
                           "WAYLAND_DISPLAY": "wayland-vistrel", "QT_QPA_PLATFORM": "wayland"})
