@@ -1,8 +1,9 @@
 """A private headless GNOME compositor for the Wayland backend's tests: its own runtime directory
-and session bus, PipeWire with WirePlumber, mutter with one 1024 x 768 virtual monitor, and the
-real portal stack (xdg-desktop-portal with its GNOME backend). The consent that a person gives
-once in the "Screen Share" dialog is seeded in the permission store, as the desktop keeps it
-under a restore token. Processes are stopped by their process groups (rig.py)."""
+and session bus, PipeWire with WirePlumber, mutter with 1024 x 768 virtual monitors (one, or
+several side by side), and the real portal stack (xdg-desktop-portal with its GNOME backend).
+The consent that a person gives once in the "Screen Share" dialog, for every monitor, is seeded
+in the permission store, as the desktop keeps it under a restore token. Processes are stopped by
+their process groups (rig.py)."""
 
 import os
 import subprocess
@@ -13,7 +14,8 @@ from .rig import Rig, wait_for
 
 
 class MutterRig(Rig):
-    def __init__(self, run_dir):
+    def __init__(self, run_dir, monitors=1):
+        self.monitors = monitors
         # Qt programs D-Bus starts run here, as on the desktop: KDE's portal backend, for one.
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "memory",
@@ -26,7 +28,7 @@ class MutterRig(Rig):
         self._spawn("wireplumber", ["wireplumber"])
         self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
                                "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
-                               "--virtual-monitor", "1024x768"])
+                               *["--virtual-monitor", "1024x768"] * self.monitors])
         self._wait_for_service("mutter's screen cast", "org.gnome.Mutter.ScreenCast",
                                "/org/gnome/Mutter/ScreenCast", 30)
         self._start_portal("org.freedesktop.impl.portal.desktop.gnome",
@@ -39,10 +41,10 @@ class MutterRig(Rig):
                                      "/org/gnome/Mutter/DisplayConfig")
         _serial, monitors, _logical, _props = config.GetCurrentState(
             dbus_interface="org.gnome.Mutter.DisplayConfig")
-        _connector, vendor, product, serial = monitors[0][0]
+        shared = ", ".join(f"(uint32 {i}, uint32 1, <'{':'.join(m[0][1:])}'>)"
+                           for i, m in enumerate(monitors))
         token = str(uuid.uuid4())
-        data = (f"<('GNOME', uint32 1, <(int64 0, int64 0, [(uint32 0, uint32 1, "
-                f"<'{vendor}:{product}:{serial}'>)])>)>")
+        data = f"<('GNOME', uint32 1, <(int64 0, int64 0, [{shared}])>)>"
         subprocess.run(["gdbus", "call", "--session", "--dest",
                         "org.freedesktop.impl.portal.PermissionStore", "--object-path",
                         "/org/freedesktop/impl/portal/PermissionStore", "--method",
@@ -62,9 +64,13 @@ class MutterRig(Rig):
 
     def pointer_to(self, x, y):
         """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
-        x, y."""
+        x, y. A move that would leave every monitor stops at the edge of the pointer's own, so
+        with monitors side by side it steps one pixel over to the left one before each jump."""
         session = "org.gnome.Mutter.RemoteDesktop.Session"
         remote = self._remote_session()
+        for _ in range(self.monitors - 1):
+            remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
+            remote.NotifyPointerMotionRelative(-1.0, 0.0, dbus_interface=session)
         remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
         remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
 

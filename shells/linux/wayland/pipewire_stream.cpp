@@ -4,6 +4,7 @@
 #include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -41,41 +42,63 @@ bool HasPictureData(const spa_buffer* buffer) {
 
 }  // namespace
 
-PipeWireStream::PipeWireStream() : listener_(new spa_hook{}) {}
-
-PipeWireStream::~PipeWireStream() {
+PipeWireConnection::~PipeWireConnection() {
   if (loop_) pw_thread_loop_stop(loop_);
-  if (stream_) {
-    if (held_) pw_stream_queue_buffer(stream_, held_);
-    pw_stream_destroy(stream_);
-  }
   if (core_) pw_core_disconnect(core_);
   if (context_) pw_context_destroy(context_);
   if (loop_) pw_thread_loop_destroy(loop_);
+}
+
+bool PipeWireConnection::Open(int fd, std::string& error) {
+  pw_init(nullptr, nullptr);
+  loop_ = pw_thread_loop_new("vistrel-screen", nullptr);
+  if (!loop_) {
+    close(fd);
+    error = "PipeWire: no thread loop";
+    return false;
+  }
+  context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
+  core_ = context_ ? pw_context_connect_fd(context_, fd, nullptr, 0) : nullptr;
+  if (!core_) {
+    error = "PipeWire: can not connect to the screen cast's remote";
+    return false;
+  }
+  if (pw_thread_loop_start(loop_) < 0) {
+    error = "PipeWire: can not start its thread";
+    return false;
+  }
+  return true;
+}
+
+PipeWireStream::PipeWireStream() : listener_(new spa_hook{}) {}
+
+PipeWireStream::~PipeWireStream() {
+  if (stream_) {
+    // The thread goes on for the other streams: the stream goes while it holds still.
+    pw_thread_loop_lock(connection_->loop_);
+    if (held_) pw_stream_queue_buffer(stream_, held_);
+    pw_stream_destroy(stream_);
+    pw_thread_loop_unlock(connection_->loop_);
+  }
+  connection_.reset();
   delete listener_;
 }
 
 bool PipeWireStream::Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error) {
+  auto connection = std::make_shared<PipeWireConnection>();
+  return connection->Open(fd, error) &&
+         Start(std::move(connection), node, maxFramesPerSecond, error);
+}
+
+bool PipeWireStream::Start(std::shared_ptr<PipeWireConnection> connection, std::uint32_t node,
+                           int maxFramesPerSecond, std::string& error) {
+  connection_ = std::move(connection);
   maxFramesPerSecond_ = maxFramesPerSecond;
-  pw_init(nullptr, nullptr);
-  loop_ = pw_thread_loop_new("vistrel-screen", nullptr);
-  if (!loop_) {
-    error = "PipeWire: no thread loop";
-    return false;
-  }
-  pw_thread_loop_lock(loop_);
-  context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
-  core_ = context_ ? pw_context_connect_fd(context_, fd, nullptr, 0) : nullptr;
-  if (!core_) {
-    pw_thread_loop_unlock(loop_);
-    error = "PipeWire: can not connect to the screen cast's remote";
-    return false;
-  }
-  stream_ = pw_stream_new(core_, "Vistrel",
+  pw_thread_loop_lock(connection_->loop_);
+  stream_ = pw_stream_new(connection_->core_, "Vistrel",
                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
                                             "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
   pw_stream_add_listener(stream_, listener_, &kEvents, this);
-
   std::uint8_t storage[1024];
   spa_pod_builder builder{};
   spa_pod_builder_init(&builder, storage, sizeof storage);
@@ -95,12 +118,11 @@ bool PipeWireStream::Start(int fd, std::uint32_t node, int maxFramesPerSecond, s
       stream_, PW_DIRECTION_INPUT, node,
       static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
       &format, 1);
-  if (rc < 0 || pw_thread_loop_start(loop_) < 0) {
-    pw_thread_loop_unlock(loop_);
+  pw_thread_loop_unlock(connection_->loop_);
+  if (rc < 0) {
     error = "PipeWire: can not connect to the screen's stream: " + std::string(strerror(-rc));
     return false;
   }
-  pw_thread_loop_unlock(loop_);
   return true;
 }
 

@@ -1,12 +1,13 @@
 // One ScreenCast stream received over PipeWire, for the Wayland backend: PipeWire runs on a
-// thread of its own (pw_thread_loop), the stream asks for shared-memory BGRx/BGRA pictures at
-// most at the given rate and for cursor metadata; only the newest buffer with a picture is
-// kept (a cursor-only buffer updates the pointer and is given back at once), and a caller
-// copies just the rectangle it needs out of it.
+// thread of its own (pw_thread_loop) that the cast's streams share, the stream asks for
+// shared-memory BGRx/BGRA pictures at most at the given rate and for cursor metadata; only the
+// newest buffer with a picture is kept (a cursor-only buffer updates the pointer and is given
+// back at once), and a caller copies just the rectangle it needs out of it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -28,6 +29,26 @@ struct StreamPoint {
   bool operator==(const StreamPoint&) const = default;
 };
 
+// The connection to the PipeWire remote the portal opened, and the thread PipeWire runs on,
+// which every stream of one screen cast shares: the remote is one socket, and connections over
+// duplicates of it read each other's messages (PipeWire then sees one client with one stream).
+class PipeWireConnection {
+ public:
+  PipeWireConnection() = default;
+  ~PipeWireConnection();
+  PipeWireConnection(const PipeWireConnection&) = delete;
+  PipeWireConnection& operator=(const PipeWireConnection&) = delete;
+
+  // Connects over fd (taken over). False, with the reason, when PipeWire refuses.
+  bool Open(int fd, std::string& error);
+
+ private:
+  friend class PipeWireStream;
+  pw_thread_loop* loop_ = nullptr;
+  pw_context* context_ = nullptr;
+  pw_core* core_ = nullptr;
+};
+
 class PipeWireStream {
  public:
   PipeWireStream();
@@ -38,6 +59,9 @@ class PipeWireStream {
   // Connects to the PipeWire remote the portal opened (fd, taken over) and to the stream's
   // node. False, with the reason, when PipeWire refuses.
   bool Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error);
+  // The same over a connection that the cast's other streams share.
+  bool Start(std::shared_ptr<PipeWireConnection> connection, std::uint32_t node,
+             int maxFramesPerSecond, std::string& error);
 
   // The pointer in the stream's pixels while the compositor reports it over this stream.
   std::optional<StreamPoint> Cursor() const;
@@ -65,9 +89,7 @@ class PipeWireStream {
   void OnParamChanged(std::uint32_t id, const spa_pod* param);
 
  private:
-  pw_thread_loop* loop_ = nullptr;
-  pw_context* context_ = nullptr;
-  pw_core* core_ = nullptr;
+  std::shared_ptr<PipeWireConnection> connection_;
   pw_stream* stream_ = nullptr;
   spa_hook* listener_ = nullptr;
 

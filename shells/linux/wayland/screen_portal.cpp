@@ -24,17 +24,16 @@ bool PortalScreen::Open(ScreenCastError& error) {
   std::optional<ScreenCastSession> cast = OpenScreenCast(LoadRestoreToken(), error);
   if (!cast) return false;
   SaveRestoreToken(cast->restoreToken);
+  auto connection = std::make_shared<PipeWireConnection>();
+  if (!connection->Open(cast->pipewireFd, error.text)) return false;
   for (const ScreenCastStream& place : cast->streams) {
     auto stream = std::make_unique<PipeWireStream>();
-    // Each stream takes a descriptor of its own for the one remote.
-    if (!stream->Start(dup(cast->pipewireFd), place.node, kFramesPerSecond, error.text)) {
-      close(cast->pipewireFd);
+    if (!stream->Start(connection, place.node, kFramesPerSecond, error.text)) {
       monitors_.clear();
       return false;
     }
     monitors_.push_back({place, std::move(stream), std::nullopt});
   }
-  close(cast->pipewireFd);
   return true;
 }
 

@@ -27,8 +27,8 @@ def probe(request):
     return request.config.getoption("--probe")
 
 
-def _rig(kind, tmp_path_factory):
-    rig = kind(str(tmp_path_factory.mktemp(kind.__name__)))
+def _rig(kind, tmp_path_factory, **options):
+    rig = kind(str(tmp_path_factory.mktemp(kind.__name__)), **options)
     yield rig
     rig.stop()
 
@@ -44,6 +44,11 @@ def sway(tmp_path_factory):
 @pytest.fixture(scope="module")
 def gnome(tmp_path_factory):
     yield from _rig(MutterRig, tmp_path_factory)
+
+
+@pytest.fixture(scope="module")
+def gnome_two_monitors(tmp_path_factory):
+    yield from _rig(MutterRig, tmp_path_factory, monitors=2)
 
 
 @pytest.fixture(scope="module")

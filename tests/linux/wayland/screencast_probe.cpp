@@ -3,15 +3,17 @@
 // given seconds and prints what it saw:
 //   STREAM node x y width height      one line per monitor, desktop coordinates
 //   CURSOR x y                        each new pointer position, desktop coordinates
-//   COUNTS pictures cursor_only       buffers with a picture, buffers with only the pointer
-// and writes PREFIX-full.ppm (the first stream at 1:1) and PREFIX-zoom.ppm (its 110 x 82 pixels
-// from 100, 100 at zoom 2, as the view copies them). With PREFIX "-" it is a bare receiver for
+//   COUNTS pictures cursor_only       buffers with a picture, buffers with only the pointer,
+//                                     one line per monitor
+// and writes PREFIX-full.ppm (the whole desktop at 1:1, black where no monitor is) and
+// PREFIX-zoom.ppm (the first stream's 110 x 82 pixels from 100, 100 at zoom 2, as the view
+// copies them). With PREFIX "-" it is a bare receiver for
 // bench/wayland_cost.py: it sleeps while the streams run, then prints COUNTS only.
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -61,12 +63,16 @@ int main(int argc, char** argv) {
   }
   std::ofstream(argv[2]) << cast->restoreToken;
   std::string error;
+  auto connection = std::make_shared<PipeWireConnection>();
+  if (!connection->Open(cast->pipewireFd, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
   std::vector<std::unique_ptr<PipeWireStream>> streams;
   for (const ScreenCastStream& s : cast->streams) {
     std::printf("STREAM %u %d %d %d %d\n", s.node, s.x, s.y, s.width, s.height);
     auto stream = std::make_unique<PipeWireStream>();
-    // Each stream gets its own descriptor of the one remote.
-    if (!stream->Start(dup(cast->pipewireFd), s.node, 20, error)) {
+    if (!stream->Start(connection, s.node, 20, error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
@@ -89,12 +95,20 @@ int main(int argc, char** argv) {
     }
     QThread::msleep(10);
   }
-  const PipeWireStream& first = *streams.front();
-  PrintCounts(first);
-  const int w = first.Width(), h = first.Height();
-  std::vector<std::uint32_t> full(std::size_t(w) * h), zoom(220 * 164);
-  if (!first.CopyScaled(full.data(), w * 4, w, h, 0, 0, w, h) ||
-      !first.CopyScaled(zoom.data(), 220 * 4, 220, 164, 100, 100, 110, 82)) {
+  int w = 0, h = 0;
+  for (std::size_t i = 0; i < streams.size(); ++i) {
+    PrintCounts(*streams[i]);
+    w = std::max(w, cast->streams[i].x + streams[i]->Width());
+    h = std::max(h, cast->streams[i].y + streams[i]->Height());
+  }
+  std::vector<std::uint32_t> full(std::size_t(w) * h, 0xff000000u), zoom(220 * 164);
+  // A monitor whose picture has not changed since the cast began may have sent none yet: it
+  // stays black here, and only the first stream's picture is required.
+  for (std::size_t i = streams.size(); i-- > 0;) {
+    streams[i]->CopyScaled(full.data(), w * 4, w, h, -cast->streams[i].x, -cast->streams[i].y, w,
+                           h);
+  }
+  if (!streams.front()->CopyScaled(zoom.data(), 220 * 4, 220, 164, 100, 100, 110, 82)) {
     std::fprintf(stderr, "no picture arrived\n");
     return 1;
   }

@@ -4,6 +4,7 @@ remote-desktop interface, the two hot-key actions through the session bus, the s
 the end, and a second start that asks nothing."""
 
 import os
+import re
 import signal
 import time
 
@@ -166,3 +167,20 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, prog
         saved = dict(line.split("=", 1) for line in f.read().split()[1:])
     assert [saved[k] for k in ("Left", "Top", "Width", "Height")] == [
         "9000", "6000", "4500", "3600"], saved
+
+
+def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_two_monitors,
+                                                                          request, tmp_path):
+    rig = gnome_two_monitors
+    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
+    with open(shots.file, "w") as f:
+        f.write(rig.seed_consent())
+    # One PipeWire connection for both streams: over two connections on the one remote, PipeWire
+    # linked one stream at most and neither received anything.
+    out = run_probe(rig, shots.probe, shots.file, str(tmp_path / "probe"),
+                    moves=((300, 200), (1600, 500)))
+    assert sorted(re.findall(r"^STREAM \d+ (.*)$", out, re.M)) == [
+        "0 0 1024 768", "1024 0 1024 768"], out
+    counts = re.findall(r"^COUNTS (\d+) (\d+)$", out, re.M)
+    assert len(counts) == 2 and all(int(a) + int(b) > 0 for a, b in counts), out
+    assert re.findall(r"^CURSOR (\d+ \d+)$", out, re.M)[-1] == "1600 500", out
