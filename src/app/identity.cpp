@@ -7,9 +7,12 @@ std::string TrayTip() {
          std::to_string(kRevision);
 }
 
+std::string VersionNumber() {
+  return std::to_string(kMajor) + "." + std::to_string(kMinor) + "." + std::to_string(kRevision);
+}
+
 std::string VersionLabel() {
-  return "Version " + std::to_string(kMajor) + "." + std::to_string(kMinor) + "." +
-         std::to_string(kRevision);
+  return "Version " + VersionNumber();
 }
 
 }  // namespace vistrel::identity

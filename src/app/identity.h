@@ -26,6 +26,8 @@ inline constexpr std::uint16_t kCodePage = 1200;    // Unicode
 
 // "Vistrel 1.05": no point between minor and revision (the tray tip's form).
 std::string TrayTip();
+// "1.0.5": major, minor and revision with points.
+std::string VersionNumber();
 // "Version 1.0.5" (the About dialog's form).
 std::string VersionLabel();
 

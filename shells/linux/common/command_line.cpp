@@ -9,8 +9,7 @@ namespace vistrel::linux_shell {
 namespace {
 
 std::string VersionText() {
-  return std::string(identity::kTitle) + ' ' + std::to_string(identity::kMajor) + '.' +
-         std::to_string(identity::kMinor) + '.' + std::to_string(identity::kRevision) + '\n' +
+  return std::string(identity::kTitle) + ' ' + identity::VersionNumber() + '\n' +
          std::string(identity::kCompanyName) + '\n';
 }
 

@@ -13,19 +13,18 @@ constexpr int kAttemptIntervalMs = 100;
 }  // namespace
 
 void DesktopWindowControl::Attempt(QWidget* window, int x, int y, bool above, int attemptsLeft) {
-  QTimer::singleShot(kAttemptIntervalMs, window,
-                     [this, window = QPointer<QWidget>(window), x, y, above, attemptsLeft] {
-                       if (!window || !window->isVisible()) return;
-                       Move(x, y, [this, window, x, y, above, attemptsLeft](bool moved) {
-                         if (!window || !window->isVisible()) return;
-                         if (moved) {
-                           placed_ = true;
-                           KeepAbove(above);
-                         } else if (attemptsLeft > 1) {
-                           Attempt(window, x, y, above, attemptsLeft - 1);
-                         }
-                       });
-                     });
+  QTimer::singleShot(kAttemptIntervalMs, window, [=, this, window = QPointer<QWidget>(window)] {
+    if (!window || !window->isVisible()) return;
+    Move(x, y, [=, this](bool moved) {
+      if (!window || !window->isVisible()) return;
+      if (!moved) {
+        if (attemptsLeft > 1) Attempt(window, x, y, above, attemptsLeft - 1);
+        return;
+      }
+      placed_ = true;
+      KeepAbove(above);
+    });
+  });
 }
 
 void DesktopWindowControl::ApplyWhenShown(QWidget& window, int x, int y, bool above) {

@@ -1,22 +1,15 @@
 #include "common/no_tray_notice.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "common/state_dir.h"
 
 namespace vistrel::linux_shell {
 
 bool FirstStartWithoutTray() {
-  const QString path = StateFilePath(QStringLiteral("Vistrel.no-tray-notice-shown"));
-  if (QFileInfo::exists(path)) return false;
-  QDir().mkpath(QFileInfo(path).path());
-  QSaveFile mark(path);
-  if (mark.open(QIODevice::WriteOnly)) {
-    mark.write("Vistrel said once how to reach its menu on a desktop without a tray.\n");
-    mark.commit();
-  }
+  const QString name = QStringLiteral("Vistrel.no-tray-notice-shown");
+  if (QFileInfo::exists(StateFilePath(name))) return false;
+  WriteStateFile(name, "Vistrel said once how to reach its menu on a desktop without a tray.\n");
   return true;
 }
 

@@ -115,11 +115,8 @@ void ShellWindow::ReadBackPlace() {
   const std::optional<QPoint> where = control_->Where();
   if (!where) return;
   // Where it was put, the place stays to the twip.
-  if (where->x() != ToPixels(placedLeft_)) {
-    placedLeft_ = static_cast<float>(where->x() * twipsPerPixel_);
-  }
-  if (where->y() != ToPixels(placedTop_))
-    placedTop_ = static_cast<float>(where->y() * twipsPerPixel_);
+  if (where->x() != ToPixels(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), twipsPerPixel_);
+  if (where->y() != ToPixels(placedTop_)) placedTop_ = PixelsToTwips(where->y(), twipsPerPixel_);
 }
 
 void ShellWindow::PlaceOnceShown() {

@@ -4,11 +4,15 @@
 // in QStandardPaths, hence the variable read here.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace vistrel::linux_shell {
 
 // The path of the state file name.
 QString StateFilePath(const QString& name);
+// Replaces the state file name with data as a whole (its folder made when missing); false, with
+// the reason in error when given, when it could not.
+bool WriteStateFile(const QString& name, const QByteArray& data, QString* error = nullptr);
 
 }  // namespace vistrel::linux_shell
