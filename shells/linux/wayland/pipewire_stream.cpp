@@ -20,6 +20,12 @@ constexpr int CursorMetaSize(int w, int h) {
   return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + w * h * 4;
 }
 
+// mutter 43 may leave a still monitor's stream without its first picture (seen on the first
+// cast of a session: one cursor-only buffer, then nothing for seconds), and sends the next only
+// when something on that monitor changes, so the view there would stay black. A stream paused
+// and resumed is started anew, with a picture; this is tried at this interval until one comes.
+constexpr long kFirstPictureWaitNs = 500'000'000;
+
 PipeWireStream* Self(void* data) {
   return static_cast<PipeWireStream*>(data);
 }
@@ -76,6 +82,9 @@ PipeWireStream::~PipeWireStream() {
   if (stream_) {
     // The thread goes on for the other streams: the stream goes while it holds still.
     pw_thread_loop_lock(connection_->loop_);
+    if (firstPictureTimer_) {
+      pw_loop_destroy_source(pw_thread_loop_get_loop(connection_->loop_), firstPictureTimer_);
+    }
     if (held_) pw_stream_queue_buffer(stream_, held_);
     pw_stream_destroy(stream_);
     pw_thread_loop_unlock(connection_->loop_);
@@ -118,6 +127,13 @@ bool PipeWireStream::Start(std::shared_ptr<PipeWireConnection> connection, std::
       stream_, PW_DIRECTION_INPUT, node,
       static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
       &format, 1);
+  pw_loop* loop = pw_thread_loop_get_loop(connection_->loop_);
+  firstPictureTimer_ = pw_loop_add_timer(
+      loop, [](void* data, std::uint64_t) { Self(data)->OnFirstPictureLate(); }, this);
+  if (firstPictureTimer_) {
+    timespec wait{0, kFirstPictureWaitNs};
+    pw_loop_update_timer(loop, firstPictureTimer_, &wait, &wait, false);
+  }
   pw_thread_loop_unlock(connection_->loop_);
   if (rc < 0) {
     error = "PipeWire: can not connect to the screen's stream: " + std::string(strerror(-rc));
@@ -187,6 +203,21 @@ void PipeWireStream::OnProcess() {
   }
   // Outside the lock: the wake may ask for the cursor at once.
   if (wake) wake();
+}
+
+void PipeWireStream::OnFirstPictureLate() {
+  {
+    std::lock_guard lock(mutex_);
+    if (held_) {
+      timespec never{};
+      pw_loop_update_timer(pw_thread_loop_get_loop(connection_->loop_), firstPictureTimer_, &never,
+                           nullptr, false);
+      return;
+    }
+  }
+  if (pw_stream_get_state(stream_, nullptr) != PW_STREAM_STATE_STREAMING) return;
+  pw_stream_set_active(stream_, false);
+  pw_stream_set_active(stream_, true);
 }
 
 std::optional<StreamPoint> PipeWireStream::Cursor() const {

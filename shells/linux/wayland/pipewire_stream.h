@@ -20,6 +20,7 @@ struct pw_stream;
 struct pw_thread_loop;
 struct spa_hook;
 struct spa_pod;
+struct spa_source;
 
 namespace vistrel::linux_shell::wayland {
 
@@ -87,11 +88,14 @@ class PipeWireStream {
   // PipeWire's callbacks (on its thread).
   void OnProcess();
   void OnParamChanged(std::uint32_t id, const spa_pod* param);
+  // Until the first picture: starts the stream anew if none came.
+  void OnFirstPictureLate();
 
  private:
   std::shared_ptr<PipeWireConnection> connection_;
   pw_stream* stream_ = nullptr;
   spa_hook* listener_ = nullptr;
+  spa_source* firstPictureTimer_ = nullptr;  // on PipeWire's thread, like the stream
 
   mutable std::mutex mutex_;  // guards everything below
   pw_buffer* held_ = nullptr;

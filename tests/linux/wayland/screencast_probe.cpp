@@ -95,23 +95,29 @@ int main(int argc, char** argv) {
     }
     QThread::msleep(10);
   }
+  // A monitor sends its first picture some time after its stream starts, and the next only when
+  // something on it changes: a still one may not have sent any yet.
+  const auto allHavePictures = [&] {
+    return std::all_of(streams.begin(), streams.end(),
+                       [](const auto& s) { return s->HasPicture(); });
+  };
+  while (!allHavePictures() && clock.elapsed() < seconds * 1000 + 5000) QThread::msleep(10);
+  for (const auto& stream : streams) PrintCounts(*stream);
+  if (!allHavePictures()) {
+    std::fprintf(stderr, "no picture arrived on every monitor\n");
+    return 1;
+  }
   int w = 0, h = 0;
   for (std::size_t i = 0; i < streams.size(); ++i) {
-    PrintCounts(*streams[i]);
     w = std::max(w, cast->streams[i].x + streams[i]->Width());
     h = std::max(h, cast->streams[i].y + streams[i]->Height());
   }
   std::vector<std::uint32_t> full(std::size_t(w) * h, 0xff000000u), zoom(220 * 164);
-  // A monitor whose picture has not changed since the cast began may have sent none yet: it
-  // stays black here, and only the first stream's picture is required.
   for (std::size_t i = streams.size(); i-- > 0;) {
     streams[i]->CopyScaled(full.data(), w * 4, w, h, -cast->streams[i].x, -cast->streams[i].y, w,
                            h);
   }
-  if (!streams.front()->CopyScaled(zoom.data(), 220 * 4, 220, 164, 100, 100, 110, 82)) {
-    std::fprintf(stderr, "no picture arrived\n");
-    return 1;
-  }
+  streams.front()->CopyScaled(zoom.data(), 220 * 4, 220, 164, 100, 100, 110, 82);
   WritePpm(std::string(argv[3]) + "-full.ppm", full, w, h);
   WritePpm(std::string(argv[3]) + "-zoom.ppm", zoom, 220, 164);
   return 0;

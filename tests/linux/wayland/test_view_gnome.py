@@ -56,11 +56,11 @@ class WaylandVistrel:
 
 
 @pytest.fixture
-def program(gnome, request, tmp_path):
+def program(request):
     started = []
 
-    def start(home, token=None):
-        started.append(WaylandVistrel(gnome, request.config.getoption("--vistrel"), home, token))
+    def start(rig, home, token=None):
+        started.append(WaylandVistrel(rig, request.config.getoption("--vistrel"), home, token))
         return started[-1]
 
     yield start
@@ -117,17 +117,31 @@ class ProbeToken:
         self.probe, self.file = probe, file
 
 
+def show_pattern(rig, shots, tmp_path):
+    """A still picture under the view, on every monitor: the compositor's background changes at
+    every repaint."""
+    pattern = os.path.join(os.path.dirname(shots.probe), "pattern_window")
+    for monitor in reversed(range(rig.monitors)):
+        rig.pointer_to(monitor * 1024 + 500, 400)  # mutter opens a window where the pointer is
+        rig._spawn(f"pattern{monitor}", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
+        time.sleep(1)
+    x, y = rig.monitors * 1024 - 100, 700  # the last monitor's, far from where the view opens
+    def dump():
+        shot = screenshot(rig, shots, tmp_path)
+        open("/tmp/dbgshot.ppm", "wb").write(b"P6\n%d %d\n255\n" % shot[:2] + shot[2])
+        return shot
+    wait_for("the pattern on every monitor", lambda: pixel(dump(), x, y)
+             == bytes(((x * 7) & 255, (y * 5) & 255, ((x // 37) * 50 + (y // 29) * 90) & 255)))
+
+
 def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, program, request,
                                                                       tmp_path):
     shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(gnome.seed_consent())
-    # A still picture under the view: the compositor's background changes at every repaint.
-    pattern = os.path.join(os.path.dirname(shots.probe), "pattern_window")
-    gnome._spawn("pattern", [pattern], dict(gnome.env, QT_QPA_PLATFORM="wayland"))
-    time.sleep(1)
+    show_pattern(gnome, shots, tmp_path)
     home = str(tmp_path / "home")
-    vistrel = program(home, gnome.seed_consent())
+    vistrel = program(gnome, home, gnome.seed_consent())
 
     gnome.pointer_to(150, 600)
     view = expect_view(gnome, shots, tmp_path, 2, (150, 600))
@@ -158,7 +172,7 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, prog
     # the screen cast again without a dialog.
     with open(vistrel.settings, "w") as f:
         f.write("[General]\nLeft=9000\nTop=6000\nWidth=4500\nHeight=3600\n")
-    again = program(home)
+    again = program(gnome, home)
     gnome.pointer_to(500, 700)
     client = (300 - margins[0], 240 - margins[1])
     expect_view(gnome, shots, tmp_path, 2, (500, 700), client)
@@ -184,3 +198,17 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
     counts = re.findall(r"^COUNTS (\d+) (\d+)$", out, re.M)
     assert len(counts) == 2 and all(int(a) + int(b) > 0 for a, b in counts), out
     assert re.findall(r"^CURSOR (\d+ \d+)$", out, re.M)[-1] == "1600 500", out
+
+
+def test_two_monitors_view_exact_on_each_across_the_border_and_at_the_far_edge(
+        gnome_two_monitors, program, request, tmp_path):
+    rig = gnome_two_monitors
+    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
+    with open(shots.file, "w") as f:
+        f.write(rig.seed_consent())
+    show_pattern(rig, shots, tmp_path)
+    vistrel = program(rig, str(tmp_path / "home"), rig.seed_consent())
+    for cursor in ((300, 600), (1500, 300), (1024, 400), (1020, 100), (2047, 767)):
+        rig.pointer_to(*cursor)
+        expect_view(rig, shots, tmp_path, 2, cursor)
+    vistrel.stop()
