@@ -1,8 +1,8 @@
-"""A screen share that ends, for the program as a Wayland client on the GNOME rig: PipeWire
-restarting brings the view back by itself; the desktop stopping it makes the view black and asks
-once, to share again or to end the program."""
+"""A screen share that ends, on the GNOME rig: PipeWire restarting brings the view back by itself;
+the desktop stopping it makes the view black and asks once, to share again or to exit."""
 
 import os
+import pathlib
 import time
 
 import pytest
@@ -15,8 +15,7 @@ ASKS = "Vistrel asks: "  # the box's text goes to stderr too
 
 @pytest.fixture(scope="module")
 def shots(gnome, request, tmp_path_factory):
-    """The screenshots' probe with its consent, over a still picture (the compositor's background
-    changes at every repaint)."""
+    """The screenshots' probe, over a still picture (mutter's background changes at each repaint)."""
     probe = ProbeToken(request.config.getoption("--screencast-probe"),
                        str(tmp_path_factory.mktemp("probe") / "token"))
     with open(probe.file, "w") as f:
@@ -31,11 +30,7 @@ def vistrel(gnome, shots, request, tmp_path):
     program = WaylandVistrel(gnome, request.config.getoption("--vistrel"), str(tmp_path / "home"),
                              gnome.seed_consent())
     program.shots = shots
-
-    def log():
-        with open(program.process.log, errors="replace") as f:
-            return f.read()
-    program.log = log
+    program.log = lambda: pathlib.Path(program.process.log).read_text(errors="replace")
     yield program
     program.process.stop()
 
@@ -67,12 +62,11 @@ def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel
         assert now.count(b"\0\0\0") > len(now) // 10, "the view is not black"
         stale = sum(a == b != b"\0\0\0" for a, b in zip(live, now))
         assert stale < len(now) // 100, f"{stale} pixels still show the picture of before"
-        assert vistrel.log().count(ASKS) == asked + 1, vistrel.log()
+        assert vistrel.log().count(ASKS + "The desktop stopped sharing") == asked + 1, vistrel.log()
 
     gnome.pointer_to(600, 200)
     view = expect_view(gnome, vistrel.shots, tmp_path, 2, (600, 200))
     stop_sharing()
-    assert "The desktop stopped sharing the screen with Vistrel." in vistrel.log()
     gnome.press_key(0xff0d)  # Return: Share Again, with the kept consent (no dialog)
     gnome.pointer_to(650, 250)
     expect_view(gnome, vistrel.shots, tmp_path, 2, (650, 250))
