@@ -81,6 +81,41 @@ class MutterRig(Rig):
         for pressed in (True, False):
             self._remote_session().NotifyPointerButton(button, pressed, dbus_interface=session)
 
+    def press_key(self, keysym):
+        """A press and release of a key (X keysym) for the focused window. The first key makes
+        mutter's virtual keyboard, which clients learn of too late for that key: a Shift first."""
+        session = "org.gnome.Mutter.RemoteDesktop.Session"
+        for key in ([] if hasattr(self, "_keyboard") else [0xffe1]) + [keysym]:
+            for pressed in (True, False):
+                self._remote_session().NotifyKeyboardKeysym(key, pressed, dbus_interface=session)
+            time.sleep(0.5)
+        self._keyboard = True
+
+    def restart_pipewire(self, down=1.0):
+        """Ends PipeWire and WirePlumber as an update or a crash does and starts them again after
+        down seconds; returns the moment PipeWire takes connections again."""
+        for process in [p for p in self.processes
+                        if os.path.basename(p.log).startswith(("pipewire", "wireplumber"))]:
+            process.stop()
+            self.processes.remove(process)
+        time.sleep(down)
+        self._spawn(f"pipewire-{time.monotonic_ns()}", ["pipewire"])
+        wait_for("PipeWire again", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
+        back = time.monotonic()
+        self._spawn(f"wireplumber-{time.monotonic_ns()}", ["wireplumber"])
+        return back
+
+    def stop_sharing(self):
+        """Makes mutter end its screen casts, as "stop sharing" does (its Stop answers only the
+        portal): without its PipeWire client mutter closes them, and the portal the sessions."""
+        clients = subprocess.run(["pw-cli", "ls", "Client"], env=self.env, check=True,
+                                 timeout=10, capture_output=True, text=True).stdout
+        for client in clients.split("\tid ")[1:]:
+            if 'application.name = "mutter"' in client:
+                # Not checked: the client of a cast that is ending may be gone already.
+                subprocess.run(["pw-cli", "destroy", client.split(",")[0]], env=self.env,
+                               timeout=10, capture_output=True)
+
 
 def run_probe(rig, probe, token_file, prefix, moves=(), seconds=3):
     """Runs the screen-cast probe on the rig for seconds, moving the pointer meanwhile; its

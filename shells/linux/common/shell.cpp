@@ -48,6 +48,14 @@ void Shell::TrayHostChanged() {
   Dispatch([this] { form_->ReAddTrayIcon(); });
 }
 
+void Shell::Redraw() {
+  Dispatch([this] { form_->ForceRedraw(); });
+}
+
+void Shell::Exit() {
+  Dispatch([this] { form_->menuExit_Click(); });
+}
+
 std::function<void(int)> Shell::HotKeyAction() {
   return [this](int binding) {
     Dispatch([&] {

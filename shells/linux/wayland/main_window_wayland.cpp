@@ -46,6 +46,11 @@ void WaylandMainWindow::ShowCanvas() {
   widget_->update();
 }
 
+void WaylandMainWindow::Blank() {
+  canvas_.fill(Qt::black);
+  widget_->update();
+}
+
 void WaylandMainWindow::Show() {
   if (widget_->isVisible()) return;
   widget_->show();

@@ -25,6 +25,8 @@ class WaylandMainWindow : public ShellWindow {
   // The picture the screen fills, in device pixels, and its showing.
   QImage& Canvas(int width, int height);
   void ShowCanvas();
+  // Black until the next picture.
+  void Blank();
 
   void Show() override;
   void Hide() override;

@@ -37,6 +37,19 @@ const pw_stream_events kEvents = [] {
     Self(data)->OnParamChanged(id, param);
   };
   events.process = [](void* data) { Self(data)->OnProcess(); };
+  events.state_changed = [](void* data, pw_stream_state, pw_stream_state state, const char*) {
+    Self(data)->OnStateChanged(state);
+  };
+  events.remove_buffer = [](void* data, pw_buffer* buffer) { Self(data)->OnRemoveBuffer(buffer); };
+  return events;
+}();
+
+const pw_core_events kCoreEvents = [] {
+  pw_core_events events{};
+  events.version = PW_VERSION_CORE_EVENTS;
+  events.error = [](void* data, std::uint32_t id, int, int res, const char*) {
+    static_cast<PipeWireConnection*>(data)->OnCoreError(id, res);
+  };
   return events;
 }();
 
@@ -48,14 +61,29 @@ bool HasPictureData(const spa_buffer* buffer) {
 
 }  // namespace
 
+bool PipeWireRunning() {
+  pw_init(nullptr, nullptr);
+  pw_loop* loop = pw_loop_new(nullptr);
+  pw_context* context = loop ? pw_context_new(loop, nullptr, 0) : nullptr;
+  // Connecting is a connect() on PipeWire's socket, answered at once either way.
+  pw_core* core = context ? pw_context_connect(context, nullptr, 0) : nullptr;
+  if (core) pw_core_disconnect(core);
+  if (context) pw_context_destroy(context);
+  if (loop) pw_loop_destroy(loop);
+  return core != nullptr;
+}
+
 PipeWireConnection::~PipeWireConnection() {
   if (loop_) pw_thread_loop_stop(loop_);
+  if (coreListener_) spa_hook_remove(coreListener_);
+  delete coreListener_;
   if (core_) pw_core_disconnect(core_);
   if (context_) pw_context_destroy(context_);
   if (loop_) pw_thread_loop_destroy(loop_);
 }
 
-bool PipeWireConnection::Open(int fd, std::string& error) {
+bool PipeWireConnection::Open(int fd, std::string& error, std::function<void()> lost) {
+  onLost_ = std::move(lost);
   pw_init(nullptr, nullptr);
   loop_ = pw_thread_loop_new("vistrel-screen", nullptr);
   if (!loop_) {
@@ -69,11 +97,19 @@ bool PipeWireConnection::Open(int fd, std::string& error) {
     error = "PipeWire: can not connect to the screen cast's remote";
     return false;
   }
+  coreListener_ = new spa_hook{};
+  pw_core_add_listener(core_, coreListener_, &kCoreEvents, this);
   if (pw_thread_loop_start(loop_) < 0) {
     error = "PipeWire: can not start its thread";
     return false;
   }
   return true;
+}
+
+void PipeWireConnection::OnCoreError(std::uint32_t id, int res) {
+  // An error of the core object with EPIPE is PipeWire's word for a broken connection.
+  if (id != PW_ID_CORE || res != -EPIPE || lost_.exchange(true)) return;
+  if (onLost_) onLost_();
 }
 
 PipeWireStream::PipeWireStream() : listener_(new spa_hook{}) {}
@@ -85,6 +121,8 @@ PipeWireStream::~PipeWireStream() {
     if (firstPictureTimer_) {
       pw_loop_destroy_source(pw_thread_loop_get_loop(connection_->loop_), firstPictureTimer_);
     }
+    // Destroying disconnects, which is no failure to report.
+    spa_hook_remove(listener_);
     if (held_) pw_stream_queue_buffer(stream_, held_);
     pw_stream_destroy(stream_);
     pw_thread_loop_unlock(connection_->loop_);
@@ -100,8 +138,9 @@ bool PipeWireStream::Start(int fd, std::uint32_t node, int maxFramesPerSecond, s
 }
 
 bool PipeWireStream::Start(std::shared_ptr<PipeWireConnection> connection, std::uint32_t node,
-                           int maxFramesPerSecond, std::string& error) {
+                           int maxFramesPerSecond, std::string& error, Events events) {
   connection_ = std::move(connection);
+  events_ = std::move(events);
   maxFramesPerSecond_ = maxFramesPerSecond;
   pw_thread_loop_lock(connection_->loop_);
   stream_ = pw_stream_new(connection_->core_, "Vistrel",
@@ -170,6 +209,18 @@ void PipeWireStream::OnParamChanged(std::uint32_t id, const spa_pod* param) {
   pw_stream_update_params(stream_, params, 3);
 }
 
+void PipeWireStream::OnRemoveBuffer(pw_buffer* buffer) {
+  // PipeWire frees its buffers when the stream ends or the format changes: the held one is
+  // gone then, and must not be read or given back.
+  std::lock_guard lock(mutex_);
+  if (buffer == held_) held_ = nullptr;
+}
+
+void PipeWireStream::OnStateChanged(int state) {
+  if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
+  if (events_.failed) std::exchange(events_.failed, nullptr)();
+}
+
 void PipeWireStream::OnProcess() {
   // Only the newest buffer matters; the older ones go straight back.
   pw_buffer* newest = nullptr;
@@ -203,6 +254,7 @@ void PipeWireStream::OnProcess() {
   }
   // Outside the lock: the wake may ask for the cursor at once.
   if (wake) wake();
+  if (events_.firstPicture && HasPicture()) std::exchange(events_.firstPicture, nullptr)();
 }
 
 void PipeWireStream::OnFirstPictureLate() {

@@ -5,6 +5,7 @@
 // back at once), and a caller copies just the rectangle it needs out of it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,10 @@ struct StreamPoint {
   bool operator==(const StreamPoint&) const = default;
 };
 
+// Whether the PipeWire daemon takes connections (it may be restarting): the compositor needs it
+// to start a screen cast, and where it can not, the portal turns to its consent dialog.
+bool PipeWireRunning();
+
 // The connection to the PipeWire remote the portal opened, and the thread PipeWire runs on,
 // which every stream of one screen cast shares: the remote is one socket, and connections over
 // duplicates of it read each other's messages (PipeWire then sees one client with one stream).
@@ -40,14 +45,23 @@ class PipeWireConnection {
   PipeWireConnection(const PipeWireConnection&) = delete;
   PipeWireConnection& operator=(const PipeWireConnection&) = delete;
 
-  // Connects over fd (taken over). False, with the reason, when PipeWire refuses.
-  bool Open(int fd, std::string& error);
+  // Connects over fd (taken over). False, with the reason, when PipeWire refuses. lost is
+  // called once, on PipeWire's thread, when the connection breaks (PipeWire ended).
+  bool Open(int fd, std::string& error, std::function<void()> lost = {});
+  // Whether the connection broke; safe from any thread.
+  bool Lost() const { return lost_; }
+
+  // PipeWire's callback (on its thread).
+  void OnCoreError(std::uint32_t id, int res);
 
  private:
   friend class PipeWireStream;
   pw_thread_loop* loop_ = nullptr;
   pw_context* context_ = nullptr;
   pw_core* core_ = nullptr;
+  spa_hook* coreListener_ = nullptr;
+  std::atomic<bool> lost_ = false;
+  std::function<void()> onLost_;
 };
 
 class PipeWireStream {
@@ -60,9 +74,14 @@ class PipeWireStream {
   // Connects to the PipeWire remote the portal opened (fd, taken over) and to the stream's
   // node. False, with the reason, when PipeWire refuses.
   bool Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error);
+  // What a stream tells of itself, each once, on PipeWire's thread.
+  struct Events {
+    std::function<void()> firstPicture;
+    std::function<void()> failed;  // stopped for good: its node went, an error
+  };
   // The same over a connection that the cast's other streams share.
   bool Start(std::shared_ptr<PipeWireConnection> connection, std::uint32_t node,
-             int maxFramesPerSecond, std::string& error);
+             int maxFramesPerSecond, std::string& error, Events events = {});
 
   // The pointer in the stream's pixels while the compositor reports it over this stream.
   std::optional<StreamPoint> Cursor() const;
@@ -90,12 +109,15 @@ class PipeWireStream {
   void OnParamChanged(std::uint32_t id, const spa_pod* param);
   // Until the first picture: starts the stream anew if none came.
   void OnFirstPictureLate();
+  void OnStateChanged(int state);
+  void OnRemoveBuffer(pw_buffer* buffer);
 
  private:
   std::shared_ptr<PipeWireConnection> connection_;
   pw_stream* stream_ = nullptr;
   spa_hook* listener_ = nullptr;
   spa_source* firstPictureTimer_ = nullptr;  // on PipeWire's thread, like the stream
+  Events events_;                            // PipeWire's thread only, once started
 
   mutable std::mutex mutex_;  // guards everything below
   pw_buffer* held_ = nullptr;

@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,6 +44,31 @@ int GiveUp(Shell& shell, const ScreenCastError& error, char** argv) {
   return 1;
 }
 
+// The screen is gone for good (why says how): one box offers to share it again or to end the
+// program as Exit does. The view stays black meanwhile.
+void AskToShareAgain(Shell& shell, PortalScreen& screen, std::string why) {
+  for (;;) {
+    const std::string text = why + "\n\nShare the screen with Vistrel again?";
+    std::fprintf(stderr, "Vistrel asks: %s\n", text.c_str());
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(identity::kTitle),
+                    QString::fromStdString(text));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* again = box.addButton(QStringLiteral("Share Again"), QMessageBox::AcceptRole);
+    // A magnifier without a screen has nothing to do: closing the box ends it too.
+    QPushButton* exit = box.addButton(QStringLiteral("Exit"), QMessageBox::RejectRole);
+    box.setDefaultButton(again);
+    box.setEscapeButton(exit);
+    box.exec();
+    if (box.clickedButton() != again) {
+      shell.Exit();
+      return;
+    }
+    ScreenCastError error;
+    if (screen.ShareAgain(error)) return;
+    why = "Vistrel can not show the screen: " + error.text;
+  }
+}
+
 }  // namespace
 
 int RunOnWayland(const std::string& commandLine, char** argv) {
@@ -59,6 +87,12 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   backend.windowCreated = [&] {
     screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
                       [&] { window.ShowCanvas(); }});
+    screen.SetShareEvents(
+        {[&] { window.Blank(); }, [&] { shell.Redraw(); },
+         [&](const std::string& why) {
+           // Asked from the event loop, outside the handler that noticed.
+           QTimer::singleShot(0, [&shell, &screen, why] { AskToShareAgain(shell, screen, why); });
+         }});
     // From PipeWire's thread to the timer's.
     QtTimer& timer1 = shell.Timer1();
     screen.SetMotionWake([&timer1] {

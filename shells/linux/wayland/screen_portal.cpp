@@ -4,8 +4,10 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "wayland/restore_token.h"
 
@@ -15,26 +17,100 @@ namespace vistrel::linux_shell::wayland {
 constexpr int kFramesPerSecond = 20;
 // Still ticks before Timer1 may idle.
 constexpr int kStillTicks = 4;
+// An end shows in several ways (the connection, each stream, the portal's session), not in a
+// fixed order: what ended it is decided once they had this long to arrive.
+constexpr std::chrono::milliseconds kEndSettles{300};
+// While PipeWire is away, the cast is asked for again this often, for this long.
+constexpr std::chrono::milliseconds kReconnectEvery{500};
+constexpr std::chrono::seconds kReconnectFor{30};
 
 PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
 
 PortalScreen::~PortalScreen() = default;
 
+std::function<void()> PortalScreen::OfThisCast(void (PortalScreen::*what)()) {
+  return [this, what, cast = cast_] {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, what, cast] {
+          if (cast == cast_) (this->*what)();
+        },
+        Qt::QueuedConnection);
+  };
+}
+
 bool PortalScreen::Open(ScreenCastError& error) {
   std::optional<ScreenCastSession> cast = OpenScreenCast(LoadRestoreToken(), error);
   if (!cast) return false;
   SaveRestoreToken(cast->restoreToken);
+  ++cast_;
+  const std::function<void()> ended = OfThisCast(&PortalScreen::Ended);
+  session_ = std::make_unique<ScreenCastSessionWatch>(cast->handle, ended);
   auto connection = std::make_shared<PipeWireConnection>();
-  if (!connection->Open(cast->pipewireFd, error.text)) return false;
+  std::vector<Monitor> monitors;
+  if (!connection->Open(cast->pipewireFd, error.text, ended)) {
+    session_.reset();
+    return false;
+  }
+  const PipeWireStream::Events events{OfThisCast(&PortalScreen::Redraw), ended};
   for (const ScreenCastStream& place : cast->streams) {
     auto stream = std::make_unique<PipeWireStream>();
-    if (!stream->Start(connection, place.node, kFramesPerSecond, error.text)) {
-      monitors_.clear();
+    if (!stream->Start(connection, place.node, kFramesPerSecond, error.text, events)) {
+      session_.reset();
       return false;
     }
-    monitors_.push_back({place, std::move(stream), std::nullopt});
+    monitors.push_back({place, std::move(stream), std::nullopt});
   }
+  monitors_ = std::move(monitors);
+  connection_ = std::move(connection);
+  live_ = true;
   return true;
+}
+
+void PortalScreen::Redraw() {
+  if (share_.redraw) share_.redraw();
+}
+
+void PortalScreen::Ended() {
+  if (!live_) return;
+  live_ = false;
+  // Nothing stale is shown as live: the held pictures go with the streams, the view goes black.
+  for (Monitor& monitor : monitors_) monitor.stream.reset();
+  if (share_.blank) share_.blank();
+  QTimer::singleShot(kEndSettles, OfThisCast(&PortalScreen::Decide));
+}
+
+void PortalScreen::Decide() {
+  // When PipeWire ends, the compositor's cast ends with it and the portal closes the session
+  // too; a connection that broke tells the two apart.
+  const bool pipewireWent = connection_ && connection_->Lost();
+  connection_.reset();
+  session_.reset();
+  if (pipewireWent) {
+    std::fprintf(stderr,
+                 "Vistrel: PipeWire went away; the screen is shared again once it is back.\n");
+    reconnectUntil_ = std::chrono::steady_clock::now() + kReconnectFor;
+    Reconnect();
+    return;
+  }
+  if (share_.stopped) share_.stopped("The desktop stopped sharing the screen with Vistrel.");
+}
+
+void PortalScreen::Reconnect() {
+  ScreenCastError error{"PipeWire is not running."};
+  if (PipeWireRunning() && Open(error)) {
+    std::fprintf(stderr, "Vistrel: the screen is shared again.\n");
+    return;
+  }
+  // A refusal is the user's answer; anything else may be PipeWire not being back yet.
+  if (!error.refused && std::chrono::steady_clock::now() < reconnectUntil_) {
+    QTimer::singleShot(kReconnectEvery, OfThisCast(&PortalScreen::Reconnect));
+    return;
+  }
+  if (share_.stopped) {
+    share_.stopped("Vistrel lost the screen when PipeWire stopped and could not get it back: " +
+                   error.text);
+  }
 }
 
 platform::CursorPoint PortalScreen::CursorPos() {
@@ -42,6 +118,7 @@ platform::CursorPoint PortalScreen::CursorPos() {
   // last has it.
   bool changed = false;
   for (Monitor& monitor : monitors_) {
+    if (!monitor.stream) continue;
     const std::optional<StreamPoint> cursor = monitor.stream->Cursor();
     if (cursor == monitor.lastCursor) continue;
     changed = true;
@@ -53,6 +130,8 @@ platform::CursorPoint PortalScreen::CursorPos() {
 }
 
 bool PortalScreen::WakesTimer1OnCursorMotion() {
+  // Without a share there is nothing to follow until the next cast's first picture redraws.
+  if (!live_) return true;
   if (!wake_ || monitors_.empty() || stillTicks_ < kStillTicks) return false;
   // Armed against the reports CursorPos just read: one that changed since then keeps the timer
   // ticking (an armed stream then wakes it once for nothing, which costs one tick).
@@ -72,12 +151,13 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
   image.fill(Qt::black);
   bool copied = false;
   for (const Monitor& monitor : monitors_) {
+    if (!monitor.stream) continue;
     copied |= monitor.stream->CopyScaled(
         reinterpret_cast<std::uint32_t*>(image.bits()), static_cast<int>(image.bytesPerLine()),
         destWidth, destHeight, srcX - monitor.place.x, srcY - monitor.place.y, srcWidth, srcHeight);
   }
-  // Before the first picture the view keeps what it showed.
-  if (copied) canvas_.show();
+  // Before the first picture the view keeps what it showed; after the end it is black.
+  if (copied || !live_) canvas_.show();
 }
 
 PortalScreen::Box PortalScreen::Desktop() const {

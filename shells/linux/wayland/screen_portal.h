@@ -3,9 +3,13 @@
 // the stream's position; the pointer from the streams' cursor metadata. A copy fills a picture
 // that the view then shows; the compositor is asked for nothing on a tick that draws nothing,
 // and while the pointer stands still no tick comes at all: its next report wakes Timer1.
+// A share that ends is never shown as live: the view turns black at once. Where PipeWire went
+// away the cast is opened again, under the kept consent, as soon as PipeWire is back; where the
+// desktop stopped sharing, the user is asked.
 #pragma once
 
 #include <QImage>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +28,15 @@ struct ViewCanvas {
   std::function<void()> show;
 };
 
+// What the program does as a share ends and begins, each called from the event loop.
+struct ShareEvents {
+  std::function<void()> blank;   // the share ended: show black now
+  std::function<void()> redraw;  // a cast's first picture arrived: draw the view again
+  // The screen is not coming back by itself (the desktop stopped sharing, or PipeWire did not
+  // return): why, for the user, who may ask for it again (ShareAgain). Once per end.
+  std::function<void(const std::string& why)> stopped;
+};
+
 class PortalScreen : public platform::Screen {
  public:
   explicit PortalScreen(double twipsPerPixel);
@@ -32,7 +45,10 @@ class PortalScreen : public platform::Screen {
   // Asks the desktop for the screen (with the token of the last consent, which it replaces),
   // and starts receiving. False, with the reason, when there is nothing to receive.
   bool Open(ScreenCastError& error);
+  // After stopped: asks the desktop again, as Open does.
+  bool ShareAgain(ScreenCastError& error) { return Open(error); }
   void SetCanvas(ViewCanvas canvas) { canvas_ = std::move(canvas); }
+  void SetShareEvents(ShareEvents events) { share_ = std::move(events); }
   // How the screen takes Timer1 out of idleness when the pointer moves; called on PipeWire's
   // thread.
   void SetMotionWake(std::function<void()> wake) { wake_ = std::move(wake); }
@@ -55,7 +71,7 @@ class PortalScreen : public platform::Screen {
  private:
   struct Monitor {
     ScreenCastStream place;
-    std::unique_ptr<PipeWireStream> stream;
+    std::unique_ptr<PipeWireStream> stream;  // none once the share ended
     std::optional<StreamPoint> lastCursor;
   };
   // The desktop's bounding box in pixels: every monitor, or Qt's screens before the streams.
@@ -63,9 +79,23 @@ class PortalScreen : public platform::Screen {
     int left = 0, top = 0, right = 0, bottom = 0;
   };
   Box Desktop() const;
+  // The first sign that the share ended, then what to do about it once the other signs of the
+  // same end have come, and the attempts to get the screen back after PipeWire went.
+  void Ended();
+  void Redraw();
+  void Decide();
+  void Reconnect();
+  // Calls what, from the event loop, unless a newer cast replaced this one meanwhile.
+  std::function<void()> OfThisCast(void (PortalScreen::*what)());
 
   double twipsPerPixel_;
   std::vector<Monitor> monitors_;
+  std::shared_ptr<PipeWireConnection> connection_;
+  std::unique_ptr<ScreenCastSessionWatch> session_;
+  bool live_ = false;
+  int cast_ = 0;  // counts the casts opened
+  std::chrono::steady_clock::time_point reconnectUntil_;
+  ShareEvents share_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;
   std::function<void()> wake_;

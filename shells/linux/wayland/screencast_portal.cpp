@@ -9,7 +9,9 @@
 #include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QObject>
 #include <QVariantMap>
+#include <utility>
 
 #include "wayland/portal_request.h"
 
@@ -17,6 +19,7 @@ namespace vistrel::linux_shell::wayland {
 namespace {
 
 const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
+const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 constexpr std::uint32_t kMonitors = 1;
 constexpr std::uint32_t kCursorMetadata = 4;
 constexpr std::uint32_t kPersistUntilRevoked = 2;
@@ -86,6 +89,26 @@ std::vector<ScreenCastStream> Streams(const QVariant& value) {
   return streams;
 }
 
+void CloseSession(QDBusConnection& bus, const QString& handle) {
+  // Not waited for: a session the desktop already ended answers with an error, which is fine.
+  bus.send(
+      QDBusMessage::createMethodCall(kPortalService, handle, kSession, QStringLiteral("Close")));
+}
+
+class ClosedReceiver : public QObject {
+  Q_OBJECT
+ public:
+  explicit ClosedReceiver(std::function<void()> closed) : closed_(std::move(closed)) {}
+
+ public slots:
+  void Closed(const QVariantMap&) {
+    if (closed_) std::exchange(closed_, nullptr)();
+  }
+
+ private:
+  std::function<void()> closed_;
+};
+
 }  // namespace
 
 std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
@@ -97,12 +120,15 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
   }
   if (!OffersCursorMetadata(bus, error)) return std::nullopt;
   QVariantMap results;
+  // A session path of its own for each cast: the one before may not be gone yet.
+  static int casts = 0;
   if (!Call(bus, QStringLiteral("CreateSession"), {},
-            {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")}}, results,
-            error)) {
+            {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel%1").arg(++casts)}},
+            results, error)) {
     return std::nullopt;
   }
-  const QDBusObjectPath session(results.value(QStringLiteral("session_handle")).toString());
+  const QString handle = results.value(QStringLiteral("session_handle")).toString();
+  const QDBusObjectPath session(handle);
   QVariantMap select{{QStringLiteral("types"), kMonitors},
                      {QStringLiteral("multiple"), true},
                      {QStringLiteral("cursor_mode"), kCursorMetadata},
@@ -114,6 +140,7 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
             error) ||
       !Call(bus, QStringLiteral("Start"), {QVariant::fromValue(session), QString()}, {}, results,
             error)) {
+    CloseSession(bus, handle);
     return std::nullopt;
   }
   ScreenCastSession cast;
@@ -125,10 +152,28 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
   const QDBusReply<QDBusUnixFileDescriptor> fd = bus.call(open);
   if (!fd.isValid() || cast.streams.empty()) {
     error.text = "The desktop shared no screen.";
+    CloseSession(bus, handle);
     return std::nullopt;
   }
   cast.pipewireFd = dup(fd.value().fileDescriptor());
+  cast.handle = handle.toStdString();
   return cast;
 }
 
+ScreenCastSessionWatch::ScreenCastSessionWatch(std::string handle, std::function<void()> closed)
+    : handle_(std::move(handle)), receiver_(std::make_unique<ClosedReceiver>(std::move(closed))) {
+  QDBusConnection::sessionBus().connect(kPortalService, QString::fromStdString(handle_), kSession,
+                                        QStringLiteral("Closed"), receiver_.get(),
+                                        SLOT(Closed(QVariantMap)));
+}
+
+ScreenCastSessionWatch::~ScreenCastSessionWatch() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  bus.disconnect(kPortalService, QString::fromStdString(handle_), kSession,
+                 QStringLiteral("Closed"), receiver_.get(), SLOT(Closed(QVariantMap)));
+  CloseSession(bus, QString::fromStdString(handle_));
+}
+
 }  // namespace vistrel::linux_shell::wayland
+
+#include "screencast_portal.moc"

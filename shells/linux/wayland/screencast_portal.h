@@ -6,9 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QObject;
 
 namespace vistrel::linux_shell::wayland {
 
@@ -21,6 +25,7 @@ struct ScreenCastSession {
   int pipewireFd = -1;  // the caller owns it
   std::vector<ScreenCastStream> streams;
   std::string restoreToken;  // for the next start; empty when the desktop gave none
+  std::string handle;        // the portal's session object, which ends the share when closed
 };
 
 // Why there is no screen: the text for the user, and whether the user said no (asking again may
@@ -35,5 +40,20 @@ struct ScreenCastError {
 // reason in error.
 std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
                                                 ScreenCastError& error);
+
+// The portal session of a running cast: closed tells, from the event loop, that the desktop
+// ended it (the user stopped sharing, or the compositor lost its streams). The session is
+// closed on the portal when the watch goes, so a cast given up leaves nothing behind.
+class ScreenCastSessionWatch {
+ public:
+  ScreenCastSessionWatch(std::string handle, std::function<void()> closed);
+  ~ScreenCastSessionWatch();
+  ScreenCastSessionWatch(const ScreenCastSessionWatch&) = delete;
+  ScreenCastSessionWatch& operator=(const ScreenCastSessionWatch&) = delete;
+
+ private:
+  std::string handle_;
+  std::unique_ptr<QObject> receiver_;
+};
 
 }  // namespace vistrel::linux_shell::wayland

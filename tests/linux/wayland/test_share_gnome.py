@@ -1,0 +1,77 @@
+"""A screen share that ends, on the GNOME rig: PipeWire restarting brings the view back by itself;
+the desktop stopping it makes the view black and asks once, to share again or to exit."""
+
+import os
+import pathlib
+import time
+
+import pytest
+
+from support.rig import wait_for
+from test_view_gnome import ProbeToken, WaylandVistrel, expect_view, screenshot
+
+ASKS = "Vistrel asks: "  # the box's text goes to stderr too
+
+
+@pytest.fixture(scope="module")
+def shots(gnome, request, tmp_path_factory):
+    """The screenshots' probe, over a still picture (mutter's background changes at each repaint)."""
+    probe = ProbeToken(request.config.getoption("--screencast-probe"),
+                       str(tmp_path_factory.mktemp("probe") / "token"))
+    with open(probe.file, "w") as f:
+        f.write(gnome.seed_consent())
+    gnome._spawn("share-pattern", [os.path.join(os.path.dirname(probe.probe), "pattern_window")])
+    time.sleep(1)
+    return probe
+
+
+@pytest.fixture
+def vistrel(gnome, shots, request, tmp_path):
+    program = WaylandVistrel(gnome, request.config.getoption("--vistrel"), str(tmp_path / "home"),
+                             gnome.seed_consent())
+    program.shots = shots
+    program.log = lambda: pathlib.Path(program.process.log).read_text(errors="replace")
+    yield program
+    program.process.stop()
+
+
+def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path):
+    gnome.pointer_to(300, 300)
+    expect_view(gnome, vistrel.shots, tmp_path, 2, (300, 300))
+    back = gnome.restart_pipewire()
+    gnome.pointer_to(500, 400)
+    # A screenshot takes about a second (a cast of the probe's own), which counts here too.
+    expect_view(gnome, vistrel.shots, tmp_path, 2, (500, 400))
+    assert time.monotonic() - back < 5, "the view came back late"
+    assert "PipeWire went away" in vistrel.log() and ASKS not in vistrel.log(), vistrel.log()
+
+
+def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel, tmp_path):
+    def view_pixels():
+        width, _, rgb = screenshot(gnome, vistrel.shots, tmp_path)
+        return [rgb[(y * width + x) * 3:(y * width + x) * 3 + 3]
+                for y in range(view.y, view.y + view.height)
+                for x in range(view.x, view.x + view.width)]
+
+    def stop_sharing():
+        asked, live = vistrel.log().count(ASKS), view_pixels()
+        gnome.stop_sharing()
+        wait_for("the box", lambda: vistrel.log().count(ASKS) > asked, 5)
+        now = view_pixels()
+        # The box covers a part of the view; the rest is black, and nothing is as it was.
+        assert now.count(b"\0\0\0") > len(now) // 10, "the view is not black"
+        stale = sum(a == b != b"\0\0\0" for a, b in zip(live, now))
+        assert stale < len(now) // 100, f"{stale} pixels still show the picture of before"
+        assert vistrel.log().count(ASKS + "The desktop stopped sharing") == asked + 1, vistrel.log()
+
+    gnome.pointer_to(600, 200)
+    view = expect_view(gnome, vistrel.shots, tmp_path, 2, (600, 200))
+    stop_sharing()
+    gnome.press_key(0xff0d)  # Return: Share Again, with the kept consent (no dialog)
+    gnome.pointer_to(650, 250)
+    expect_view(gnome, vistrel.shots, tmp_path, 2, (650, 250))
+    stop_sharing()
+    gnome.press_key(0xff1b)  # Escape: Exit
+    assert vistrel.process.wait(10) == 0
+    with open(vistrel.settings) as f:
+        assert len(f.read().split()) == 9, "the settings were not saved"
