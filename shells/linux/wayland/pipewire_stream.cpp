@@ -31,6 +31,7 @@ const pw_stream_events kEvents = [] {
     Self(data)->OnParamChanged(id, param);
   };
   events.process = [](void* data) { Self(data)->OnProcess(); };
+  events.remove_buffer = [](void* data, pw_buffer* buffer) { Self(data)->OnRemoveBuffer(buffer); };
   return events;
 }();
 
@@ -183,10 +184,26 @@ void PipeWireStream::OnProcess() {
       ++pictures_;
       if (held_) pw_stream_queue_buffer(stream_, held_);
       held_ = newest;
+      kept_.rows = 0;
     }
   }
   // Outside the lock: the wake may ask for the cursor at once.
   if (wake) wake();
+}
+
+void PipeWireStream::OnRemoveBuffer(pw_buffer* buffer) {
+  // PipeWire unmaps the buffers it takes back, at any time (KWin's stream does so between
+  // frames): the held picture moves into the program's memory, where it stays until the next,
+  // since the desktop sends none while the screen stands still.
+  std::lock_guard lock(mutex_);
+  if (held_ != buffer) return;
+  const spa_data& data = held_->buffer->datas[0];
+  kept_.stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
+  kept_.rows = std::min<int>(height_, static_cast<int>(data.chunk->size / kept_.stride));
+  kept_.width = width_;
+  const auto* base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
+  kept_.pixels.assign(base, base + std::size_t(kept_.rows) * kept_.stride);
+  held_ = nullptr;
 }
 
 std::optional<StreamPoint> PipeWireStream::Cursor() const {
@@ -204,7 +221,7 @@ bool PipeWireStream::WakeOnCursorChange(const std::optional<StreamPoint>& seen,
 
 bool PipeWireStream::HasPicture() const {
   std::lock_guard lock(mutex_);
-  return held_ != nullptr;
+  return held_ != nullptr || kept_.rows > 0;
 }
 
 int PipeWireStream::Width() const {
@@ -230,18 +247,23 @@ std::uint64_t PipeWireStream::CursorOnlyBuffers() const {
 bool PipeWireStream::CopyScaled(std::uint32_t* dest, int destStride, int destW, int destH,
                                 double sx, double sy, double sw, double sh) const {
   std::lock_guard lock(mutex_);
-  if (!held_ || destW <= 0 || destH <= 0) return false;
-  const spa_data& data = held_->buffer->datas[0];
-  const auto* base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
-  const int stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
-  const int rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
+  if ((!held_ && kept_.rows == 0) || destW <= 0 || destH <= 0) return false;
+  const std::uint8_t* base = kept_.pixels.data();
+  int stride = kept_.stride, rows = kept_.rows, width = kept_.width;
+  if (held_) {
+    const spa_data& data = held_->buffer->datas[0];
+    base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
+    stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
+    rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
+    width = width_;
+  }
   // The source column of each view column, once per copy rather than once per pixel. The
   // columns grow with i, so those on the stream are one run, first to last.
   columns_.resize(static_cast<std::size_t>(destW));
   int first = destW, last = -1;
   for (int i = 0; i < destW; ++i) {
     columns_[i] = static_cast<int>(std::floor(sx + (i + 0.5) * sw / destW));
-    if (columns_[i] >= 0 && columns_[i] < width_) {
+    if (columns_[i] >= 0 && columns_[i] < width) {
       first = std::min(first, i);
       last = i;
     }
