@@ -97,9 +97,12 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
   }
   if (!OffersCursorMetadata(bus, error)) return std::nullopt;
   QVariantMap results;
+  // A session's handle is made of its token alone, and KDE's backend refuses a second session at
+  // the handle of the first: the hot keys' session, opened next, keeps "vistrel", which Plasma
+  // also shows as the name of their shortcuts.
   if (!Call(bus, QStringLiteral("CreateSession"), {},
-            {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")}}, results,
-            error)) {
+            {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel_screencast")}},
+            results, error)) {
     return std::nullopt;
   }
   const QDBusObjectPath session(results.value(QStringLiteral("session_handle")).toString());
