@@ -42,7 +42,8 @@ class KWinRig(Rig):
                        EGL_PLATFORM="surfaceless", QT_PLUGIN_PATH=self.frame_feed,
                        KWIN_WAYLAND_NO_PERMISSION_CHECKS="1")
         # Debian's kwin_wayland carries a file capability (cap_sys_resource) that a container's
-        # bounding set may lack, and then exec fails; a plain copy runs anywhere.
+        # bounding set may lack, and then exec fails; a plain copy runs anywhere. Its name stays:
+        # KWin's own Qt platform plugin refuses a binary of another name.
         kwin = os.path.join(self.run, "kwin_wayland")
         shutil.copyfile(shutil.which("kwin_wayland") or "/usr/bin/kwin_wayland", kwin)
         os.chmod(kwin, 0o700)
@@ -80,6 +81,12 @@ class KWinRig(Rig):
         if not hasattr(self, "_fake_input"):
             self._fake_input = _FakeInput(os.path.join(self.run, self.env["WAYLAND_DISPLAY"]))
         self._fake_input.move(x, y)
+
+    def stop(self):
+        if hasattr(self, "_fake_input"):
+            self._fake_input.sock.close()
+            del self._fake_input
+        super().stop()
 
     def invoke_shortcut(self, component, action):
         """Fires a bound shortcut through kglobalaccel, as its key handler does on a press."""
