@@ -29,8 +29,9 @@ test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14
   sway xwayland wtype grim dbus python3-dbus pipewire wireplumber mutter xdg-desktop-portal
   xdg-desktop-portal-gnome
   # and KDE Plasma's compositor with its portal backend (a Qt 5 program: Qt 5's Wayland
-  # platform)
-  kwin-wayland xdg-desktop-portal-kde qtwayland5
+  # platform), and what the Plasma rig's KWin effect is built with (KWin's Qt 5 effect API)
+  kwin-wayland xdg-desktop-portal-kde qtwayland5 kwin-dev qtbase5-dev libkf5config-dev
+  libkf5coreaddons-dev libepoxy-dev
   # the Debian package: made by CPack, checked, installed into a clean root
   dpkg-dev file lintian desktop-file-utils appstream mmdebstrap
   # the Windows installer's version resources

@@ -3,7 +3,8 @@
 On X: xsession (a private Xvfb with its tray host or window manager, and the X tools that read
 it), program (the program started there, its windows, boxes, menu and settings file) and
 picture (the view checked pixel for pixel against the screen). On Wayland: rig (what every
-headless desktop shares) and the desktops built on it, sway_rig, mutter_rig and kwin_rig, and
+headless desktop shares) and the desktops built on it, sway_rig, mutter_rig and kwin_rig,
+wayland_view (the program as a Wayland client, its view checked through the screen cast) and
 tray_user (a StatusNotifierItem seen as a tray host sees it). reliability holds the checks of
 settings files that the reliability tests share.
 

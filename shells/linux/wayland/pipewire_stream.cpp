@@ -209,13 +209,6 @@ void PipeWireStream::OnParamChanged(std::uint32_t id, const spa_pod* param) {
   pw_stream_update_params(stream_, params, 3);
 }
 
-void PipeWireStream::OnRemoveBuffer(pw_buffer* buffer) {
-  // PipeWire frees its buffers when the stream ends or the format changes: the held one is
-  // gone then, and must not be read or given back.
-  std::lock_guard lock(mutex_);
-  if (buffer == held_) held_ = nullptr;
-}
-
 void PipeWireStream::OnStateChanged(int state) {
   if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
   if (events_.failed) std::exchange(events_.failed, nullptr)();
@@ -250,6 +243,7 @@ void PipeWireStream::OnProcess() {
       ++pictures_;
       if (held_) pw_stream_queue_buffer(stream_, held_);
       held_ = newest;
+      kept_.rows = 0;
     }
   }
   // Outside the lock: the wake may ask for the cursor at once.
@@ -260,7 +254,7 @@ void PipeWireStream::OnProcess() {
 void PipeWireStream::OnFirstPictureLate() {
   {
     std::lock_guard lock(mutex_);
-    if (held_) {
+    if (held_ || kept_.rows > 0) {
       timespec never{};
       pw_loop_update_timer(pw_thread_loop_get_loop(connection_->loop_), firstPictureTimer_, &never,
                            nullptr, false);
@@ -270,6 +264,21 @@ void PipeWireStream::OnFirstPictureLate() {
   if (pw_stream_get_state(stream_, nullptr) != PW_STREAM_STATE_STREAMING) return;
   pw_stream_set_active(stream_, false);
   pw_stream_set_active(stream_, true);
+}
+
+void PipeWireStream::OnRemoveBuffer(pw_buffer* buffer) {
+  // PipeWire unmaps the buffers it takes back, at any time (KWin's stream does so between
+  // frames): the held picture moves into the program's memory, where it stays until the next,
+  // since the desktop sends none while the screen stands still.
+  std::lock_guard lock(mutex_);
+  if (held_ != buffer) return;
+  const spa_data& data = held_->buffer->datas[0];
+  kept_.stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
+  kept_.rows = std::min<int>(height_, static_cast<int>(data.chunk->size / kept_.stride));
+  kept_.width = width_;
+  const auto* base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
+  kept_.pixels.assign(base, base + std::size_t(kept_.rows) * kept_.stride);
+  held_ = nullptr;
 }
 
 std::optional<StreamPoint> PipeWireStream::Cursor() const {
@@ -287,7 +296,7 @@ bool PipeWireStream::WakeOnCursorChange(const std::optional<StreamPoint>& seen,
 
 bool PipeWireStream::HasPicture() const {
   std::lock_guard lock(mutex_);
-  return held_ != nullptr;
+  return held_ != nullptr || kept_.rows > 0;
 }
 
 int PipeWireStream::Width() const {
@@ -313,18 +322,23 @@ std::uint64_t PipeWireStream::CursorOnlyBuffers() const {
 bool PipeWireStream::CopyScaled(std::uint32_t* dest, int destStride, int destW, int destH,
                                 double sx, double sy, double sw, double sh) const {
   std::lock_guard lock(mutex_);
-  if (!held_ || destW <= 0 || destH <= 0) return false;
-  const spa_data& data = held_->buffer->datas[0];
-  const auto* base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
-  const int stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
-  const int rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
+  if ((!held_ && kept_.rows == 0) || destW <= 0 || destH <= 0) return false;
+  const std::uint8_t* base = kept_.pixels.data();
+  int stride = kept_.stride, rows = kept_.rows, width = kept_.width;
+  if (held_) {
+    const spa_data& data = held_->buffer->datas[0];
+    base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
+    stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
+    rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
+    width = width_;
+  }
   // The source column of each view column, once per copy rather than once per pixel. The
   // columns grow with i, so those on the stream are one run, first to last.
   columns_.resize(static_cast<std::size_t>(destW));
   int first = destW, last = -1;
   for (int i = 0; i < destW; ++i) {
     columns_[i] = static_cast<int>(std::floor(sx + (i + 0.5) * sw / destW));
-    if (columns_[i] >= 0 && columns_[i] < width_) {
+    if (columns_[i] >= 0 && columns_[i] < width) {
       first = std::min(first, i);
       last = i;
     }

@@ -121,6 +121,11 @@ class PipeWireStream {
 
   mutable std::mutex mutex_;  // guards everything below
   pw_buffer* held_ = nullptr;
+  // The held picture, once PipeWire took back its buffer; none while rows is 0.
+  struct {
+    std::vector<std::uint8_t> pixels;
+    int stride = 0, rows = 0, width = 0;
+  } kept_;
   int width_ = 0, height_ = 0;
   std::optional<StreamPoint> cursor_;
   std::function<void()> cursorWake_;  // armed by WakeOnCursorChange, cleared when it fires

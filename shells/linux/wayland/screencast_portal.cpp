@@ -120,10 +120,14 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
   }
   if (!OffersCursorMetadata(bus, error)) return std::nullopt;
   QVariantMap results;
-  // A session path of its own for each cast: the one before may not be gone yet.
+  // A session's handle is made of its token alone, and KDE's backend refuses a second session at
+  // the handle of the first: the hot keys' session keeps "vistrel", which Plasma also shows as
+  // the name of their shortcuts, and each cast has a handle of its own, since the one before
+  // may not be gone yet.
   static int casts = 0;
   if (!Call(bus, QStringLiteral("CreateSession"), {},
-            {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel%1").arg(++casts)}},
+            {{QStringLiteral("session_handle_token"),
+              QStringLiteral("vistrel_screencast%1").arg(++casts)}},
             results, error)) {
     return std::nullopt;
   }

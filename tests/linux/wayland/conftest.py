@@ -56,6 +56,18 @@ def kwin(tmp_path_factory):
     yield from _rig(KWinRig, tmp_path_factory)
 
 
+@pytest.fixture(scope="module")
+def kwin_picture(tmp_path_factory, request):
+    """The Plasma rig with screen-cast pictures: its KWin effect is built beside the probes."""
+    feed = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
+                        "kwin_frame_feed")
+    if not os.path.exists(os.path.join(feed, "kwin", "effects", "plugins",
+                                       "vistrel_frame_feed.so")):
+        pytest.skip("no KWin frame feed in the build: it needs VISTREL_TESTS and KWin's effect "
+                    "headers (kwin-dev)")
+    yield from _rig(KWinRig, tmp_path_factory, frame_feed=feed)
+
+
 class Vistrel:
     """The program running in the rig: its process, home, settings file and tray item."""
 

@@ -35,6 +35,12 @@ cp "$build/tests/linux/x11/x11_probe" "$stage/build/tests/linux/x11/"
 for probe in screencast_probe pattern_window sway_probe kde_probe; do
   cp "$build/tests/linux/wayland/$probe" "$stage/build/tests/linux/wayland/"
 done
+# The Plasma rig's KWin effect, where KWin's headers let it be built.
+feed=tests/linux/wayland/kwin_frame_feed/kwin/effects/plugins
+if [ -e "$build/$feed/vistrel_frame_feed.so" ]; then
+  mkdir -p "$stage/build/$feed"
+  cp "$build/$feed/vistrel_frame_feed.so" "$stage/build/$feed/"
+fi
 chown -R "$user:" "$stage"
 cd "$stage"
 set_paths build

@@ -8,7 +8,7 @@ import time
 import pytest
 
 from support.rig import wait_for
-from test_view_gnome import ProbeToken, WaylandVistrel, expect_view, screenshot
+from support.wayland_view import ProbeToken, WaylandVistrel, expect_view, screenshot
 
 ASKS = "Vistrel asks: "  # the box's text goes to stderr too
 
