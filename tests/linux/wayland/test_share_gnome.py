@@ -35,10 +35,11 @@ def vistrel(gnome, shots, request, tmp_path):
     program.process.stop()
 
 
-def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path):
+@pytest.mark.parametrize("crash", [False, True], ids=["updated", "crashed"])
+def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path, crash):
     gnome.pointer_to(300, 300)
     expect_view(gnome, vistrel.shots, tmp_path, 2, (300, 300))
-    back = gnome.restart_pipewire()
+    back = gnome.restart_pipewire(crash)
     gnome.pointer_to(500, 400)
     # A screenshot takes about a second (a cast of the probe's own), which counts here too.
     expect_view(gnome, vistrel.shots, tmp_path, 2, (500, 400))
