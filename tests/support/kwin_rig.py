@@ -16,8 +16,6 @@ import re
 import shutil
 import socket
 import struct
-import subprocess
-import uuid
 
 from .rig import Rig, RigFailure, wait_for
 
@@ -35,9 +33,7 @@ class KWinRig(Rig):
         self._start_bus()
         env = self.env
         if self.frame_feed:
-            self._spawn("pipewire", ["pipewire"])
-            wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
-            self._spawn("wireplumber", ["wireplumber"])
+            self._start_pipewire()
             env = dict(self.env, LIBGL_ALWAYS_SOFTWARE="1", KWIN_COMPOSE="O2",
                        EGL_PLATFORM="surfaceless", QT_PLUGIN_PATH=self.frame_feed,
                        KWIN_WAYLAND_NO_PERMISSION_CHECKS="1")
@@ -65,15 +61,8 @@ class KWinRig(Rig):
         # {"outputs": [QVariant(QString "0x0")]}: QVariantList is type 9, QString 10, not null.
         payload = (struct.pack(">I", 1) + qstring("outputs") + struct.pack(">IBI", 9, 0, 1)
                    + struct.pack(">IB", 10, 0) + qstring("0x0"))
-        token = str(uuid.uuid4())
-        data = "<('KDE', uint32 1, <[%s]>)>" % ", ".join(f"byte {b}" for b in payload)
-        subprocess.run(["gdbus", "call", "--session", "--dest",
-                        "org.freedesktop.impl.portal.PermissionStore", "--object-path",
-                        "/org/freedesktop/impl/portal/PermissionStore", "--method",
-                        "org.freedesktop.impl.portal.PermissionStore.Set", "screencast", "true",
-                        token, f"@a{{sas}} {{'{app_id}': ['yes']}}", data],
-                       env=self.env, check=True, capture_output=True, timeout=10)
-        return token
+        return self._store_consent(
+            "<('KDE', uint32 1, <[%s]>)>" % ", ".join(f"byte {b}" for b in payload), app_id)
 
     def pointer_to(self, x, y):
         """Moves the pointer to x, y through org_kde_kwin_fake_input, spoken on the Wayland

@@ -9,9 +9,8 @@ import os
 import signal
 import subprocess
 import time
-import uuid
 
-from .rig import Rig, wait_for
+from .rig import Rig
 
 
 class MutterRig(Rig):
@@ -24,9 +23,7 @@ class MutterRig(Rig):
 
     def _start(self):
         self._start_bus()
-        self._spawn("pipewire", ["pipewire"])
-        wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
-        self._spawn("wireplumber", ["wireplumber"])
+        self._start_pipewire()
         self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
                                "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
                                *["--virtual-monitor", "1024x768"] * self.monitors])
@@ -44,15 +41,8 @@ class MutterRig(Rig):
             dbus_interface="org.gnome.Mutter.DisplayConfig")
         shared = ", ".join(f"(uint32 {i}, uint32 1, <'{':'.join(m[0][1:])}'>)"
                            for i, m in enumerate(monitors))
-        token = str(uuid.uuid4())
-        data = f"<('GNOME', uint32 1, <(int64 0, int64 0, [{shared}])>)>"
-        subprocess.run(["gdbus", "call", "--session", "--dest",
-                        "org.freedesktop.impl.portal.PermissionStore", "--object-path",
-                        "/org/freedesktop/impl/portal/PermissionStore", "--method",
-                        "org.freedesktop.impl.portal.PermissionStore.Set", "screencast", "true",
-                        token, f"@a{{sas}} {{'{app_id}': ['yes']}}", data],
-                       env=self.env, check=True, capture_output=True, timeout=10)
-        return token
+        return self._store_consent(
+            f"<('GNOME', uint32 1, <(int64 0, int64 0, [{shared}])>)>", app_id)
 
     def _remote_session(self):
         if not hasattr(self, "_remote"):
@@ -103,11 +93,7 @@ class MutterRig(Rig):
             process.stop()
             self.processes.remove(process)
         time.sleep(down)
-        self._spawn(f"pipewire-{time.monotonic_ns()}", ["pipewire"])
-        wait_for("PipeWire again", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
-        back = time.monotonic()
-        self._spawn(f"wireplumber-{time.monotonic_ns()}", ["wireplumber"])
-        return back
+        return self._start_pipewire(f"-{time.monotonic_ns()}")
 
     def stop_sharing(self):
         """Makes mutter end its screen casts, as "stop sharing" does (its Stop answers only the

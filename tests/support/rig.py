@@ -6,6 +6,7 @@ import os
 import signal
 import subprocess
 import time
+import uuid
 
 import dbus
 
@@ -127,6 +128,26 @@ class Rig:
         self._wait_for_service("the portal backend", backend, desktop, 20)
         self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
         self._wait_for_service("the portal", "org.freedesktop.portal.Desktop", desktop, 20)
+
+    def _start_pipewire(self, tag=""):
+        """PipeWire, waited for, and WirePlumber; returns the moment PipeWire takes connections."""
+        self._spawn("pipewire" + tag, ["pipewire"])
+        wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
+        back = time.monotonic()
+        self._spawn("wireplumber" + tag, ["wireplumber"])
+        return back
+
+    def _store_consent(self, data, app_id):
+        """Puts a screen-cast consent as the desktop's portal backend keeps it (data: its GVariant
+        text) in the permission store, under a new restore token, which it returns."""
+        token = str(uuid.uuid4())
+        subprocess.run(["gdbus", "call", "--session", "--dest",
+                        "org.freedesktop.impl.portal.PermissionStore", "--object-path",
+                        "/org/freedesktop/impl/portal/PermissionStore", "--method",
+                        "org.freedesktop.impl.portal.PermissionStore.Set", "screencast", "true",
+                        token, f"@a{{sas}} {{'{app_id}': ['yes']}}", data],
+                       env=self.env, check=True, capture_output=True, timeout=10)
+        return token
 
     def stop(self):
         for process in reversed(self.processes):

@@ -252,14 +252,11 @@ void PipeWireStream::OnProcess() {
 }
 
 void PipeWireStream::OnFirstPictureLate() {
-  {
-    std::lock_guard lock(mutex_);
-    if (held_ || kept_.rows > 0) {
-      timespec never{};
-      pw_loop_update_timer(pw_thread_loop_get_loop(connection_->loop_), firstPictureTimer_, &never,
-                           nullptr, false);
-      return;
-    }
+  if (HasPicture()) {
+    timespec never{};
+    pw_loop_update_timer(pw_thread_loop_get_loop(connection_->loop_), firstPictureTimer_, &never,
+                         nullptr, false);
+    return;
   }
   if (pw_stream_get_state(stream_, nullptr) != PW_STREAM_STATE_STREAMING) return;
   pw_stream_set_active(stream_, false);

@@ -64,7 +64,7 @@ void AskToShareAgain(Shell& shell, PortalScreen& screen, std::string why) {
       return;
     }
     ScreenCastError error;
-    if (screen.ShareAgain(error)) return;
+    if (screen.Open(error)) return;
     why = "Vistrel can not show the screen: " + error.text;
   }
 }

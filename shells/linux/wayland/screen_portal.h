@@ -33,7 +33,7 @@ struct ShareEvents {
   std::function<void()> blank;   // the share ended: show black now
   std::function<void()> redraw;  // a cast's first picture arrived: draw the view again
   // The screen is not coming back by itself (the desktop stopped sharing, or PipeWire did not
-  // return): why, for the user, who may ask for it again (ShareAgain). Once per end.
+  // return): why, for the user, who may ask for it again (Open). Once per end.
   std::function<void(const std::string& why)> stopped;
 };
 
@@ -45,8 +45,6 @@ class PortalScreen : public platform::Screen {
   // Asks the desktop for the screen (with the token of the last consent, which it replaces),
   // and starts receiving. False, with the reason, when there is nothing to receive.
   bool Open(ScreenCastError& error);
-  // After stopped: asks the desktop again, as Open does.
-  bool ShareAgain(ScreenCastError& error) { return Open(error); }
   void SetCanvas(ViewCanvas canvas) { canvas_ = std::move(canvas); }
   void SetShareEvents(ShareEvents events) { share_ = std::move(events); }
   // How the screen takes Timer1 out of idleness when the pointer moves; called on PipeWire's
