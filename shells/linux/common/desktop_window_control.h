@@ -32,6 +32,10 @@ class DesktopWindowControl {
   // tells it (the user may have moved the window); nullopt when it can not tell.
   virtual std::optional<QPoint> Where() = 0;
 
+  // Takes back what the control left in the desktop, and returns once the desktop has it: the
+  // process ends right after, without destructors.
+  virtual void Withdraw() {}
+
   // Both, once the desktop knows the window: it lists a window only after its first picture,
   // and forgets the place when the window is hidden, so this follows every show.
   void ApplyWhenShown(QWidget& window, int x, int y, bool above);

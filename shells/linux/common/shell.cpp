@@ -86,6 +86,11 @@ int Shell::Run(Backend& backend) {
   control_ = std::make_unique<DBusControl>(ControlActions{
       HotKeyAction(), showMenu, show, [] { return QSystemTrayIcon::isSystemTrayAvailable(); }});
 
+  // The settings first: they matter more than what the desktop keeps for the window.
+  runtime_.SetBeforeEnd([this, &backend] {
+    registry_.Flush();
+    backend.window.WithdrawFromDesktop();
+  });
   platform::Platform platform{backend.screen,  backend.window, timer1_,   timer2_,   *tray_,
                               backend.hotkeys, registry_,      messages_, launcher_, clock_,
                               pump_,           runtime_,       about_};

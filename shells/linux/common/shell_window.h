@@ -70,6 +70,10 @@ class ShellWindow : public platform::MainWindow {
   double ClientHeight() final;
   std::optional<MenuItem> PopupMenu(const MenuState& menu) override;
   std::uintptr_t IconHandle() override;
+  // Just before the process ends.
+  void WithdrawFromDesktop() {
+    if (control_) control_->Withdraw();
+  }
   platform::WindowState State() override;
   void SetState(platform::WindowState state) override;
 

@@ -30,6 +30,8 @@ const QString kWatchPath = QStringLiteral("/example/tarnwell/Vistrel/KWinPlace")
 const QString kWatchInterface = QStringLiteral("example.tarnwell.Vistrel.KWinPlace");
 const QString kWatchName = QStringLiteral("vistrel-place-watch");
 constexpr int kAnswerMs = 3000;
+// How long the program's end waits for KWin to take its scripts back.
+constexpr int kWithdrawMs = 1000;
 
 // A JavaScript string literal of any text: JSON's quoting is JavaScript's.
 QString Literal(const QString& text) {
@@ -52,19 +54,25 @@ QDBusMessage ScriptingCall(const QString& method) {
   return QDBusMessage::createMethodCall(kKWin, QStringLiteral("/Scripting"), kScripting, method);
 }
 
-// Loads the script file under name and runs it; failed runs when KWin refused either.
+QDBusMessage Unloading(const QString& name) {
+  return ScriptingCall(QStringLiteral("unloadScript")) << name;
+}
+
+// Loads the script file under name and runs it. onLoad learns whether KWin loaded it and says
+// whether to go on; failed runs when KWin refused the load or the run.
 void LoadAndRun(QObject* context, const QString& file, const QString& name,
-                std::function<void()> loaded, std::function<void()> failed) {
+                std::function<bool(bool loaded)> onLoad, std::function<void()> failed) {
   Then(
       context,
       QDBusConnection::sessionBus().asyncCall(ScriptingCall(QStringLiteral("loadScript"))
                                               << file << name),
-      [context, loaded = std::move(loaded), failed = std::move(failed)](const QDBusMessage& reply) {
+      [context, onLoad = std::move(onLoad), failed = std::move(failed)](const QDBusMessage& reply) {
         const QList<QVariant> args = reply.arguments();
         bool ok = false;
         const int id = args.isEmpty() ? -1 : args.first().toInt(&ok);
-        if (reply.type() == QDBusMessage::ErrorMessage || !ok || id < 0) return failed();
-        loaded();
+        const bool loaded = reply.type() != QDBusMessage::ErrorMessage && ok && id >= 0;
+        if (!onLoad(loaded)) return;
+        if (!loaded) return failed();
         // Plasma 6 moved the script objects' paths.
         const auto run = [context](const QString& path, std::function<void()> otherwise) {
           Then(context,
@@ -109,6 +117,10 @@ class ScriptRun : public QObject {
     timeout_.setSingleShot(true);
     connect(&timeout_, &QTimer::timeout, this, [this] { Finish(false); });
   }
+  // Gone with the control before KWin answered the load.
+  ~ScriptRun() override {
+    if (loading_) Unload();
+  }
 
   // Runs action on every window of this process with the title (normally one); the script
   // says whether there was one. Plasma 6 renamed clientList to windowList; both are tried.
@@ -128,15 +140,26 @@ class ScriptRun : public QObject {
     file_.write(script.toUtf8());
     file_.flush();
     timeout_.start(kAnswerMs);
+    loading_ = true;
     LoadAndRun(
         this, file_.fileName(), name_,
-        [this] {
-          loaded_ = true;
-          // Loaded only after the wait was given up: still unloaded.
-          if (finished_) Unload();
+        [this](bool loaded) {
+          loading_ = false;
+          loaded_ = loaded;
+          if (!finished_) return true;
+          // Answered only after the wait was given up: whatever KWin made of it goes (an error
+          // may be the call's own timeout, with the load still to come).
+          Unload();
+          deleteLater();
+          return false;
         },
         [this] { Finish(false); });
   }
+
+  // Nobody waits for the unload's answer. It comes after the load on the same connection, so
+  // KWin has the script by then if it loads it at all.
+  void Unload() { bus_.send(Unloading(name_)); }
+  const QString& Name() const { return name_; }
 
  public slots:
   Q_SCRIPTABLE void Done(bool windowFound) { Finish(windowFound); }
@@ -148,12 +171,10 @@ class ScriptRun : public QObject {
     timeout_.stop();
     if (loaded_) Unload();
     if (registered_) bus_.unregisterObject(path_);
-    deleteLater();
+    // A load not yet answered keeps the run until its answer, to unload what it loaded.
+    if (!loading_) deleteLater();
     if (answer_) answer_(found);
   }
-
-  // Nobody waits for the unload's answer.
-  void Unload() { bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << name_); }
 
   QDBusConnection bus_;
   QString name_;
@@ -162,6 +183,7 @@ class ScriptRun : public QObject {
   QTemporaryFile file_;
   QTimer timeout_;
   bool registered_ = false;
+  bool loading_ = false;
   bool loaded_ = false;
   bool finished_ = false;
 };
@@ -200,14 +222,22 @@ class PlaceWatch : public QObject {
             .arg(Literal(title));
     file_.write(script.toUtf8());
     file_.flush();
-    // A watch that a run killed before it could unload it goes first (one copy runs per user).
-    bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << kWatchName);
+    // A watch that a run killed before it could unload it goes first (one copy runs per user,
+    // and a second one builds no control).
+    bus_.send(Unloading(kWatchName));
     LoadAndRun(
-        this, file_.fileName(), kWatchName, [] {}, [] {});
+        this, file_.fileName(), kWatchName, [](bool) { return true; }, [] {});
   }
   ~PlaceWatch() override {
-    bus_.send(ScriptingCall(QStringLiteral("unloadScript")) << kWatchName);
+    bus_.send(Unloading(kWatchName));
     bus_.unregisterObject(kWatchPath);
+  }
+
+  // Unloads the watch, and the scripts named, waiting for KWin's answer to the last unload: it
+  // comes after KWin has had the others.
+  void Withdraw(const QStringList& scripts) {
+    for (const QString& name : scripts) bus_.send(Unloading(name));
+    bus_.call(Unloading(kWatchName), QDBus::Block, kWithdrawMs);
   }
 
   std::optional<QPoint> place;
@@ -239,6 +269,13 @@ class KWinWindowControl : public DesktopWindowControl {
             .arg(x)
             .arg(y),
         std::move(answer));
+  }
+
+  // A run still out may have its script loaded, or loaded yet: each goes by name.
+  void Withdraw() override {
+    QStringList names;
+    for (const ScriptRun* run : runs_.findChildren<ScriptRun*>()) names << run->Name();
+    watch_.Withdraw(names);
   }
 
   void KeepAbove(bool above, Answer answer) override {

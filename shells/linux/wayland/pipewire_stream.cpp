@@ -92,7 +92,13 @@ bool PipeWireConnection::Open(int fd, std::string& error, std::function<void()> 
     return false;
   }
   context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
-  core_ = context_ ? pw_context_connect_fd(context_, fd, nullptr, 0) : nullptr;
+  if (!context_) {
+    // Only a connect takes the descriptor over.
+    close(fd);
+    error = "PipeWire: can not connect to the screen cast's remote";
+    return false;
+  }
+  core_ = pw_context_connect_fd(context_, fd, nullptr, 0);
   if (!core_) {
     error = "PipeWire: can not connect to the screen cast's remote";
     return false;

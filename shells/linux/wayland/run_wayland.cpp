@@ -75,13 +75,16 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   const double twipsPerPixel = TwipsPerPixelOfPrimaryScreen();
   Shell shell(commandLine, twipsPerPixel, 0);
   PortalScreen screen(twipsPerPixel);
-  // A second instance ends in the core's start-up; it must not ask the desktop for anything.
-  if (!shell.AnotherInstanceRuns()) {
+  // A second instance ends in the core's start-up; it must not ask the desktop for anything,
+  // nor take a window control: KWin's place watch goes by one name, the running copy's.
+  const bool second = shell.AnotherInstanceRuns();
+  if (!second) {
     ScreenCastError error;
     if (!screen.Open(error)) return GiveUp(shell, error, argv);
   }
   const std::string caption(main_window_definition::kCaption);
-  WaylandMainWindow window(twipsPerPixel, desktop::DesktopWindowControlOfSession(caption.c_str()));
+  WaylandMainWindow window(
+      twipsPerPixel, second ? nullptr : desktop::DesktopWindowControlOfSession(caption.c_str()));
   PortalHotKeys hotkeys(shell.HotKeyAction());
   Backend backend{screen, window, hotkeys, {}};
   backend.windowCreated = [&] {

@@ -1,18 +1,20 @@
 """The Wayland backend's Plasma parts on a headless kwin (kwin_rig.py), through kde_probe: the hot
 keys bound by the GlobalShortcuts portal and their presses, the window placed and kept above by
-KWin scripts. A press is fired through kglobalaccel's invokeShortcut, the call its key handler
-makes for a typed shortcut: kwin's virtual backend has no input device, and it offers no
-virtual-keyboard protocol to type with."""
+KWin scripts; and the program's place across a second start. A press is fired through
+kglobalaccel's invokeShortcut, the call its key handler makes for a typed shortcut: kwin's
+virtual backend has no input device, and it offers no virtual-keyboard protocol to type with."""
 
 import os
 import queue
 import subprocess
 import threading
+import time
 
 import dbus
 import pytest
 
 from support.rig import wait_for
+from support.wayland_view import WaylandVistrel
 
 ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
 KEY_SPACE, KEY_V = 0x20, 0x56
@@ -95,6 +97,13 @@ def window_state(kwin):
     return [line for line in lines if line != "done"]
 
 
+def move(kwin, x, y):
+    kwin.run_script("vistrel-test-move", """workspace.clientList().forEach(function (w) {
+        var g = w.frameGeometry;
+        if (w.caption === "Vistrel") w.frameGeometry = {x: %d, y: %d, width: g.width, height: g.height};
+    }); print("done");""" % (x, y))
+
+
 def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
     pid = kde.process.pid
     # KWin lists a window once its first picture is on screen; before that there is none to move.
@@ -109,11 +118,35 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
              lambda: f"Vistrel {pid} 300 200 true" in window_state(kwin))
     wait_for("the control to tell the place", lambda: kde.send("where", "WHERE") == "WHERE 300 200")
     # Moved as by the user: the control tells the new place.
-    kwin.run_script("vistrel-test-move", """workspace.clientList().forEach(function (w) {
-        var g = w.frameGeometry;
-        if (w.caption === "Vistrel") w.frameGeometry = {x: 500, y: 400, width: g.width, height: g.height};
-    }); print("done");""")
+    move(kwin, 500, 400)
     wait_for("the new place", lambda: kde.send("where", "WHERE") == "WHERE 500 400")
     assert kde.send("above 0", "ABOVE") == "ABOVE 1"
     wait_for("the window no longer kept above",
              lambda: f"Vistrel {pid} 500 400 false" in window_state(kwin))
+
+
+def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(kwin_picture,
+                                                                              request, tmp_path):
+    rig, home = kwin_picture, str(tmp_path / "home")
+    vistrel = WaylandVistrel(rig, request.config.getoption("--vistrel"), home, rig.seed_consent())
+    at = lambda x, y: any(line.startswith(f"Vistrel {vistrel.process.pid} {x} {y} ")
+                          for line in window_state(rig))
+    watching = lambda: rig.bus.get_object("org.kde.KWin", "/Scripting").isScriptLoaded(
+        "vistrel-place-watch", dbus_interface="org.kde.kwin.Scripting")
+    # KWin 5.27 numbers a script by how many are loaded: the test's own scripts wait until the
+    # program's are done, lest the two share a number.
+    wait_for("the place watch", watching)
+    time.sleep(2)
+    wait_for("the window where the program puts it", lambda: at(205, 209))
+    # Without a tray the second copy brings the running one forward and ends.
+    second = rig._spawn("second", vistrel.process.popen.args,
+                        dict(rig.env, HOME=home, XDG_SESSION_TYPE="wayland"))
+    assert second.wait(20) == 0
+    time.sleep(1)
+    move(rig, 400, 200)
+    wait_for("the window at its new place", lambda: at(400, 200))
+    time.sleep(1)  # KWin's report of the place, on its way to the program
+    vistrel.stop()
+    with open(vistrel.settings) as f:
+        assert {"Left=6000", "Top=3000"} <= set(f.read().splitlines())
+    assert not watching()
