@@ -4,11 +4,16 @@
 #include <cmath>
 #include <limits>
 
+#include "app/numeric.h"
+
 namespace vistrel::placement {
 namespace {
 
 using platform::Monitor;
 using platform::PixelRect;
+
+constexpr double kGrabWidth = 32;
+constexpr double kGrabHeight = 8;
 
 // Length of the overlap of [a, a + aLength) and [b, b + bLength).
 double Overlap(double a, double aLength, double b, double bLength) {
@@ -20,9 +25,13 @@ double Gap(double a, double aLength, double b, double bLength) {
   return std::max({0.0, a - (b + bLength), b - (a + aLength)});
 }
 
-bool Covers(const PixelRect& r, const PixelRect& f) {
-  return Overlap(f.left, f.width, r.left, r.width) > 0 &&
-         Overlap(f.top, f.height, r.top, r.height) > 0;
+// Whether a piece of the title bar as large as a pointer needs to take hold of it, or the whole
+// title bar where it is smaller, lies on the area.
+bool Grabbable(const PixelRect& area, const Frame& title) {
+  return Overlap(title.left, title.width, area.left, area.width) >=
+             std::min(kGrabWidth, title.width) &&
+         Overlap(title.top, title.height, area.top, area.height) >=
+             std::min(kGrabHeight, title.height);
 }
 
 const Monitor& Nearest(const Frame& f, const std::vector<Monitor>& monitors) {
@@ -53,16 +62,22 @@ double Within(double start, double length, double lo, double room) {
 
 Frame Place(Frame frame, double titleHeight, const std::vector<Monitor>& monitors) {
   if (monitors.empty()) return frame;
-  // A frame without decorations, or of no size, is still reached at its top-left pixel.
-  const Frame title{frame.left, frame.top, std::max(1.0, frame.width),
-                    std::clamp(titleHeight, 1.0, std::max(1.0, frame.height))};
+  // The window system gets each value as a whole 16-bit pixel, as the shells convert twips.
+  const Frame whole{double(ClampToInt16(frame.left)), double(ClampToInt16(frame.top)),
+                    double(ClampToInt16(frame.width)), double(ClampToInt16(frame.height))};
+  // A frame without decorations, or of no size, is still reached at its top row.
+  const Frame title{whole.left, whole.top, std::max(1.0, whole.width),
+                    std::clamp(std::nearbyint(titleHeight), 1.0, std::max(1.0, whole.height))};
   if (std::any_of(monitors.begin(), monitors.end(),
-                  [&](const Monitor& m) { return Covers(m.whole, title); })) {
+                  [&](const Monitor& m) { return Grabbable(m.work, title); })) {
     return frame;
   }
-  const PixelRect& work = Nearest(frame, monitors).work;
-  frame.left = Within(frame.left, frame.width, work.left, work.width);
-  frame.top = Within(frame.top, frame.height, work.top, work.height);
+  const PixelRect& work = Nearest(whole, monitors).work;
+  const double left = Within(whole.left, whole.width, work.left, work.width);
+  const double top = Within(whole.top, whole.height, work.top, work.height);
+  // An axis that needs no move keeps its stored value, to the fraction.
+  if (left != whole.left) frame.left = left;
+  if (top != whole.top) frame.top = top;
   return frame;
 }
 

@@ -283,6 +283,7 @@ class FakeClock : public platform::Clock {
   int year = 2026;
   double SecondsSinceMidnight() override { return now; }
   int CurrentYear() override { return year; }
+  double SteadySeconds() override { return monotonic; }
   // Moves on, wrapping at midnight as the real clock does.
   void Advance(double seconds);
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "fakes.h"
 
@@ -117,20 +118,38 @@ TEST_F(Freeze, HoldOfMoreThanADaySeesEveryMidnightAndEnds) {
   ExpectSwitches({{false, 1.0}, {true, 200001.0}});
 }
 
-// Neither a step back of the clock nor two readings that round to the same single-precision
-// value is a midnight: a ten-second hold is no shorter than the clock says.
-TEST(FreezeClock, SmallStepsBackAndEqualReadingsAreNoMidnight) {
+// A ten-second hold keeps its length when the clock is set back, by a step or by jitter, and
+// when a midnight passes; a fall of more than half a day counts as a midnight, and a step forward
+// ends the hold early.
+TEST(FreezeClock, StepsOfTheClockKeepTheHoldsLengthOrEndItEarly) {
   using Steps = std::vector<std::pair<double, double>>;  // seconds after Alt + V, step back
-  for (const auto& [steps, holdEnds] : std::vector<std::pair<Steps, double>>{
-           {{{4, 0}, {4.001, 0}}, 11}, {{{3.9, 0}, {4, 0.5}}, 11.5}}) {
+  struct Row {
+    const char* what;
+    double timeOfDay;
+    Steps steps;
+    double holdEnds;
+  };
+  constexpr double kHour = 3600, kEvening = 20 * kHour;
+  for (const Row& row :
+       std::vector<Row>{{"equal readings", kEvening, {{4, 0}, {4.001, 0}}, 11},
+                        {"half a second back", kEvening, {{3.9, 0}, {4, 0.5}}, 11},
+                        {"a second back", kEvening, {{4, 1}}, 11},
+                        {"an hour back", kEvening, {{4, kHour}}, 11},
+                        {"eleven hours back", kEvening, {{4, 11 * kHour}}, 11},
+                        {"a midnight", 86400 - 3, {}, 11},
+                        {"a fall of thirteen hours is a midnight", kEvening, {{4, 13 * kHour}}, 4},
+                        {"an hour forward", kEvening, {{4, -kHour}}, 4}}) {
     FakeWorld world;
     world.runtime.commandLine = "10";
     world.Start();
-    for (const auto& [at, back] : steps)
-      world.pump.After(at, [&, back = back] { world.clock.now -= back; });
+    world.clock.now = row.timeOfDay;
+    for (const auto& [at, back] : row.steps)
+      world.pump.After(at, [&, back = back] {
+        world.clock.now = std::fmod(world.clock.now - back + 86400, 86400);
+      });
     world.form.VBHotKey2_HotKey();
-    ASSERT_EQ(world.timer1.switches.size(), 2u);
-    EXPECT_NEAR(world.timer1.switches[1].second, holdEnds, 0.01);
+    ASSERT_EQ(world.timer1.switches.size(), 2u) << row.what;
+    EXPECT_NEAR(world.timer1.switches[1].second, row.holdEnds, 0.01) << row.what;
   }
 }
 

@@ -40,10 +40,13 @@ std::string HelpText() {
 }  // namespace
 
 std::optional<std::string> InformationAsked(int argc, const char* const* argv) {
-  if (argc != 2) return std::nullopt;
-  const std::string_view argument = argv[1];
-  if (argument == "--help") return HelpText();
-  if (argument == "--version") return VersionText();
+  // Asked anywhere, so that no command line holding one can start the program as a hold time
+  // it is not.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help") return HelpText();
+    if (argument == "--version") return VersionText();
+  }
   return std::nullopt;
 }
 

@@ -164,12 +164,14 @@ def test_help_opens_readme_with_xdg_open_or_says_it_is_missing(session, vistrel_
 
 def test_help_and_version_print_and_end_before_the_instance_check_and_the_settings(session):
     home = new_home(session.workdir, "options")
-    for option, out in (("--version", "Vistrel 1.0.5\nTarnwell software\n"),
-                        ("--help", "Usage: vistrel [SECONDS]\n")):
-        done = subprocess.run([program.VISTREL, option], env=dict(session.env, **home),
+    # Anywhere on the command line: `--help 5` is no hold time that starts the program.
+    version, usage = "Vistrel 1.0.5\nTarnwell software\n", "Usage: vistrel [SECONDS]\n"
+    for options, out in ((["--version"], version), (["--help"], usage), (["--help", "5"], usage),
+                         (["5", "--version"], version)):
+        done = subprocess.run([program.VISTREL, *options], env=dict(session.env, **home),
                               capture_output=True, text=True, timeout=10)
         if done.returncode or not done.stdout.startswith(out) or done.stderr:
-            raise TestFailure(f"{option} gave {done.returncode}, {done.stdout!r}, {done.stderr!r}")
+            raise TestFailure(f"{options} gave {done.returncode}, {done.stdout!r}, {done.stderr!r}")
     if any(files for key in ("XDG_CONFIG_HOME", "XDG_RUNTIME_DIR") for _, _, files in os.walk(home[key])):
         raise TestFailure("the options left a settings file or a lock")
 
