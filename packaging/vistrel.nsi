@@ -8,7 +8,9 @@
 ; it first the way its close button does (WM_CLOSE to its main window, which saves the settings
 ; and ends the program exactly as the Exit command does), after asking when interactive. A copy
 ; that does not end stops them before they change anything: interactive, the user is told and
-; stays on the page; silent, the exit code is 2.
+; stays on the page; silent, the exit code is 2. The posted close is not withdrawn (a message in
+; another program's queue cannot be): such a copy may still close later, once it responds, and
+; saves its settings then as at Exit.
 ;
 ; Built by the CMake target vistrel_installer, which passes every value below with -D:
 ;   VERSION (1.0.5), VERSION4 (the version resource's 1.0.0.5), PUBLISHER, HOMEPAGE,
@@ -112,7 +114,7 @@ Function ${un}AskToCloseVistrel
   close:
   Call ${un}CloseVistrel
   ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONEXCLAMATION "Vistrel could not be closed, so nothing was changed. Choose Exit in the menu of its tray icon, then try again."
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Vistrel could not be closed, so nothing was changed. It may still close later, once it responds, saving its settings.$\r$\n$\r$\nChoose Exit in the menu of its tray icon, then try again."
     Abort
   ${EndIf}
 FunctionEnd

@@ -40,6 +40,30 @@ std::vector<WORD> EmptyDialogTemplate() {
   return t;
 }
 
+// The calling thread system-DPI aware while this lives, then as it was. Windows has per-thread
+// awareness from 10, version 1607; before that the process's awareness holds and this does
+// nothing.
+class SystemDpiAwareThread {
+ public:
+  SystemDpiAwareThread() {
+    if (const HMODULE user32 = GetModuleHandleA("user32.dll")) {
+      set_ = reinterpret_cast<SetContext>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    }
+    if (set_) previous_ = set_(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+  }
+  ~SystemDpiAwareThread() {
+    if (previous_) set_(previous_);
+  }
+  SystemDpiAwareThread(const SystemDpiAwareThread&) = delete;
+  SystemDpiAwareThread& operator=(const SystemDpiAwareThread&) = delete;
+
+ private:
+  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  SetContext set_ = nullptr;
+  DPI_AWARENESS_CONTEXT previous_ = nullptr;
+};
+
 COLORREF ToColorRef(std::uint32_t colour) {
   // 0x800000nn names the system colour nn; anything else is already 0x00BBGGRR.
   if (colour & 0x80000000u) return GetSysColor(static_cast<int>(colour & 0xFFu));
@@ -85,6 +109,12 @@ bool WinAboutView::Visible() {
 
 void WinAboutView::ShowModal() {
   const std::vector<WORD> dialog = EmptyDialogTemplate();
+  // The dialog and its controls are laid out in system-DPI pixels. Created system aware, the
+  // dialog is stretched by Windows on a monitor of another DPI, where a per-monitor aware one
+  // would keep its system-DPI size. A window keeps the awareness it was created with, and
+  // Windows switches the thread to it for each window procedure, so the main window's messages
+  // handled while the dialog is open stay per-monitor aware.
+  const SystemDpiAwareThread systemAware;
   DialogBoxIndirectParamA(instance_, reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner_,
                           Proc, reinterpret_cast<LPARAM>(this));
   hwnd_ = nullptr;

@@ -110,9 +110,16 @@ TEST_F(Tray, TrayMenuZoomIn) {
                 [](const Picture& p) { return SquareRun(p) >= 39 && SquareRun(p) <= 41; });
 }
 
-// About: labels, OK focused, Escape ignored, Enter closes.
-TEST_F(Tray, AboutDialog) {
+class AboutDialog : public Tray, public testing::WithParamInterface<DWORD> {};
+
+// About: labels, layout, OK focused, Escape ignored, Enter closes; at a system DPI of 96 and
+// 144, system-DPI aware, so that Windows stretches it on a monitor of another DPI. The driver is
+// DPI unaware: it sees such a window scaled to 96 DPI.
+TEST_P(AboutDialog, Opens) {
+  if (GetParam() != 96 && !GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    GTEST_SKIP() << "Windows takes a new system DPI at the next logon";
   ClearSettings();
+  const SystemDpi dpi(GetParam());
   Vistrel vistrel;
   HWND main = vistrel.WaitForMainWindow();
   ChooseFromTrayMenu(vistrel, 'A');  // &About
@@ -127,8 +134,11 @@ TEST_F(Tray, AboutDialog) {
         "the link shows the homepage");
   Check(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, "About is a tool window");
   RECT client{};
+  GetClientRect(main, &client);
+  Check(client.right == MulDiv(220, GetParam(), 96), "Vistrel runs at the system DPI");
   GetClientRect(about, &client);
   Check(client.right == 220 && client.bottom == 293, "About's client area is 220 x 293");
+  Check(DpiAwareness(about) == 1 || DpiAwareness(about) == -1, "About is system-DPI aware");
   Check(OkHasTheFocus(about), "OK has the focus when the dialog opens");
   Key(VK_ESCAPE);
   Settle(300);
@@ -137,6 +147,8 @@ TEST_F(Tray, AboutDialog) {
   Check(WaitFor([&] { return !IsWindow(about); }), "Enter pressed OK and closed the dialog");
   Check(IsWindowVisible(main) != FALSE, "the main window is shown after OK");
 }
+
+INSTANTIATE_TEST_SUITE_P(Dpi, AboutDialog, testing::Values(96, 144));
 
 // Tray menu closes on a click elsewhere and on Escape.
 TEST_F(Tray, MenuClosesLikeAnyMenu) {

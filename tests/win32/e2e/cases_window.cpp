@@ -33,12 +33,8 @@ TEST_F(Window, WindowAsDesigned) {
   Check(GetWindow(main, GW_OWNER) == nullptr, "has no owner");
   Check(GetMenu(main) == nullptr, "has no menu bar");
   // Per-monitor aware (Wine tells no v2 from v1; Windows before 10 1607 lacks the calls).
-  const HMODULE user32 = GetModuleHandleA("user32.dll");
-  const auto context = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
-  const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
-  if (context && awareness) Check(awareness(context(main)) == 2, "is per-monitor DPI aware");
+  const int awareness = DpiAwareness(main);
+  Check(awareness == -1 || awareness == 2, "is per-monitor DPI aware");
   RECT client{};
   GetClientRect(main, &client);
   Check(client.right == 220 && client.bottom == 165, "client area is 220 x 165");

@@ -13,6 +13,8 @@ namespace {
 constexpr const char* kMainClass = "VistrelMagnifier";
 constexpr const char* kPichookClass = "VistrelPichook";
 constexpr const char* kSettingsKey = "Software\\Tarnwell\\Vistrel";
+constexpr const char* kDesktopKey = "Control Panel\\Desktop";
+constexpr const char* kLogPixels = "LogPixels";
 
 void PumpOwnMessages() {
   MSG msg;
@@ -278,6 +280,26 @@ int Picture::RunLength(int y, std::uint32_t colour) const {
     if (run > best) best = run;
   }
   return best;
+}
+
+int DpiAwareness(HWND window) {
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto context = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  return context && awareness ? awareness(context(window)) : -1;
+}
+
+SystemDpi::SystemDpi(DWORD dpi) {
+  if (dpi == 96) return;
+  set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi, sizeof dpi) ==
+         ERROR_SUCCESS;
+}
+
+SystemDpi::~SystemDpi() {
+  // A fresh prefix has no value: 96.
+  if (set_) RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels);
 }
 
 void ClearSettings() {

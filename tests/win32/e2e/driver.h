@@ -90,6 +90,19 @@ struct Picture {
 Picture CaptureClient(HWND window);
 POINT ClientOrigin(HWND window);
 
+// A window's DPI awareness: 0 unaware, 1 system, 2 per-monitor; -1 before Windows 10 1607.
+int DpiAwareness(HWND window);
+// While this lives, Vistrel.exe starts with this system DPI under Wine, which reads LogPixels
+// as a process starts (Windows only at the next logon).
+class SystemDpi {
+ public:
+  explicit SystemDpi(DWORD dpi);
+  ~SystemDpi();
+
+ private:
+  bool set_ = false;
+};
+
 // The settings key HKEY_CURRENT_USER\Software\Tarnwell\Vistrel.
 void ClearSettings();
 void PutSetting(const char* name, const char* text);
