@@ -112,7 +112,7 @@ class MutterRig(Rig):
         nodes = subprocess.run(["pw-cli", "ls", "Node"], env=self.env, check=True, timeout=10,
                                capture_output=True, text=True).stdout
         for node in nodes.split("\tid ")[1:]:
-            if 'media.class = "Video/Source"' in node:
+            if 'media.class = "Stream/Output/Video"' in node and 'node.name = "mutter"' in node:
                 subprocess.run(["pw-cli", "destroy", node.split(",")[0]], env=self.env,
                                timeout=10, capture_output=True)
 
