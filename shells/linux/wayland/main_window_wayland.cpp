@@ -19,7 +19,7 @@ WaylandMainWindow::~WaylandMainWindow() = default;
 void WaylandMainWindow::Create(MainWindowEvents events) {
   events_ = std::move(events);
   events_.mouseDown = [this, down = std::move(events_.mouseDown)](int button, int shift, double x,
-                                                                 double y) {
+                                                                  double y) {
     if (!offer_ || !offer_()) down(button, shift, x, y);
   };
   widget_ = std::make_unique<ViewWidget>(

@@ -54,7 +54,9 @@ bool PortalScreen::Open(ScreenCastError& error) {
   auto connection = std::make_shared<PipeWireConnection>();
   std::vector<Monitor> monitors;
   // A source node that goes tells of an end that neither the portal nor the stream may report.
-  const auto removed = [this](std::uint32_t node) { OfThisCast([this, node] { NodeRemoved(node); })(); };
+  const auto removed = [this](std::uint32_t node) {
+    OfThisCast([this, node] { NodeRemoved(node); })();
+  };
   if (!connection->Open(cast->pipewireFd, error.text, ended, removed)) {
     session_.reset();
     return false;
@@ -171,8 +173,7 @@ void PortalScreen::Reconnect() {
   }
   // A refusal is the user's answer, and a portal that does not answer is said at once; anything
   // else may be PipeWire not being back yet.
-  if (!error.refused && !error.unanswered &&
-      std::chrono::steady_clock::now() < reconnectUntil_) {
+  if (!error.refused && !error.unanswered && std::chrono::steady_clock::now() < reconnectUntil_) {
     QTimer::singleShot(kReconnectEvery, OfThisCast(&PortalScreen::Reconnect));
     return;
   }

@@ -107,9 +107,9 @@ class PortalScreen : public platform::Screen {
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
   bool live_ = false;
-  int cast_ = 0;           // counts the casts opened
-  bool settling_ = false;  // a Decide is on its way for this cast
-  bool asking_ = false;    // a box asks, or is about to
+  int cast_ = 0;                       // counts the casts opened
+  bool settling_ = false;              // a Decide is on its way for this cast
+  bool asking_ = false;                // a box asks, or is about to
   std::optional<std::string> putOff_;  // why the screen is not shown, while the user waits
   std::chrono::steady_clock::time_point reconnectUntil_;
   ShareEvents share_;

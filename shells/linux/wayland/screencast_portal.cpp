@@ -71,7 +71,8 @@ bool OffersCursorMetadata(QDBusConnection& bus, ScreenCastError& error) {
     // A portal without the ScreenCast interface says so as invalid arguments of Get.
     const QDBusError failure(reply);
     if (failure.type() == QDBusError::InvalidArgs) {
-      error.text = "The desktop has no screen cast portal (" + failure.message().toStdString() + ").";
+      error.text =
+          "The desktop has no screen cast portal (" + failure.message().toStdString() + ").";
     } else {
       Explain(failure, error);
     }

@@ -57,12 +57,12 @@ TEST(MessageBoxes, TwoAnswerBoxGivesOnlyItsButtonsAsAnswers) {
   EXPECT_EQ(box->defaultButton(), buttons[0]);
   EXPECT_EQ(buttons[0]->text(), "Share Again");
   EXPECT_EQ(buttons[1]->text(), "End");
-  const std::function<void()> dismissals[] = {
-      [&] {
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(box.get(), &escape);
-      },
-      [&] { box->close(); }};
+  const std::function<void()> dismissals[] = {[&] {
+                                                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape,
+                                                                 Qt::NoModifier);
+                                                QApplication::sendEvent(box.get(), &escape);
+                                              },
+                                              [&] { box->close(); }};
   for (const auto& dismiss : dismissals) {
     box->show();
     dismiss();
