@@ -54,8 +54,13 @@ bool PortalScreen::Open(ScreenCastError& error) {
   auto connection = std::make_shared<PipeWireConnection>();
   std::vector<Monitor> monitors;
   // A source node that goes tells of an end that neither the portal nor the stream may report.
-  const auto removed = [this](std::uint32_t node) {
-    OfThisCast([this, node] { NodeRemoved(node); })();
+  const auto removed = [this, number = cast_](std::uint32_t node) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, number, node] {
+          if (number == cast_) NodeRemoved(node);
+        },
+        Qt::QueuedConnection);
   };
   if (!connection->Open(cast->pipewireFd, error.text, ended, removed)) {
     session_.reset();
