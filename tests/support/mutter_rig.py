@@ -106,6 +106,16 @@ class MutterRig(Rig):
                 subprocess.run(["pw-cli", "destroy", client.split(",")[0]], env=self.env,
                                timeout=10, capture_output=True)
 
+    def destroy_sources(self):
+        """Destroys mutter's screen-cast source nodes in PipeWire: mutter keeps its cast and the
+        portal its session, so only PipeWire tells a client that its stream lost its source."""
+        nodes = subprocess.run(["pw-cli", "ls", "Node"], env=self.env, check=True, timeout=10,
+                               capture_output=True, text=True).stdout
+        for node in nodes.split("\tid ")[1:]:
+            if 'media.class = "Stream/Output/Video"' in node and 'node.name = "mutter"' in node:
+                subprocess.run(["pw-cli", "destroy", node.split(",")[0]], env=self.env,
+                               timeout=10, capture_output=True)
+
 
 def run_probe(rig, probe, token_file, prefix, moves=(), seconds=3):
     """Runs the screen-cast probe on the rig for seconds, moving the pointer meanwhile; its

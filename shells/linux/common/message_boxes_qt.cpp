@@ -1,7 +1,10 @@
 #include "common/message_boxes_qt.h"
 
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QShortcut>
 
 namespace vistrel::linux_shell {
@@ -29,6 +32,36 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& 
     QGuiApplication::clipboard()->setText(rule + title + QLatin1Char('\n') + rule + text +
                                           QLatin1Char('\n') + rule + QStringLiteral("OK\n") + rule);
   });
+  return box;
+}
+
+namespace {
+
+// QMessageBox lets Escape and the close button only click its escape button, and ignores both
+// without one.
+class TwoAnswerBox : public QMessageBox {
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Cancel)) {
+      reject();
+      return;
+    }
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
+};
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> BuildTwoAnswerBox(const std::string& title, const std::string& text,
+                                               const QString& yes, const QString& no) {
+  auto box = std::make_unique<TwoAnswerBox>();
+  box->setWindowTitle(QString::fromStdString(title));
+  box->setTextFormat(Qt::PlainText);
+  box->setText(QString::fromStdString(text));
+  box->setIcon(QMessageBox::Question);
+  box->setDefaultButton(box->addButton(yes, QMessageBox::AcceptRole));
+  box->addButton(no, QMessageBox::RejectRole);
   return box;
 }
 

@@ -12,6 +12,12 @@ namespace vistrel::linux_shell {
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& request);
 
+// A question with two answers, yes the default. Escape and the close button choose neither: the
+// box goes with clickedButton() null, and the caller leaves things as they are, since a box the
+// user only waves away must not do what either button does.
+std::unique_ptr<QMessageBox> BuildTwoAnswerBox(const std::string& title, const std::string& text,
+                                               const QString& yes, const QString& no);
+
 class QtMessageBoxes : public platform::MessageBoxes {
  public:
   std::int32_t Show(const platform::MessageBoxRequest& request) override;

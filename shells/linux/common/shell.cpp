@@ -114,7 +114,6 @@ int Shell::Run(Backend& backend) {
   aboutOwner_ = backend.window.Widget();
   if (backend.windowCreated) backend.windowCreated();
 
-  const std::vector<std::string> unavailable = backend.hotkeys.Register();
   timer1_.Start(main_window_definition::kTimer1.enabled);
   timer2_.Start(main_window_definition::kTimer2.enabled);
   OnSessionEnd([&] { Dispatch([&] { form.Unload(UnloadMode::kAppWindows); }); });
@@ -122,6 +121,8 @@ int Shell::Run(Backend& backend) {
   Dispatch([&] { form.Form_Resize(); });
   Dispatch([&] { form.Form_Load(); });
   const bool controlled = control_->Register();
+  // After the window shows: a desktop's portal may be slow to answer, or not answer at all.
+  const std::vector<std::string> unavailable = backend.hotkeys.Register();
   const std::string call =
       "gdbus call --session --dest example.tarnwell.Vistrel --object-path "
       "/example/tarnwell/Vistrel --method example.tarnwell.Vistrel.";

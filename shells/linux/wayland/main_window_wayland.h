@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QImage>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +28,8 @@ class WaylandMainWindow : public ShellWindow {
   void ShowCanvas();
   // Black until the next picture.
   void Blank();
+  // Asked at each click on the view and after each showing; a click it answers true to is taken.
+  void SetViewOffer(std::function<bool()> offer) { offer_ = std::move(offer); }
 
   void Show() override;
   void Hide() override;
@@ -52,6 +55,7 @@ class WaylandMainWindow : public ShellWindow {
   void StoreOuter(int width, int height);
 
   MainWindowEvents events_;
+  std::function<bool()> offer_;
   std::unique_ptr<ViewWidget> widget_;
   QImage canvas_;
   QSize margins_;

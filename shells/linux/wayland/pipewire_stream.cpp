@@ -53,6 +53,15 @@ const pw_core_events kCoreEvents = [] {
   return events;
 }();
 
+const pw_registry_events kRegistryEvents = [] {
+  pw_registry_events events{};
+  events.version = PW_VERSION_REGISTRY_EVENTS;
+  events.global_remove = [](void* data, std::uint32_t id) {
+    static_cast<PipeWireConnection*>(data)->OnGlobalRemoved(id);
+  };
+  return events;
+}();
+
 bool HasPictureData(const spa_buffer* buffer) {
   if (buffer->n_datas < 1 || !buffer->datas[0].data || !buffer->datas[0].chunk) return false;
   const spa_chunk* chunk = buffer->datas[0].chunk;
@@ -77,13 +86,18 @@ PipeWireConnection::~PipeWireConnection() {
   if (loop_) pw_thread_loop_stop(loop_);
   if (coreListener_) spa_hook_remove(coreListener_);
   delete coreListener_;
+  if (registryListener_) spa_hook_remove(registryListener_);
+  delete registryListener_;
+  if (registry_) pw_proxy_destroy(reinterpret_cast<pw_proxy*>(registry_));
   if (core_) pw_core_disconnect(core_);
   if (context_) pw_context_destroy(context_);
   if (loop_) pw_thread_loop_destroy(loop_);
 }
 
-bool PipeWireConnection::Open(int fd, std::string& error, std::function<void()> lost) {
+bool PipeWireConnection::Open(int fd, std::string& error, std::function<void()> lost,
+                              std::function<void(std::uint32_t id)> removed) {
   onLost_ = std::move(lost);
+  onRemoved_ = std::move(removed);
   pw_init(nullptr, nullptr);
   loop_ = pw_thread_loop_new("vistrel-screen", nullptr);
   if (!loop_) {
@@ -105,6 +119,12 @@ bool PipeWireConnection::Open(int fd, std::string& error, std::function<void()> 
   }
   coreListener_ = new spa_hook{};
   pw_core_add_listener(core_, coreListener_, &kCoreEvents, this);
+  // A source that goes away is gone from the registry, whatever its stream or the portal say.
+  if (onRemoved_) {
+    registry_ = pw_core_get_registry(core_, PW_VERSION_REGISTRY, 0);
+    registryListener_ = new spa_hook{};
+    if (registry_) pw_registry_add_listener(registry_, registryListener_, &kRegistryEvents, this);
+  }
   if (pw_thread_loop_start(loop_) < 0) {
     error = "PipeWire: can not start its thread";
     return false;
@@ -116,6 +136,10 @@ void PipeWireConnection::OnCoreError(std::uint32_t id, int res) {
   // An error of the core object with EPIPE is PipeWire's word for a broken connection.
   if (id != PW_ID_CORE || res != -EPIPE || lost_.exchange(true)) return;
   if (onLost_) onLost_();
+}
+
+void PipeWireConnection::OnGlobalRemoved(std::uint32_t id) {
+  if (onRemoved_) onRemoved_(id);
 }
 
 PipeWireStream::PipeWireStream() : listener_(new spa_hook{}) {}

@@ -17,6 +17,7 @@
 struct pw_buffer;
 struct pw_context;
 struct pw_core;
+struct pw_registry;
 struct pw_stream;
 struct pw_thread_loop;
 struct spa_hook;
@@ -46,13 +47,16 @@ class PipeWireConnection {
   PipeWireConnection& operator=(const PipeWireConnection&) = delete;
 
   // Connects over fd (taken over). False, with the reason, when PipeWire refuses. lost is
-  // called once, on PipeWire's thread, when the connection breaks (PipeWire ended).
-  bool Open(int fd, std::string& error, std::function<void()> lost = {});
+  // called once, on PipeWire's thread, when the connection breaks (PipeWire ended); removed,
+  // there too, with each object of PipeWire's that goes away (a stream's source node, say).
+  bool Open(int fd, std::string& error, std::function<void()> lost = {},
+            std::function<void(std::uint32_t id)> removed = {});
   // Whether the connection broke; safe from any thread.
   bool Lost() const { return lost_; }
 
   // PipeWire's callback (on its thread).
   void OnCoreError(std::uint32_t id, int res);
+  void OnGlobalRemoved(std::uint32_t id);
 
  private:
   friend class PipeWireStream;
@@ -60,8 +64,11 @@ class PipeWireConnection {
   pw_context* context_ = nullptr;
   pw_core* core_ = nullptr;
   spa_hook* coreListener_ = nullptr;
+  pw_registry* registry_ = nullptr;
+  spa_hook* registryListener_ = nullptr;
   std::atomic<bool> lost_ = false;
   std::function<void()> onLost_;
+  std::function<void(std::uint32_t)> onRemoved_;
 };
 
 class PipeWireStream {

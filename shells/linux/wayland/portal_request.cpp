@@ -1,6 +1,7 @@
 #include "wayland/portal_request.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QEventLoop>
 #include <QObject>
 
@@ -28,6 +29,33 @@ const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
 
 }  // namespace
 
+PortalFailure FailureOf(const QDBusError& error) {
+  switch (error.type()) {
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+      return PortalFailure::kUnanswered;
+    case QDBusError::ServiceUnknown:
+    case QDBusError::UnknownObject:
+    case QDBusError::UnknownInterface:
+    case QDBusError::UnknownMethod:
+    case QDBusError::UnknownProperty:
+      return PortalFailure::kMissing;
+    default:
+      return PortalFailure::kFailed;
+  }
+}
+
+QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call) {
+  QDBusPendingCallWatcher watcher(bus.asyncCall(call, kPortalAnswerMs));
+  if (!watcher.isFinished()) {
+    QEventLoop loop;
+    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return watcher.reply();
+}
+
 PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const QString& method,
                           QList<QVariant> arguments, QVariantMap options) {
   static int counter = 0;
@@ -43,10 +71,10 @@ PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const 
       QDBusMessage::createMethodCall(kPortalService, kPortalPath, interface, method);
   arguments.append(options);
   call.setArguments(arguments);
-  const QDBusMessage reply = bus.call(call);
+  const QDBusMessage reply = CallAnswered(bus, call);
   PortalResponse response;
   if (reply.type() == QDBusMessage::ErrorMessage) {
-    response.callMessage = reply.errorMessage();
+    response.callError = QDBusError(reply);
   } else {
     response.called = true;
     if (!waiter.done) waiter.loop.exec();

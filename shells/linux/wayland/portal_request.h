@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -15,9 +17,26 @@ namespace vistrel::linux_shell::wayland {
 inline const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
 inline const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
+// How long the portal has to answer a call (not a dialog's answer, which takes the user's time):
+// a desktop that does not answer is told apart from one without a portal within seconds, rather
+// than after D-Bus's 25.
+constexpr int kPortalAnswerMs = 5000;
+
+// Why a call to the portal failed, in the words the user is shown.
+enum class PortalFailure {
+  kMissing,     // no portal there, or not this interface
+  kUnanswered,  // no reply within kPortalAnswerMs
+  kFailed,      // any other error
+};
+PortalFailure FailureOf(const QDBusError& error);
+
+// Sends call and runs the event loop until its reply, at most kPortalAnswerMs: the window stays
+// alive meanwhile.
+QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call);
+
 struct PortalResponse {
-  bool called = false;     // false: the call itself failed (no portal, no such interface)
-  QString callMessage;     // the D-Bus error's text when !called
+  bool called = false;  // false: the call itself failed
+  QDBusError callError;
   std::uint32_t code = 2;  // the Response's code: 0 granted, 1 refused by the user, 2 other
   QVariantMap results;
 };

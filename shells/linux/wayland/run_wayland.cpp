@@ -8,9 +8,11 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/identity.h"
 #include "app/main_window_definition.h"
+#include "common/message_boxes_qt.h"
 #include "common/shell.h"
 #include "desktop/window_control_of_session.h"
 #include "wayland/hotkeys_portal.h"
@@ -22,7 +24,7 @@ namespace {
 
 // Says why the screen can not be shown and what to do, then runs the program on X11 where an
 // X server is at hand (it replaces this process, so the lock is handed over first).
-int GiveUp(Shell& shell, const ScreenCastError& error, char** argv) {
+[[noreturn]] void GiveUp(Shell& shell, const ScreenCastError& error, char** argv) {
   const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
   const std::string text =
       "Vistrel can not show the screen: " + error.text +
@@ -36,37 +38,39 @@ int GiveUp(Shell& shell, const ScreenCastError& error, char** argv) {
            : "");
   std::fprintf(stderr, "%s\n", text.c_str());
   shell.Messages().Show({text, platform::kExclamation, std::string(identity::kTitle)});
-  if (!x11) return 1;
   shell.ReleaseInstance();
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
-  execv("/proc/self/exe", argv);
-  std::perror("Vistrel could not start again on X11");
-  return 1;
+  if (x11) {
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    execv("/proc/self/exe", argv);
+    std::perror("Vistrel could not start again on X11");
+  }
+  std::fflush(stderr);
+  // The core has nothing to save yet: it ends as a program that never had a screen.
+  ::_exit(1);
 }
 
-// The screen is gone for good (why says how): one box offers to share it again or to end the
-// program as Exit does. The view stays black meanwhile.
-void AskToShareAgain(Shell& shell, PortalScreen& screen, std::string why) {
-  for (;;) {
-    const std::string text = why + "\n\nShare the screen with Vistrel again?";
-    std::fprintf(stderr, "Vistrel asks: %s\n", text.c_str());
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(identity::kTitle),
-                    QString::fromStdString(text));
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* again = box.addButton(QStringLiteral("Share Again"), QMessageBox::AcceptRole);
-    // A magnifier without a screen has nothing to do: closing the box ends it too.
-    QPushButton* exit = box.addButton(QStringLiteral("Exit"), QMessageBox::RejectRole);
-    box.setDefaultButton(again);
-    box.setEscapeButton(exit);
-    box.exec();
-    if (box.clickedButton() != again) {
-      shell.Exit();
-      return;
-    }
-    ScreenCastError error;
-    if (screen.Open(error)) return;
-    why = "Vistrel can not show the screen: " + error.text;
+// The first share, asked once the window shows: a desktop that did not answer may yet, so the
+// user may ask again as after a share that ended; one that shares nothing usable is told why.
+void FirstShare(Shell& shell, PortalScreen& screen, char** argv) {
+  ScreenCastError error;
+  if (screen.Open(error)) return;
+  if (error.unanswered) {
+    screen.Ask(error.text);
+    return;
   }
+  GiveUp(shell, error, argv);
+}
+
+// One box: why the screen is not shown, then Share Again or End; Escape and the close button
+// only put the question off, and the view stays black meanwhile.
+ShareAnswer AskToShareAgain(const std::string& why) {
+  const std::string text = why + "\n\nShare the screen with Vistrel again?";
+  std::fprintf(stderr, "Vistrel asks: %s\n", text.c_str());
+  const std::unique_ptr<QMessageBox> box = BuildTwoAnswerBox(
+      std::string(identity::kTitle), text, QStringLiteral("Share Again"), QStringLiteral("End"));
+  box->exec();
+  if (!box->clickedButton()) return ShareAnswer::kLater;
+  return box->clickedButton() == box->defaultButton() ? ShareAnswer::kAgain : ShareAnswer::kEnd;
 }
 
 }  // namespace
@@ -78,10 +82,6 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   // A second instance ends in the core's start-up; it must not ask the desktop for anything,
   // nor take a window control: KWin's place watch goes by one name, the running copy's.
   const bool second = shell.AnotherInstanceRuns();
-  if (!second) {
-    ScreenCastError error;
-    if (!screen.Open(error)) return GiveUp(shell, error, argv);
-  }
   const std::string caption(main_window_definition::kCaption);
   WaylandMainWindow window(
       twipsPerPixel, second ? nullptr : desktop::DesktopWindowControlOfSession(caption.c_str()));
@@ -91,17 +91,19 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
     screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
                       [&] { window.ShowCanvas(); }});
     screen.SetShareEvents(
-        {[&] { window.Blank(); }, [&] { shell.Redraw(); },
-         [&](const std::string& why) {
-           // Asked from the event loop, outside the handler that noticed.
-           QTimer::singleShot(0, [&shell, &screen, why] { AskToShareAgain(shell, screen, why); });
-         }});
+        {[&] { window.Blank(); }, [&] { shell.Redraw(); }, AskToShareAgain, [&] { shell.Exit(); }});
+    window.SetViewOffer([&] { return screen.OfferAgain(); });
     // From PipeWire's thread to the timer's.
     QtTimer& timer1 = shell.Timer1();
     screen.SetMotionWake([&timer1] {
       QMetaObject::invokeMethod(
           QCoreApplication::instance(), [&timer1] { timer1.SetIdle(false); }, Qt::QueuedConnection);
     });
+    // The window shows black until the desktop answers, which may take a consent dialog or
+    // never come.
+    if (!second) {
+      QTimer::singleShot(0, [&shell, &screen, argv] { FirstShare(shell, screen, argv); });
+    }
   };
   return shell.Run(backend);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "wayland/restore_token.h"
 
@@ -28,15 +29,19 @@ PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel)
 
 PortalScreen::~PortalScreen() = default;
 
-std::function<void()> PortalScreen::OfThisCast(void (PortalScreen::*what)()) {
-  return [this, what, cast = cast_] {
+std::function<void()> PortalScreen::OfThisCast(std::function<void()> what) {
+  return [this, what = std::move(what), cast = cast_] {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [this, what, cast] {
-          if (cast == cast_) (this->*what)();
+          if (cast == cast_) what();
         },
         Qt::QueuedConnection);
   };
+}
+
+std::function<void()> PortalScreen::OfThisCast(void (PortalScreen::*what)()) {
+  return OfThisCast([this, what] { (this->*what)(); });
 }
 
 bool PortalScreen::Open(ScreenCastError& error) {
@@ -48,13 +53,24 @@ bool PortalScreen::Open(ScreenCastError& error) {
   session_ = std::make_unique<ScreenCastSessionWatch>(cast->handle, ended);
   auto connection = std::make_shared<PipeWireConnection>();
   std::vector<Monitor> monitors;
-  if (!connection->Open(cast->pipewireFd, error.text, ended)) {
+  // A source node that goes tells of an end that neither the portal nor the stream may report.
+  const auto removed = [this, number = cast_](std::uint32_t node) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, number, node] {
+          if (number == cast_) NodeRemoved(node);
+        },
+        Qt::QueuedConnection);
+  };
+  if (!connection->Open(cast->pipewireFd, error.text, ended, removed)) {
     session_.reset();
     return false;
   }
-  const PipeWireStream::Events events{OfThisCast(&PortalScreen::Redraw), ended};
   for (const ScreenCastStream& place : cast->streams) {
     auto stream = std::make_unique<PipeWireStream>();
+    const std::size_t index = monitors.size();
+    const PipeWireStream::Events events{OfThisCast(&PortalScreen::Redraw),
+                                        OfThisCast([this, index] { StreamLost(index); })};
     if (!stream->Start(connection, place.node, kFramesPerSecond, error.text, events)) {
       session_.reset();
       return false;
@@ -64,6 +80,8 @@ bool PortalScreen::Open(ScreenCastError& error) {
   monitors_ = std::move(monitors);
   connection_ = std::move(connection);
   live_ = true;
+  settling_ = false;
+  putOff_.reset();
   return true;
 }
 
@@ -77,15 +95,43 @@ void PortalScreen::Ended() {
   // Nothing stale is shown as live: the held pictures go with the streams, the view goes black.
   for (Monitor& monitor : monitors_) monitor.stream.reset();
   if (share_.blank) share_.blank();
+  Settle();
+}
+
+void PortalScreen::NodeRemoved(std::uint32_t node) {
+  for (std::size_t i = 0; i < monitors_.size(); ++i) {
+    if (monitors_[i].place.node == node) StreamLost(i);
+  }
+}
+
+void PortalScreen::StreamLost(std::size_t index) {
+  if (!live_ || index >= monitors_.size() || !monitors_[index].stream) return;
+  monitors_[index].stream.reset();
+  if (std::none_of(monitors_.begin(), monitors_.end(),
+                   [](const Monitor& monitor) { return monitor.stream != nullptr; })) {
+    Ended();
+    return;
+  }
+  // That monitor is black from now on; the others go on until the user answers.
+  if (share_.blank) share_.blank();
+  if (share_.redraw) share_.redraw();
+  Settle();
+}
+
+void PortalScreen::Settle() {
+  if (std::exchange(settling_, true)) return;
   QTimer::singleShot(kEndSettles, OfThisCast(&PortalScreen::Decide));
 }
 
 void PortalScreen::Decide() {
+  settling_ = false;
   // When PipeWire ends, the compositor's cast ends with it and the portal closes the session
   // too; a connection that broke tells the two apart.
   const bool pipewireWent = connection_ && connection_->Lost();
-  connection_.reset();
-  session_.reset();
+  if (!live_) {
+    connection_.reset();
+    session_.reset();
+  }
   if (pipewireWent) {
     std::fprintf(stderr,
                  "Vistrel: PipeWire went away; the screen is shared again once it is back.\n");
@@ -93,7 +139,35 @@ void PortalScreen::Decide() {
     Reconnect();
     return;
   }
-  if (share_.stopped) share_.stopped("The desktop stopped sharing the screen with Vistrel.");
+  // Once per end: a question put off waits for the user to come back to the view.
+  if (!putOff_) Ask("The desktop stopped sharing the screen with Vistrel.");
+}
+
+void PortalScreen::Ask(std::string why) {
+  if (asking_ || !share_.ask) return;
+  asking_ = true;
+  putOff_.reset();
+  ShareAnswer answer;
+  // A try that fails asks again, with its reason.
+  while ((answer = share_.ask(why)) == ShareAnswer::kAgain) {
+    ScreenCastError error;
+    if (Open(error)) break;
+    why = "Vistrel can not show the screen: " + error.text;
+  }
+  asking_ = false;
+  if (answer == ShareAnswer::kLater) putOff_ = why;
+  if (answer == ShareAnswer::kEnd && share_.end) share_.end();
+}
+
+bool PortalScreen::OfferAgain() {
+  if (asking_) return true;
+  if (!putOff_) return false;
+  asking_ = true;
+  QTimer::singleShot(0, [this, why = *putOff_] {
+    asking_ = false;
+    Ask(why);
+  });
+  return true;
 }
 
 void PortalScreen::Reconnect() {
@@ -102,15 +176,13 @@ void PortalScreen::Reconnect() {
     std::fprintf(stderr, "Vistrel: the screen is shared again.\n");
     return;
   }
-  // A refusal is the user's answer; anything else may be PipeWire not being back yet.
-  if (!error.refused && std::chrono::steady_clock::now() < reconnectUntil_) {
+  // A refusal is the user's answer, and a portal that does not answer is said at once; anything
+  // else may be PipeWire not being back yet.
+  if (!error.refused && !error.unanswered && std::chrono::steady_clock::now() < reconnectUntil_) {
     QTimer::singleShot(kReconnectEvery, OfThisCast(&PortalScreen::Reconnect));
     return;
   }
-  if (share_.stopped) {
-    share_.stopped("Vistrel lost the screen when PipeWire stopped and could not get it back: " +
-                   error.text);
-  }
+  Ask("Vistrel lost the screen when PipeWire stopped and could not get it back: " + error.text);
 }
 
 platform::CursorPoint PortalScreen::CursorPos() {
@@ -136,7 +208,9 @@ bool PortalScreen::WakesTimer1OnCursorMotion() {
   // Armed against the reports CursorPos just read: one that changed since then keeps the timer
   // ticking (an armed stream then wakes it once for nothing, which costs one tick).
   for (Monitor& monitor : monitors_) {
-    if (!monitor.stream->WakeOnCursorChange(monitor.lastCursor, wake_)) return false;
+    if (monitor.stream && !monitor.stream->WakeOnCursorChange(monitor.lastCursor, wake_)) {
+      return false;
+    }
   }
   return true;
 }

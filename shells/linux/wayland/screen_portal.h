@@ -3,15 +3,17 @@
 // the stream's position; the pointer from the streams' cursor metadata. A copy fills a picture
 // that the view then shows; the compositor is asked for nothing on a tick that draws nothing,
 // and while the pointer stands still no tick comes at all: its next report wakes Timer1.
-// A share that ends is never shown as live: the view turns black at once. Where PipeWire went
-// away the cast is opened again, under the kept consent, as soon as PipeWire is back; where the
-// desktop stopped sharing, the user is asked.
+// A share that ends is never shown as live: the view turns black at once, also where only one
+// monitor's stream lost its source. Where PipeWire went away the cast is opened again, under the
+// kept consent, as soon as PipeWire is back; where the desktop stopped sharing, the user is
+// asked, and asked again when they come back to the view after putting the question off.
 #pragma once
 
 #include <QImage>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,13 +30,16 @@ struct ViewCanvas {
   std::function<void()> show;
 };
 
+// What the user answers when asked to share the screen again; kLater is a box waved away.
+enum class ShareAnswer { kAgain, kEnd, kLater };
+
 // What the program does as a share ends and begins, each called from the event loop.
 struct ShareEvents {
-  std::function<void()> blank;   // the share ended: show black now
-  std::function<void()> redraw;  // a cast's first picture arrived: draw the view again
-  // The screen is not coming back by itself (the desktop stopped sharing, or PipeWire did not
-  // return): why, for the user, who may ask for it again (Open). Once per end.
-  std::function<void(const std::string& why)> stopped;
+  std::function<void()> blank;   // a share ended: show black now
+  std::function<void()> redraw;  // a cast's first picture arrived, or a monitor went: draw again
+  // The screen is not coming back by itself: why, for the user, who answers.
+  std::function<ShareAnswer(const std::string& why)> ask;
+  std::function<void()> end;  // the user chose to end the program
 };
 
 class PortalScreen : public platform::Screen {
@@ -50,6 +55,12 @@ class PortalScreen : public platform::Screen {
   // How the screen takes Timer1 out of idleness when the pointer moves; called on PipeWire's
   // thread.
   void SetMotionWake(std::function<void()> wake) { wake_ = std::move(wake); }
+  // The screen is not shown (why): asks the user to share it again, until a cast opens, or to
+  // end the program. One box at a time.
+  void Ask(std::string why);
+  // The user came back to the view (a click, the window shown): a question the user put off is
+  // asked again, from the event loop. True while it is (the click is taken).
+  bool OfferAgain();
 
   platform::CursorPoint CursorPos() override;
   // Every move of the pointer comes as a new report on a stream, so a still Timer1 may idle
@@ -77,13 +88,18 @@ class PortalScreen : public platform::Screen {
     int left = 0, top = 0, right = 0, bottom = 0;
   };
   Box Desktop() const;
-  // The first sign that the share ended, then what to do about it once the other signs of the
-  // same end have come, and the attempts to get the screen back after PipeWire went.
+  // The first sign that the share ended (or one monitor's stream lost its source), then what to
+  // do about it once the other signs of the same end have come, and the attempts to get the
+  // screen back after PipeWire went.
   void Ended();
+  void StreamLost(std::size_t index);
+  void NodeRemoved(std::uint32_t node);
+  void Settle();
   void Redraw();
   void Decide();
   void Reconnect();
   // Calls what, from the event loop, unless a newer cast replaced this one meanwhile.
+  std::function<void()> OfThisCast(std::function<void()> what);
   std::function<void()> OfThisCast(void (PortalScreen::*what)());
 
   double twipsPerPixel_;
@@ -91,7 +107,10 @@ class PortalScreen : public platform::Screen {
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
   bool live_ = false;
-  int cast_ = 0;  // counts the casts opened
+  int cast_ = 0;                       // counts the casts opened
+  bool settling_ = false;              // a Decide is on its way for this cast
+  bool asking_ = false;                // a box asks, or is about to
+  std::optional<std::string> putOff_;  // why the screen is not shown, while the user waits
   std::chrono::steady_clock::time_point reconnectUntil_;
   ShareEvents share_;
   platform::CursorPoint cursor_;

@@ -24,14 +24,30 @@ constexpr std::uint32_t kMonitors = 1;
 constexpr std::uint32_t kCursorMetadata = 4;
 constexpr std::uint32_t kPersistUntilRevoked = 2;
 
+// Why a call failed, for the user: only a portal that is not there is called missing.
+void Explain(const QDBusError& failure, ScreenCastError& error) {
+  const std::string detail = " (" + failure.message().toStdString() + ").";
+  switch (FailureOf(failure)) {
+    case PortalFailure::kUnanswered:
+      error.unanswered = true;
+      error.text = "The desktop has not answered the screen-sharing request.";
+      return;
+    case PortalFailure::kMissing:
+      error.text = "The desktop has no screen cast portal" + detail;
+      return;
+    case PortalFailure::kFailed:
+      error.text = "The desktop could not share the screen" + detail;
+      return;
+  }
+}
+
 // One request; false with the reason when the call fails or the user refused.
 bool Call(QDBusConnection& bus, const QString& method, QList<QVariant> arguments,
           QVariantMap options, QVariantMap& results, ScreenCastError& error) {
   const PortalResponse response =
       CallPortal(bus, kScreenCast, method, std::move(arguments), std::move(options));
   if (!response.called) {
-    error.text =
-        "The desktop has no screen cast portal (" + response.callMessage.toStdString() + ").";
+    Explain(response.callError, error);
     return false;
   }
   if (response.code != 0) {
@@ -50,10 +66,16 @@ bool OffersCursorMetadata(QDBusConnection& bus, ScreenCastError& error) {
       kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
       QStringLiteral("Get"));
   get.setArguments({kScreenCast, QStringLiteral("AvailableCursorModes")});
-  const QDBusMessage reply = bus.call(get);
+  const QDBusMessage reply = CallAnswered(bus, get);
   if (reply.type() == QDBusMessage::ErrorMessage) {
-    error.text =
-        "The desktop has no screen cast portal (" + reply.errorMessage().toStdString() + ").";
+    // A portal without the ScreenCast interface says so as invalid arguments of Get.
+    const QDBusError failure(reply);
+    if (failure.type() == QDBusError::InvalidArgs) {
+      error.text =
+          "The desktop has no screen cast portal (" + failure.message().toStdString() + ").";
+    } else {
+      Explain(failure, error);
+    }
     return false;
   }
   const uint modes = reply.arguments().value(0).value<QDBusVariant>().variant().toUInt();
@@ -153,9 +175,14 @@ std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
   QDBusMessage open = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kScreenCast,
                                                      QStringLiteral("OpenPipeWireRemote"));
   open.setArguments({QVariant::fromValue(session), QVariantMap()});
-  const QDBusReply<QDBusUnixFileDescriptor> fd = bus.call(open);
+  const QDBusMessage opened = CallAnswered(bus, open);
+  const QDBusReply<QDBusUnixFileDescriptor> fd(opened);
   if (!fd.isValid() || cast.streams.empty()) {
-    error.text = "The desktop shared no screen.";
+    if (opened.type() == QDBusMessage::ErrorMessage) {
+      Explain(QDBusError(opened), error);
+    } else {
+      error.text = "The desktop shared no screen.";
+    }
     CloseSession(bus, handle);
     return std::nullopt;
   }

@@ -28,16 +28,17 @@ struct ScreenCastSession {
   std::string handle;        // the portal's session object, which ends the share when closed
 };
 
-// Why there is no screen: the text for the user, and whether the user said no (asking again may
-// help) rather than the desktop being unable.
+// Why there is no screen: the text for the user, and whether the user said no or the desktop
+// did not answer (asking again may help) rather than the desktop being unable.
 struct ScreenCastError {
   std::string text;
   bool refused = false;
+  bool unanswered = false;
 };
 
 // Runs Qt's event loop until the desktop has answered (a consent dialog may be open meanwhile).
-// A refusal, a desktop without the portal or without cursor metadata gives nothing and the
-// reason in error.
+// A refusal, a desktop without the portal or without cursor metadata, or a portal that does not
+// answer a call within seconds gives nothing and the reason in error.
 std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
                                                 ScreenCastError& error);
 

@@ -18,7 +18,9 @@ def test_a_desktop_without_a_usable_screen_cast_is_told_and_the_program_goes_on_
 
     def box():
         assert process.running()
-        return next((w for w in sway.windows() if w.get("pid") == process.pid), None)
+        # The window shows first, the box over it.
+        windows = [w for w in sway.windows() if w.get("pid") == process.pid]
+        return len(windows) == 2 and max(windows, key=lambda w: w["id"]).get("focused")
     wait_for("the box that says why", box, 20)
     sway.type_keys("-k", "Return")
     wait_for("the program's tray item on X11",

@@ -1,8 +1,10 @@
 """A screen share that ends, on the GNOME rig: PipeWire restarting brings the view back by itself;
-the desktop stopping it makes the view black and asks once, to share again or to exit."""
+the desktop stopping it, or its source vanishing, makes the view black and asks once, to share
+again or to end; a portal that does not answer is said within seconds."""
 
 import os
 import pathlib
+import signal
 import time
 
 import pytest
@@ -54,9 +56,9 @@ def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel
                 for y in range(view.y, view.y + view.height)
                 for x in range(view.x, view.x + view.width)]
 
-    def stop_sharing():
+    def stop_sharing(how):
         asked, live = vistrel.log().count(ASKS), view_pixels()
-        gnome.stop_sharing()
+        how()
         wait_for("the box", lambda: vistrel.log().count(ASKS) > asked, 5)
         now = view_pixels()
         # The box covers a part of the view; the rest is black, and nothing is as it was.
@@ -64,15 +66,51 @@ def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel
         stale = sum(a == b != b"\0\0\0" for a, b in zip(live, now))
         assert stale < len(now) // 100, f"{stale} pixels still show the picture of before"
         assert vistrel.log().count(ASKS + "The desktop stopped sharing") == asked + 1, vistrel.log()
+        return asked + 1
 
     gnome.pointer_to(600, 200)
     view = expect_view(gnome, vistrel.shots, tmp_path, 2, (600, 200))
-    stop_sharing()
+    stop_sharing(gnome.stop_sharing)
     gnome.press_key(0xff0d)  # Return: Share Again, with the kept consent (no dialog)
     gnome.pointer_to(650, 250)
     expect_view(gnome, vistrel.shots, tmp_path, 2, (650, 250))
-    stop_sharing()
-    gnome.press_key(0xff1b)  # Escape: Exit
+    # The source alone goes: no portal session closes.
+    asked = stop_sharing(gnome.destroy_sources)
+    gnome.press_key(0xff1b)  # Escape: the question waits, the view stays black
+    time.sleep(1)
+    assert vistrel.process.running() and vistrel.log().count(ASKS) == asked, vistrel.log()
+    assert set(view_pixels()) == {b"\0\0\0"}, "the view is not black"
+    gnome.click(view.x + view.width // 2, view.y + view.height // 2)
+    wait_for("the box again", lambda: vistrel.log().count(ASKS) > asked, 5)
+    time.sleep(1)  # the text is written as the box opens; it takes the keys once shown
+    gnome.press_key(0xff09)  # Tab to End
+    gnome.press_key(0x20)
     assert vistrel.process.wait(10) == 0
     with open(vistrel.settings) as f:
         assert len(f.read().split()) == 9, "the settings were not saved"
+
+
+def test_a_portal_that_does_not_answer_is_said_within_seconds(gnome, shots, request, tmp_path):
+    # The process that owns the portal's name (the rig's readiness check may have started it).
+    portal = int(gnome.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus")
+                 .GetConnectionUnixProcessID("org.freedesktop.portal.Desktop",
+                                             dbus_interface="org.freedesktop.DBus"))
+    token = gnome.seed_consent()
+    os.kill(portal, signal.SIGSTOP)
+    try:
+        started = time.monotonic()
+        program = WaylandVistrel(gnome, request.config.getoption("--vistrel"),
+                                 str(tmp_path / "home"), token)
+        assert time.monotonic() - started < 3, "the window waited for the portal"
+        log = pathlib.Path(program.process.log)
+        wait_for("the box", lambda: ASKS in log.read_text(errors="replace"), 8)
+    finally:
+        os.kill(portal, signal.SIGCONT)
+    said = log.read_text(errors="replace")
+    assert "has not answered the screen-sharing request" in said, said
+    assert "no screen cast portal" not in said, said
+    time.sleep(1)  # the text is written as the box opens; it takes the keys once shown
+    gnome.press_key(0xff0d)  # Return: Share Again, now answered
+    gnome.pointer_to(400, 300)
+    expect_view(gnome, shots, tmp_path, 2, (400, 300))
+    program.process.stop()
