@@ -22,6 +22,13 @@ struct PortalResponse {
   QVariantMap results;
 };
 
+// Names the program to the portal through its host app registry (xdg-desktop-portal 1.19 and
+// later) under its desktop file's id, so that the desktop's dialogs and shortcut settings show
+// the program's name, not a name the portal made up. The registry takes a connection only
+// before its first portal call, and only once: every call below goes through here first. Where
+// there is no registry, nothing changes.
+void RegisterWithPortal(QDBusConnection& bus);
+
 // Calls interface.method(arguments..., options) on the portal, options with a handle_token
 // added, and waits for the Response. Subscribes before calling, so that no answer is missed.
 PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const QString& method,
