@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/command_line.h"
+#include "common/desktop_id.h"
 #include "wayland/run_wayland.h"
 #include "x11/run_x11.h"
 
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
   char* qtArgv[] = {argv[0], nullptr};
   QApplication app(qtArgc, qtArgv);
   QApplication::setApplicationName(QStringLiteral("Vistrel"));
-  QApplication::setDesktopFileName(QStringLiteral("vistrel"));
+  QApplication::setDesktopFileName(QString::fromLatin1(vistrel::linux_shell::kDesktopId));
   QApplication::setQuitOnLastWindowClosed(false);
   return wayland ? vistrel::linux_shell::wayland::RunOnWayland(commandLine, argv)
                  : vistrel::linux_shell::x11::RunOnX11(commandLine);

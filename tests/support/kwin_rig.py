@@ -9,17 +9,28 @@ PipeWire and WirePlumber run, KWin composites with OpenGL on Mesa's software ren
 display (KWin refuses that renderer unless told to use it), and the effect makes the virtual
 output send its frames to the screen cast, which KWin 5.27 does only for outputs on a DRM
 device. The pointer then moves through KWin's fake-input protocol, which KWin offers only to
-clients it trusts; the rig waives that check for its own compositor."""
+clients it trusts; the rig waives that check for its own compositor.
+
+What differs between KWin 5.27 and 6 is said here and nowhere else: where a loaded script's D-Bus
+object lives, what the scripts' list of windows is called, and which kglobalaccel component
+KDE's portal backend files a program's keys under."""
 
 import os
 import re
 import shutil
 import socket
 import struct
+import subprocess
 
 from .rig import Rig, RigFailure, wait_for
 
 PORTAL_KDE = "/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde"
+# KDE finds a program's desktop file only through the applications menu, which a Plasma session
+# has and a bare KF6 does not; then the shortcut settings show the file's name for the program.
+APPLICATIONS_MENU = """<!DOCTYPE Menu PUBLIC "-//freedesktop//DTD Menu 1.0//EN"
+ "http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd">
+<Menu><Name>Applications</Name><DefaultAppDirs/><Include><All/></Include></Menu>
+"""
 
 
 class KWinRig(Rig):
@@ -27,9 +38,13 @@ class KWinRig(Rig):
         self.frame_feed = frame_feed
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "KDE", "XDG_SESSION_TYPE": "wayland",
-                          "KDE_FULL_SESSION": "true", "WAYLAND_DISPLAY": "wayland-vistrel"})
+                          "KDE_FULL_SESSION": "true", "WAYLAND_DISPLAY": "wayland-vistrel",
+                          "XDG_CONFIG_DIRS": os.path.join(run_dir, "xdg") + ":/etc/xdg"})
 
     def _start(self):
+        os.makedirs(os.path.join(self.run, "xdg", "menus"), exist_ok=True)
+        with open(os.path.join(self.run, "xdg", "menus", "applications.menu"), "w") as f:
+            f.write(APPLICATIONS_MENU)
         self._start_bus()
         env = self.env
         if self.frame_feed:
@@ -43,6 +58,13 @@ class KWinRig(Rig):
         kwin = os.path.join(self.run, "kwin_wayland")
         shutil.copyfile(shutil.which("kwin_wayland") or "/usr/bin/kwin_wayland", kwin)
         os.chmod(kwin, 0o700)
+        # Without the session bus: KWin 6 asks the portal for settings even to say its version.
+        version = subprocess.run([kwin, "--version"], env={"PATH": self.env["PATH"],
+                                                           "HOME": self.env["HOME"]},
+                                 capture_output=True, text=True, timeout=30).stdout  # "kwin 6.3.6"
+        self.major = int(re.search(r"kwin (\d+)\.", version).group(1))
+        # The scripts' list of windows, a JavaScript expression.
+        self.window_list = "workspace.windowList()" if self.major >= 6 else "workspace.clientList()"
         self.kwin = self._spawn("kwin", [kwin, "--virtual", "--width", "1024", "--height", "768",
                                          "--socket", self.env["WAYLAND_DISPLAY"],
                                          "--no-lockscreen"], env)
@@ -51,6 +73,24 @@ class KWinRig(Rig):
                                10)
         self._start_portal("org.freedesktop.impl.portal.desktop.kde", PORTAL_KDE,
                            dict(self.env, QT_QPA_PLATFORM="wayland"))
+
+    def shortcut_component(self, session_token):
+        """The kglobalaccel component that holds a GlobalShortcuts session's keys: the program's
+        desktop id where the portal knows it (Plasma's shortcut settings then show the desktop
+        file's name); else 5.27 names it after the session's token, and 6 adds "token_"."""
+        if self.program_app_id:
+            return self.program_app_id
+        return session_token if self.major < 6 else "token_" + session_token
+
+    def shortcut_keys(self, component):
+        """The component's name as the shortcut settings show it, and its actions with their
+        keys."""
+        shortcuts = self.bus.get_object("org.kde.kglobalaccel",
+                                        "/component/" + re.sub(r"\W", "_", component))
+        name = shortcuts.Get("org.kde.kglobalaccel.Component", "friendlyName",
+                             dbus_interface="org.freedesktop.DBus.Properties")
+        return str(name), {str(info[0]): list(info[6]) for info in shortcuts.allShortcutInfos(
+            dbus_interface="org.kde.kglobalaccel.Component")}
 
     def seed_consent(self, app_id=""):
         """Stores the consent a person gives by sharing the screen with "remember" on, as KDE's
@@ -79,7 +119,8 @@ class KWinRig(Rig):
 
     def invoke_shortcut(self, component, action):
         """Fires a bound shortcut through kglobalaccel, as its key handler does on a press."""
-        self.bus.get_object("org.kde.kglobalaccel", "/component/" + component).invokeShortcut(
+        self.bus.get_object("org.kde.kglobalaccel",
+                            "/component/" + re.sub(r"\W", "_", component)).invokeShortcut(
             action, dbus_interface="org.kde.kglobalaccel.Component")
 
     def run_script(self, name, text):
@@ -91,7 +132,8 @@ class KWinRig(Rig):
         before = os.path.getsize(self.kwin.log)
         script = scripting.loadScript(path, name, signature="ss",
                                       dbus_interface="org.kde.kwin.Scripting")
-        self.bus.get_object("org.kde.KWin", f"/{script}").run(dbus_interface="org.kde.kwin.Script")
+        path = f"/Scripting/Script{script}" if self.major >= 6 else f"/{script}"
+        self.bus.get_object("org.kde.KWin", path).run(dbus_interface="org.kde.kwin.Script")
 
         def printed():
             with open(self.kwin.log, errors="replace") as f:

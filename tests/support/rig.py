@@ -3,6 +3,7 @@ processes started in process groups of their own (each stopped with its group), 
 sway_rig.py and mutter_rig.py build their desktops on it."""
 
 import os
+import shutil
 import signal
 import subprocess
 import time
@@ -10,7 +11,16 @@ import uuid
 
 import dbus
 
-from . import xsession
+from . import program, xsession
+
+
+# The program's desktop file, installed in each rig as a package installs it: portals with a host
+# app registry know a program only by a desktop file whose command is on the PATH (the source
+# tree lies two folders above this one, also in the Wayland suite's copy).
+DESKTOP_FILE = os.path.join(os.path.dirname(__file__), "..", "..", "shells", "linux",
+                            "example.tarnwell.Vistrel.desktop")
+PROGRAM_APP_ID = "example.tarnwell.Vistrel"
+REGISTRY = "org.freedesktop.host.portal.Registry"
 
 
 class RigFailure(Exception):
@@ -86,8 +96,16 @@ class Rig:
         home = os.path.join(run_dir, "home")
         os.makedirs(home, exist_ok=True)
         self.bus_address = "unix:path=" + os.path.join(run_dir, "bus")
+        applications, bin_dir = os.path.join(run_dir, "share", "applications"), os.path.join(
+            run_dir, "bin")
+        for folder in (applications, bin_dir):
+            os.makedirs(folder, exist_ok=True)
+        shutil.copy(DESKTOP_FILE, applications)
+        if program.VISTREL and not os.path.lexists(os.path.join(bin_dir, "vistrel")):
+            os.symlink(program.VISTREL, os.path.join(bin_dir, "vistrel"))
         self.env = {
-            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "XDG_DATA_DIRS": os.path.join(run_dir, "share") + ":/usr/local/share:/usr/share",
+            "PATH": bin_dir + ":" + os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": home,
             "LANG": "C.UTF-8",
             "XDG_RUNTIME_DIR": run_dir,
@@ -128,6 +146,9 @@ class Rig:
         self._wait_for_service("the portal backend", backend, desktop, 20)
         self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
         self._wait_for_service("the portal", "org.freedesktop.portal.Desktop", desktop, 20)
+        # xdg-desktop-portal 1.19 and later: the program names itself; before, it has no id.
+        self.portal_registry = REGISTRY in self._serves("org.freedesktop.portal.Desktop", desktop)
+        self.program_app_id = PROGRAM_APP_ID if self.portal_registry else ""
 
     def _start_pipewire(self, tag=""):
         """PipeWire, waited for, and WirePlumber; returns the moment PipeWire takes connections."""
@@ -139,7 +160,9 @@ class Rig:
 
     def _store_consent(self, data, app_id):
         """Puts a screen-cast consent as the desktop's portal backend keeps it (data: its GVariant
-        text) in the permission store, under a new restore token, which it returns."""
+        text) in the permission store, under a new restore token, which it returns; for the
+        program's id as the portal knows it unless app_id names another."""
+        app_id = app_id or self.program_app_id
         token = str(uuid.uuid4())
         subprocess.run(["gdbus", "call", "--session", "--dest",
                         "org.freedesktop.impl.portal.PermissionStore", "--object-path",

@@ -94,6 +94,13 @@ std::vector<bool> Given(const QVariantMap& results) {
 
 }  // namespace
 
+bool Bound(std::uint32_t code, const QVariantMap& results) {
+  if (code == 0) return true;
+  // GNOME 48's backend answers a bind the user accepted with an unset code (2 in practice) but
+  // with the shortcuts it bound; a refusal (1) or a failure carries none.
+  return code != 1 && results.contains(QStringLiteral("shortcuts"));
+}
+
 class PortalHotKeys::Receiver : public QObject {
   Q_OBJECT
  public:
@@ -145,11 +152,12 @@ std::vector<std::string> PortalHotKeys::Register() {
   session_ = created.results.value(QStringLiteral("session_handle")).toString();
   bus.connect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
               receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
+  // GNOME asks the user in a dialog first; the call returns once it is answered.
   const PortalResponse bound = CallPortal(
       bus, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
       {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(Offered()), QString()},
       {});
-  if (!bound.called || bound.code != 0) {
+  if (!bound.called || !Bound(bound.code, bound.results)) {
     Shutdown();
     return missing;
   }

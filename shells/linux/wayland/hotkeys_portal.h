@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +14,9 @@
 #include "common/shell_hotkeys.h"
 
 namespace vistrel::linux_shell::wayland {
+
+// Whether a BindShortcuts answer (its code and results) says the desktop bound the shortcuts.
+bool Bound(std::uint32_t code, const QVariantMap& results);
 
 class PortalHotKeys : public ShellHotKeys {
  public:

@@ -4,6 +4,9 @@
 #include <QDBusPendingCallWatcher>
 #include <QEventLoop>
 #include <QObject>
+#include <cstdio>
+
+#include "common/desktop_id.h"
 
 namespace vistrel::linux_shell::wayland {
 namespace {
@@ -26,6 +29,8 @@ class ResponseWaiter : public QObject {
 };
 
 const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+// The registry answers at once; a portal that hangs is found out by the call after this one.
+constexpr int kRegisterMs = 3000;
 
 }  // namespace
 
@@ -46,8 +51,8 @@ PortalFailure FailureOf(const QDBusError& error) {
   }
 }
 
-QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call) {
-  QDBusPendingCallWatcher watcher(bus.asyncCall(call, kPortalAnswerMs));
+QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call, int timeoutMs) {
+  QDBusPendingCallWatcher watcher(bus.asyncCall(call, timeoutMs));
   if (!watcher.isFinished()) {
     QEventLoop loop;
     QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
@@ -56,8 +61,30 @@ QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call) {
   return watcher.reply();
 }
 
+void RegisterWithPortal(QDBusConnection& bus) {
+  static bool asked = false;
+  if (asked) return;
+  asked = true;
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      kPortalService, kPortalPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
+      QStringLiteral("Register"));
+  call.setArguments({QString::fromLatin1(kDesktopId), QVariantMap()});
+  const QDBusMessage reply = CallAnswered(bus, call, kRegisterMs);
+  if (reply.type() != QDBusMessage::ErrorMessage) return;
+  const QString error = reply.errorName();
+  // An older portal, or none: it knows the program as it always did.
+  if (error == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod") ||
+      error == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
+      error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")) {
+    return;
+  }
+  std::fprintf(stderr, "Vistrel could not give the desktop's portal its name: %s\n",
+               qPrintable(reply.errorMessage()));
+}
+
 PortalResponse CallPortal(QDBusConnection& bus, const QString& interface, const QString& method,
                           QList<QVariant> arguments, QVariantMap options) {
+  RegisterWithPortal(bus);
   static int counter = 0;
   const QString token = QStringLiteral("vistrel_request%1").arg(++counter);
   options.insert(QStringLiteral("handle_token"), token);

@@ -32,7 +32,8 @@ PortalFailure FailureOf(const QDBusError& error);
 
 // Sends call and runs the event loop until its reply, at most kPortalAnswerMs: the window stays
 // alive meanwhile.
-QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call);
+QDBusMessage CallAnswered(QDBusConnection& bus, const QDBusMessage& call,
+                          int timeoutMs = kPortalAnswerMs);
 
 struct PortalResponse {
   bool called = false;  // false: the call itself failed
@@ -40,6 +41,13 @@ struct PortalResponse {
   std::uint32_t code = 2;  // the Response's code: 0 granted, 1 refused by the user, 2 other
   QVariantMap results;
 };
+
+// Names the program to the portal through its host app registry (xdg-desktop-portal 1.19 and
+// later) under its desktop file's id, so that the desktop's dialogs and shortcut settings show
+// the program's name, not a name the portal made up. The registry takes a connection only
+// before its first portal call, and only once: every call below goes through here first. Where
+// there is no registry, nothing changes.
+void RegisterWithPortal(QDBusConnection& bus);
 
 // Calls interface.method(arguments..., options) on the portal, options with a handle_token
 // added, and waits for the Response. Subscribes before calling, so that no answer is missed.

@@ -62,6 +62,7 @@ bool Call(QDBusConnection& bus, const QString& method, QList<QVariant> arguments
 
 // Whether the desktop can tell where the pointer is on a shared screen: the view follows it.
 bool OffersCursorMetadata(QDBusConnection& bus, ScreenCastError& error) {
+  RegisterWithPortal(bus);
   QDBusMessage get = QDBusMessage::createMethodCall(
       kPortalService, kPortalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
       QStringLiteral("Get"));

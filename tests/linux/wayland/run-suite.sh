@@ -29,6 +29,9 @@ trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/build/tests/linux/x11" "$stage/build/tests/linux/wayland"
 # The whole tests/ folder: the suites import helpers from beside and above them.
 cp -r tests "$stage/"
+# The program's desktop file, which the rigs install as a package does.
+mkdir -p "$stage/shells/linux"
+cp shells/linux/example.tarnwell.Vistrel.desktop "$stage/shells/linux/"
 find "$stage/tests" -name __pycache__ -prune -exec rm -rf {} +
 cp "$build/vistrel" "$build/readme.txt" "$stage/build/"
 cp "$build/tests/linux/x11/x11_probe" "$stage/build/tests/linux/x11/"

@@ -240,7 +240,8 @@ def test_installed_program_finds_its_help_beside_its_real_file(session, vistrel_
     prefix = os.path.join(session.workdir, "prefix")
     build = os.path.dirname(vistrel_binary)
     session.run(["cmake", "--install", build, "--prefix", prefix], timeout=120)
-    for path in ("lib/vistrel/vistrel", "lib/vistrel/readme.txt", "share/applications/vistrel.desktop"):
+    for path in ("lib/vistrel/vistrel", "lib/vistrel/readme.txt",
+                 "share/applications/example.tarnwell.Vistrel.desktop"):
         if not os.path.isfile(os.path.join(prefix, path)):
             raise TestFailure(f"cmake --install did not install {path}")
     icons = [p for p in ("share/icons/hicolor/32x32/apps/vistrel.png", "share/pixmaps/vistrel.xpm")
