@@ -17,8 +17,10 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "vistrel_linux_common_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: a key event makes Qt create its primary keyboard, whose registry is a
+  // global that is gone before a static application's destructor would delete the device.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 TEST(MessageBoxes, TitleTextIconAndButtonFromTheRequest) {
