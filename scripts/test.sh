@@ -32,10 +32,10 @@ for workflow in debian13-unit debian13-x11 debian13-wayland debian13-package; do
   log=build-debian13/$workflow.log
   cmake --workflow --preset "$workflow" | tee "$log"
   # The counts of the tests that ran in the root (ctest and pytest there), prefixed by the number
-  # of the host's test that ran them.
+  # of the host's test that ran them (and of the root's ctest test that ran pytest).
   counts+=("$workflow ($((SECONDS - start)) s):"
-    "$(grep -E '^[0-9]+: (.*tests passed, .* out of|=+ .* in [0-9.]+s.*=+$|Debian package test passed)' "$log" |
-      sed 's/^[0-9]*: /  /')")
+    "$(grep -E '^([0-9]+: )+(.*tests passed, .* out of|=+ .* in [0-9.]+s.*=+$|Debian package test passed)' "$log" |
+      sed -E 's/^([0-9]+: )+/  /')")
   echo "== $workflow: passed in $((SECONDS - start)) s"
 done
 echo "=== Debian 13: every layer passed"

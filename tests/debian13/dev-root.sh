@@ -25,10 +25,15 @@ if [ ! -d "$root" ]; then
   # In a mount namespace of its own, so that a killed run leaves no mounts in the half-made
   # root. Without an fsync for each file dpkg unpacks (unsafe-io), which takes minutes on a
   # thousand packages; the file system is synced once before the root is moved into place.
-  # The source is bound over /src by in-dev-root.sh; uid 4242 as in the package test's root.
+  # apt's output is kept in the root's /var/log/install-deps.log. The source is bound over /src
+  # by in-dev-root.sh; uid 4242 as in the package test's root.
+  # The hook's variables are its own shell's.
+  # shellcheck disable=SC2016
   unshare --mount --propagation private mmdebstrap --quiet --variant=apt --dpkgopt=force-unsafe-io \
     --customize-hook='copy-in scripts/install-deps.sh /tmp' \
-    --chrooted-customize-hook='bash /tmp/install-deps.sh build demo test && rm /tmp/install-deps.sh' \
+    --chrooted-customize-hook='log=/var/log/install-deps.log
+      bash /tmp/install-deps.sh build demo test >$log 2>&1 || { tail -n 40 $log; exit 1; }
+      grep -E "^Installing:|newly installed" $log; rm /tmp/install-deps.sh' \
     --chrooted-customize-hook='useradd --system --uid 4242 --create-home --home-dir /var/lib/vistrel-test --shell /usr/sbin/nologin vistrel-test && mkdir /src' \
     "$suite" "$root.new" \
     "deb http://deb.debian.org/debian $suite main" \
