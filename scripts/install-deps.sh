@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that a task needs, and nothing when they are all there.
+# Installs the Debian packages that a task needs, and nothing when they are all there; on Debian 12
+# and 13 alike.
 #   bash scripts/install-deps.sh [PROFILE...]     with no profile: all of them
 # Profiles (each stands alone; list several for their union):
 #   build   build and run the Linux program
@@ -9,6 +10,11 @@
 #   win     what the Windows program, its installer and zip add: cross-building, Wine
 #   --print  lists the packages of the given profiles instead of installing them
 # The package counts in README.md come from scripts/count-deps.sh.
+#
+# Names that differ between Debian releases are the only entries with a "|" (no name carries a
+# release's version number where an unversioned one exists in both): "A,B|C,D" means A and B
+# where apt offers both, else C and D; the newest release's names come first. Those entries are
+# all that differs between the releases this script knows.
 set -euo pipefail
 
 # Each profile's list is read through a name reference below (declare -n), which shellcheck
@@ -22,16 +28,17 @@ build=(cmake g++ make pkgconf python3 qt6-base-dev libxcb1-dev libxcb-render0-de
 # shellcheck disable=SC2034
 demo=(xvfb trayer xdotool x11-utils x11-apps imagemagick)
 # shellcheck disable=SC2034
-test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-dev
   libx11-dev libx11-xcb-dev libxrender-dev libsm-dev icewm xrestop x11-xserver-utils python3-pytest
   # headless Wayland desktops: sway (swaybar is the StatusNotifierItem host), XWayland, wtype for
   # keys, grim for screenshots, D-Bus from Python; a GNOME compositor with the ScreenCast portal
   sway xwayland wtype grim dbus python3-dbus pipewire wireplumber mutter xdg-desktop-portal
   xdg-desktop-portal-gnome
-  # and KDE Plasma's compositor with its portal backend (a Qt 5 program: Qt 5's Wayland
-  # platform), and what the Plasma rig's KWin effect is built with (KWin's Qt 5 effect API)
-  kwin-wayland xdg-desktop-portal-kde qtwayland5 kwin-dev qtbase5-dev libkf5config-dev
-  libkf5coreaddons-dev libepoxy-dev
+  # and KDE Plasma's compositor with its portal backend, and what the Plasma rig's KWin effect is
+  # built with: KWin 6 on Qt 6 (Debian 13), or KWin 5.27 on Qt 5, whose portal backend is a Qt 5
+  # program that needs Qt 5's Wayland platform (Debian 12)
+  kwin-wayland xdg-desktop-portal-kde kwin-dev libepoxy-dev
+  'qt6-base-dev,libkf6config-dev,libkf6coreaddons-dev|qtbase5-dev,libkf5config-dev,libkf5coreaddons-dev,qtwayland5'
   # the Debian package: made by CPack, checked, installed into a clean root
   dpkg-dev file lintian desktop-file-utils appstream mmdebstrap
   # the Windows installer's version resources
@@ -57,10 +64,35 @@ for arg in "$@"; do
 done
 [ ${#profiles[@]} -gt 0 ] || profiles=(build demo test win)
 
+# Prints the packages of the first alternative of "A,B|C,D" whose every package apt offers (the
+# last one when none is offered: its names then fail at the install, where apt says why).
+choose() {
+  local alternatives alternative names name
+  IFS='|' read -ra alternatives <<<"$1"
+  for alternative in "${alternatives[@]}"; do
+    IFS=, read -ra names <<<"$alternative"
+    for name in "${names[@]}"; do
+      apt-cache show --no-all-versions "$name" >/dev/null 2>&1 || continue 2
+    done
+    break
+  done
+  printf '%s\n' "${names[@]}"
+}
+
+# Without package lists (a fresh container) apt offers nothing yet to choose from.
+if [ "$print" -eq 0 ] && ! compgen -G '/var/lib/apt/lists/*_Packages*' >/dev/null; then
+  if [ "$(id -u)" -ne 0 ]; then sudo apt-get update -q; else apt-get update -q; fi
+fi
+
 packages=()
 for profile in "${profiles[@]}"; do
   declare -n list=$profile
-  packages+=("${list[@]}")
+  for entry in "${list[@]}"; do
+    case $entry in
+      *'|'*) mapfile -t -O ${#packages[@]} packages < <(choose "$entry") ;;
+      *) packages+=("$entry") ;;
+    esac
+  done
 done
 
 if [ "$print" -eq 1 ]; then

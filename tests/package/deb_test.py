@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""The Debian package as a user meets it, in a clean Debian 12 root (unpacked from the tarball
-that clean-root.sh keeps): apt installs it with the runtime libraries only, the installed
-`vistrel` starts on Xvfb with trayer (both on the host; the program in the root reaches them
-through the X socket), shows the magnified screen, Help hands the installed readme.txt to the
-real xdg-open, Exit saves the settings, and a purge leaves no file of the package but keeps the
-user's settings.
+"""The Debian package as a user meets it, in a clean root of a Debian release (12 unless --release
+says another; unpacked from the tarball that clean-root.sh keeps): apt installs it with the
+runtime libraries only, the installed `vistrel` starts on Xvfb with trayer (both on the host; the
+program in the root reaches them through the X socket), shows the magnified screen, Help hands
+the installed readme.txt to the real xdg-open, Exit saves the settings, and a purge leaves no file
+of the package but keeps the user's settings.
 
     PYTHONPATH=tests python3 tests/package/deb_test.py --deb vistrel_<version>_amd64.deb \
-        --root-tar ROOT.tar --probe x11_probe [--keep]
+        --root-tar ROOT.tar --probe x11_probe [--release 13] [--keep]
 
 (PYTHONPATH: its helpers are the package tests/support; scripts/test-package.sh sets it.)
 """
@@ -55,6 +55,12 @@ class Root:
             raise TestFailure(f"{' '.join(command)} failed ({result.returncode}):\n"
                               f"{result.stdout[-3000:]}{result.stderr[-3000:]}")
         return result.stdout
+
+    def release(self):
+        """The root's Debian release (VERSION_ID of its os-release)."""
+        text = open(self.host("/etc/os-release")).read()
+        found = re.search(r'^VERSION_ID="?([^"\n]*)', text, re.M)
+        return found.group(1) if found else ""
 
     def packages(self):
         return set(self.run("dpkg-query", "-W", "-f", "${Package}\n").split())
@@ -171,6 +177,7 @@ def main():
     parser.add_argument("--deb", required=True)
     parser.add_argument("--root-tar", required=True)
     parser.add_argument("--probe", required=True)
+    parser.add_argument("--release", default="12", help="the root's Debian release (VERSION_ID)")
     parser.add_argument("--keep", action="store_true", help="keep the work directory")
     options = parser.parse_args()
     xsession.PROBE = os.path.abspath(options.probe)
@@ -180,6 +187,8 @@ def main():
     try:
         started = time.monotonic()
         root = Root(options.root_tar, os.path.join(work, "root"))
+        if root.release() != options.release:
+            raise TestFailure(f"the root is Debian {root.release()!r}, not {options.release}")
         files = install(root, os.path.abspath(options.deb))
         env = make_user(root)
         session = XSession("trayer", workdir=os.path.join(work, "x"))
@@ -187,7 +196,8 @@ def main():
         settings = run_installed(session, root, env)
         purge(root, files, settings)
         ok = True
-        print(f"Debian package test passed ({time.monotonic() - started:.0f} s)")
+        print(f"Debian package test passed on Debian {options.release} "
+              f"({time.monotonic() - started:.0f} s)")
     except TestFailure as e:
         print(f"FAIL: {e}")
     finally:
