@@ -3,7 +3,8 @@
 # clang-format (the repository's .clang-format) over every C++ file, shellcheck over every shell
 # script, pyflakes over the Python tests and benchmarks, and the one-way use of the Linux
 # program's parts (shells/linux: x11/, wayland/ and desktop/ use common/, never the reverse). Reads the files git tracks, plus new ones
-# not yet added. Runs every check and then fails if any found something.
+# not yet added, and no path that the docs or a comment name may be missing from them
+# (scripts/lib/stale_paths.py). Runs every check and then fails if any found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,7 +28,7 @@ echo "== shellcheck: ${#shell[@]} shell scripts"
 # -x follows the files a script sources, where it can name them.
 shellcheck -x "${shell[@]}" || failed+=(shellcheck)
 
-mapfile -t python < <(files 'tests/*.py' 'bench/*.py' 'resources/*.py')
+mapfile -t python < <(files 'tests/*.py' 'bench/*.py' 'resources/*.py' 'scripts/*.py')
 echo "== pyflakes: ${#python[@]} Python files"
 pyflakes3 "${python[@]}" || failed+=(pyflakes)
 
@@ -46,6 +47,9 @@ for ((i = 0; i < ${#layering[@]}; i += 2)); do
     failed+=(layering)
   fi
 done
+
+echo "== paths named in the docs and in comments"
+python3 scripts/lib/stale_paths.py || failed+=(stale-paths)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "lint: ${failed[*]} found problems" >&2

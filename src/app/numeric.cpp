@@ -14,12 +14,6 @@ double RoundHalfEven(double value) {
   return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
 }
 
-std::int16_t ToInt16(double value) {
-  const double r = RoundHalfEven(value);
-  if (!(r >= -32768.0 && r <= 32767.0)) throw failures::Overflow();
-  return static_cast<std::int16_t>(r);
-}
-
 std::int32_t ToInt32(double value) {
   const double r = RoundHalfEven(value);
   if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw failures::Overflow();
@@ -29,7 +23,9 @@ std::int32_t ToInt32(double value) {
 std::int16_t ClampToInt16(double value) {
   if (std::isnan(value)) return 0;
   const double r = RoundHalfEven(value);
-  if (r < -32768.0) return -32768;
+  // Written so that NaN would come out as the lower limit here: the check above alone gives it
+  // its value, never the conversion below, whose result for NaN is undefined.
+  if (!(r >= -32768.0)) return -32768;
   if (r > 32767.0) return 32767;
   return static_cast<std::int16_t>(r);
 }

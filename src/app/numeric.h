@@ -12,9 +12,6 @@ namespace vistrel {
 // Nearest integer, ties to even, independent of the current rounding mode.
 double RoundHalfEven(double value);
 
-// Store into a 16-bit field: throws failures::Overflow() outside -32768..32767 (or for NaN).
-std::int16_t ToInt16(double value);
-
 // Store into a 32-bit integer (the stretch's source sizes, the tray message number).
 std::int32_t ToInt32(double value);
 

@@ -9,7 +9,7 @@ of the package but keeps the user's settings.
     PYTHONPATH=tests python3 tests/package/deb_test.py --deb vistrel_<version>_amd64.deb \
         --root-tar ROOT.tar --probe x11_probe [--release 13] [--keep]
 
-(PYTHONPATH: its helpers are the package tests/support; scripts/test-package.sh sets it.)
+(PYTHONPATH: its helpers are the package tests/support; tests/package/CMakeLists.txt sets it.)
 """
 
 import argparse

@@ -19,6 +19,9 @@ TEST(Twips, BecomeWholePixelsWithTiesToEvenWithinWindowCoordinates) {
   const std::pair<double, int> cases[] = {{3075, 205},     {-300, -20},     {22.5, 2}, {37.5, 2},
                                           {3.4e38, 32767}, {-1e30, -32768}, {NAN, 0}};
   for (const auto& [twips, pixels] : cases) EXPECT_EQ(TwipsToPixels(twips, 15), pixels) << twips;
+  // And back, by the ratio of the axis.
+  EXPECT_EQ(PixelsToTwips(205, 15), 3075.0f);
+  EXPECT_EQ(PixelsToTwips(-20, 12), -240.0f);
 }
 
 TEST(MouseCodes, ButtonsAndModifierKeysAreTheBitsOfThePlatformsMouseMessages) {

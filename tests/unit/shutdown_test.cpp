@@ -122,9 +122,12 @@ TEST_F(Shutdown, TerminateOnlyReleasesTheHotKeys) {
 
 TEST_F(Shutdown, QueryUnloadNeverCancels) {
   std::int16_t cancel = 0;
-  world.form.Form_QueryUnload(cancel, UnloadMode::kAppWindows);
-  EXPECT_EQ(cancel, 0);
+  EXPECT_FALSE(world.Ends([&] { world.form.Form_QueryUnload(cancel, UnloadMode::kAppWindows); }));
   EXPECT_EQ(Writes(world).size(), 8u);
+  EXPECT_EQ(world.hotkeys.shutdowns, 0);
+  cancel = -1;  // even a close some handler asked to cancel goes on
+  EXPECT_TRUE(world.Ends([&] { world.form.Form_Unload(cancel); }));
+  EXPECT_EQ(world.hotkeys.shutdowns, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 #include "fakes.h"
@@ -172,10 +173,10 @@ TEST_F(Startup, NumbersAreReadInTheUsersNotationWithBlanksAndAPartlyShownFrameSt
 
 // The window's frame (left, top, width, height in twips) after a start with these settings.
 std::vector<float> FrameAfterStart(const std::vector<std::pair<std::string, std::string>>& values,
-                                   const std::vector<platform::Monitor>& monitors = {},
+                                   std::optional<std::vector<platform::Monitor>> monitors = {},
                                    double twipsPerPixelY = 15) {
   FakeWorld world;
-  if (!monitors.empty()) world.screen.monitors = monitors;
+  if (monitors) world.screen.monitors = *monitors;
   world.screen.twipsPerPixelY = twipsPerPixelY;
   for (const auto& [name, text] : values) world.StoreSetting(name, text);
   world.Start();
@@ -210,16 +211,23 @@ TEST(StartupPlacement, DesktopSizeLimitTitleHeightAndEachAxisOwnTwips) {
     std::vector<std::pair<std::string, std::string>> values;
     double twipsPerPixelY;
     std::vector<float> expected;
+    std::vector<platform::Monitor> monitors = kTwoMonitors;
   };
   for (const Case& c : std::vector<Case>{
            {{{"Width", "34560"}}, 15, {3015, 2805, 34560, 2865}},  // as wide as the desktop
            {{{"Width", "34561"}}, 15, {3015, 2805, 3420, 2865}},   // wider: unusable
            {{{"Width", "0"}}, 15, {3015, 2805, 0, 2865}},          // 0 is applied
            {{{"Top", "-1500"}}, 15, {3015, 0, 3420, 2865}},  // title: outer minus client height
-           {{{"Top", "-1200"}, {"Left", "16000"}, {"Width", "15000"}, {"Height", "12300"}},
+           // 12 twips a row, 15 a column: 780 pixels across, 750 down, so only the top moves (to
+           // 501 rows); 12300 twips are taller than the desktop's 1024 rows, not its 1024 columns.
+           {{{"Top", "9000"}, {"Left", "11700"}, {"Height", "12300"}},
             12,
-            {360, 0, 15000, 2865}}}) {
-    EXPECT_EQ(FrameAfterStart(c.values, kTwoMonitors, c.twipsPerPixelY), c.expected)
+            {11700, 6012, 3420, 2865}},
+           {{{"Width", "34560"}}, 12, {3015, 2805, 34560, 2865}},  // measured in columns
+           {{{"Left", "16000"}}, 12, {11940, 2805, 3420, 2865}},   // moved in by columns
+           // No monitor known yet (a screen cast not yet open): nothing to judge a size by.
+           {{{"Width", "50000"}, {"Left", "-45000"}}, 15, {-45000, 2805, 50000, 2865}, {}}}) {
+    EXPECT_EQ(FrameAfterStart(c.values, c.monitors, c.twipsPerPixelY), c.expected)
         << c.values[0].first << "=" << c.values[0].second;
   }
 }
@@ -267,6 +275,9 @@ struct ScreenCase {
   const char* what;
   double widthTwips, heightTwips, twipsPerPixel;
   std::int16_t width, height;
+  double leftTwips = 0, topTwips = 0;
+  std::int16_t left = 0, top = 0;
+  double twipsPerPixelY = 0;  // 0: as twipsPerPixel
 };
 
 class StartupScreen : public Startup, public ::testing::WithParamInterface<ScreenCase> {};
@@ -276,9 +287,14 @@ TEST_P(StartupScreen, ScreenSizeIsTwipsOverTwipsPerPixelRoundedHalfToEvenAndClam
   world.screen.widthTwips = c.widthTwips;
   world.screen.heightTwips = c.heightTwips;
   world.screen.twipsPerPixel = c.twipsPerPixel;
+  if (c.twipsPerPixelY) world.screen.twipsPerPixelY = c.twipsPerPixelY;
+  world.screen.leftTwips = c.leftTwips;
+  world.screen.topTwips = c.topTwips;
   world.Start();
   EXPECT_EQ(world.form.ScreenWidth, c.width);
   EXPECT_EQ(world.form.ScreenHeight, c.height);
+  EXPECT_EQ(world.form.ScreenLeft, c.left);
+  EXPECT_EQ(world.form.ScreenTop, c.top);
   EXPECT_TRUE(world.window.visible);
 }
 
@@ -288,7 +304,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ScreenCase{"120 DPI", 15360, 11520, 12, 1280, 960},
                       ScreenCase{"ties to even", 15367.5, 11527.5, 15, 1024, 768},
                       ScreenCase{"ties up to even", 15382.5, 11542.5, 15, 1026, 770},
-                      ScreenCase{"beyond 16 bits", 600000, 600000, 15, 32767, 32767}),
+                      ScreenCase{"beyond 16 bits", 600000, 600000, 15, 32767, 32767},
+                      ScreenCase{"a monitor left of and above the primary", 34560, 20520, 15, 2304,
+                                 1368, -19200, -9000, -1280, -600},
+                      ScreenCase{"each axis its own ratio", 15360, 11520, 15, 1024, 960, -19200,
+                                 -9000, -1280, -750, 12}),
     fakes::NameFromWhat());
 
 TEST_F(Startup, CommandLineIsKeptAsTextForFreezeAndLock) {

@@ -86,6 +86,41 @@ TEST_F(Tray, PopupOffersEighteenItemsInOrderAllEnabledAndUncheckedAsCreated) {
   EXPECT_TRUE(world.journal.empty());
 }
 
+// What a command leaves that another command's handler would change as well.
+std::string Effects(FakeWorld& w) {
+  std::string effects = w.window.visible ? "" : "hidden ";
+  if (w.form.ZoomFactor != 2) effects += "zoom " + std::to_string(w.form.ZoomFactor) + " ";
+  for (const auto& item : menuProject.submenu) {
+    if (w.form.Menu().Checked(item.item)) effects += std::string(item.name) + " ";
+  }
+  if (w.window.topmost) effects += "topmost ";
+  if (!w.messages.shown.empty() || !w.launcher.textFiles.empty()) effects += "help ";
+  if (w.about.created) effects += "about ";
+  return effects;
+}
+
+TEST(TrayMenu, EachCommandRunsItsOwnHandlerOnly) {
+  const std::pair<MenuItem, const char*> cases[] = {
+      {MenuItem::menuVisible, ""},
+      {MenuItem::menuHide, "hidden "},
+      {MenuItem::menuZoomIN, "zoom 3 "},
+      {MenuItem::menuZoomOUT, "zoom 1 "},
+      {MenuItem::menuKeep1to1, "zoom 1 menuKeep1to1 "},
+      {MenuItem::menuRefreshHigh, "menuRefreshHigh "},
+      {MenuItem::menuRefreshAlways, "menuRefreshAlways "},
+      {MenuItem::menuFreeze, "menuFreeze "},
+      {MenuItem::menuFreezeAndLock, "menuFreeze "},
+      {MenuItem::menuOnTop, "menuOnTop topmost "},
+      {MenuItem::menuHelp, "help "},
+      {MenuItem::menuAbout, "about "}};
+  for (const auto& [item, effects] : cases) {
+    FakeWorld world;
+    world.Start();
+    world.form.MenuClick(item);
+    EXPECT_EQ(Effects(world), effects) << Definition(item).name;
+  }
+}
+
 TEST_F(Tray, ShowAndHideKeepTheirEnabledStatesOppositeAndInStepWithTheWindow) {
   EXPECT_TRUE(world.window.visible);
   EXPECT_FALSE(ShowEnabled());
@@ -132,7 +167,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, TrayDispatch,
 
 TEST_F(Tray, MessageNumberIsTheTwipsOverTheTwipsPerPixelRounded) {
   world.form.MenuClick(MenuItem::menuHide);
-  world.screen.twipsPerPixel = 12;
+  world.screen.twipsPerPixel = 12;  // the horizontal ratio; the vertical one would give 412
+  world.screen.twipsPerPixelY = 15;
   world.form.pichook_MouseMove(0, 0, 515 * 12 + 5, 0);  // 515.42 -> 515
   EXPECT_TRUE(world.window.visible);
 }

@@ -28,7 +28,6 @@ class QtMainWindow : public ShellWindow {
   void Create(MainWindowEvents events) override;
   ViewRenderer& Renderer() { return *renderer_; }
   QWidget* Widget() override { return widget_.get(); }
-  xcb_window_t NativeWindow() const { return window_; }
 
   void Show() override;
   void Hide() override;

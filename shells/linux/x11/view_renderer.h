@@ -28,7 +28,6 @@ class ViewRenderer {
 
   // The window to draw into; its pictures are made here, once.
   void Attach(xcb_window_t window);
-  bool HasRender() const { return hasRender_; }
 
   // Copies source onto (0, 0, destWidth, destHeight) of the window, scaled with nearest-pixel
   // replication, and remembers the request so that Redraw can repeat it on an expose.
