@@ -2,7 +2,7 @@
 bus, sway on the pixman renderer with XWayland and swaybar (a real StatusNotifierItem host), and
 the means to look at it (sway's IPC, grim) and to type into it (wtype). Every process it starts
 runs in a process group of its own (rig.py) and is stopped by that group. sway refuses to run as root:
-scripts/test-wayland.sh runs these tests as an ordinary user."""
+tests/linux/wayland/run-suite.sh runs these tests as an ordinary user."""
 
 import json
 import os
