@@ -10,12 +10,21 @@ import signal
 import subprocess
 import time
 
-from .rig import Rig
+import dbus
+
+from .rig import Rig, wait_for
 
 
 class MutterRig(Rig):
-    def __init__(self, run_dir, monitors=1):
-        self.monitors = monitors
+    """monitors of 1024 x 768 logical pixels, each scale times as many physical ones. Tests give
+    places in physical pixels, the pixels of the screen casts' pictures; mutter 48 lays the
+    desktop out in logical pixels (its pointer moves count in those), mutter 43 in physical
+    ones: layout_scale is the one's pixel in the other's."""
+
+    def __init__(self, run_dir, monitors=1, scale=1):
+        self.monitors, self.scale = monitors, scale
+        self.width, self.height = 1024 * scale, 768 * scale
+        self.layout_scale = 1
         # Qt programs D-Bus starts run here, as on the desktop: KDE's portal backend, for one.
         # GNOME's portal backend 48 offers no screen cast outside a Wayland session.
         super().__init__(run_dir, "run the tests as an ordinary user",
@@ -28,18 +37,38 @@ class MutterRig(Rig):
         self._start_pipewire()
         self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
                                "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
-                               *["--virtual-monitor", "1024x768"] * self.monitors])
+                               *["--virtual-monitor", f"{self.width}x{self.height}"] * self.monitors])
         self._wait_for_service("mutter's screen cast", "org.gnome.Mutter.ScreenCast", timeout=30)
+        if self.scale != 1:
+            self._apply_scale()
         self._start_portal("org.freedesktop.impl.portal.desktop.gnome",
                            "/usr/libexec/xdg-desktop-portal-gnome")
+
+    def _display_config(self):
+        config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",
+                                     "/org/gnome/Mutter/DisplayConfig")
+        return config, config.GetCurrentState(dbus_interface="org.gnome.Mutter.DisplayConfig")
+
+    def _apply_scale(self):
+        """Every monitor at scale, side by side, in whatever layout mode mutter runs (logical is
+        1, mutter 48's default; 43 knows only physical, 2)."""
+        config, (serial, monitors, _logical, props) = self._display_config()
+        if props.get("layout-mode", 2) == 1:
+            self.layout_scale = self.scale
+        step = self.width / self.layout_scale
+        layout = [(dbus.Int32(round(i * step)), dbus.Int32(0), dbus.Double(self.scale),
+                   dbus.UInt32(0), i == 0,
+                   [(m[0][0], next(mode[0] for mode in m[1] if mode[6].get("is-current")), {})])
+                  for i, m in enumerate(monitors)]
+        config.ApplyMonitorsConfig(serial, dbus.UInt32(1), layout, {},
+                                   dbus_interface="org.gnome.Mutter.DisplayConfig")
+        wait_for("the monitors at their scale", lambda: all(
+            float(m[2]) == self.scale for m in self._display_config()[1][2]))
 
     def seed_consent(self, app_id=""):
         """Stores the consent a person gives by sharing the screen with "remember" on; returns
         the restore token that the program then holds."""
-        config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",
-                                     "/org/gnome/Mutter/DisplayConfig")
-        _serial, monitors, _logical, _props = config.GetCurrentState(
-            dbus_interface="org.gnome.Mutter.DisplayConfig")
+        _serial, monitors, _logical, _props = self._display_config()[1]
         shared = ", ".join(f"(uint32 {i}, uint32 1, <'{':'.join(m[0][1:])}'>)"
                            for i, m in enumerate(monitors))
         return self._store_consent(
@@ -56,7 +85,7 @@ class MutterRig(Rig):
 
     def pointer_to(self, x, y):
         """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
-        x, y. A move that would leave every monitor stops at the edge of the pointer's own, so
+        x, y (physical pixels). A move that would leave every monitor stops at the edge of the pointer's own, so
         with monitors side by side it steps one pixel over to the left one before each jump."""
         session = "org.gnome.Mutter.RemoteDesktop.Session"
         remote = self._remote_session()
@@ -64,7 +93,8 @@ class MutterRig(Rig):
             remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
             remote.NotifyPointerMotionRelative(-1.0, 0.0, dbus_interface=session)
         remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
-        remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
+        remote.NotifyPointerMotionRelative(x / self.layout_scale, y / self.layout_scale,
+                                           dbus_interface=session)
 
     def click(self, x, y, button=0x110):
         """A press and release of a pointer button (Linux input code, left by default) at x, y."""
