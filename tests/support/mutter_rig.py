@@ -17,14 +17,11 @@ from .rig import Rig, wait_for
 
 class MutterRig(Rig):
     """monitors of 1024 x 768 logical pixels, each scale times as many physical ones. Tests give
-    places in physical pixels, the pixels of the screen casts' pictures; mutter 48 lays the
-    desktop out in logical pixels (its pointer moves count in those), mutter 43 in physical
-    ones: layout_scale is the one's pixel in the other's."""
+    places in physical pixels, the pixels of the screen casts' pictures."""
 
     def __init__(self, run_dir, monitors=1, scale=1):
         self.monitors, self.scale = monitors, scale
         self.width, self.height = 1024 * scale, 768 * scale
-        self.layout_scale = 1
         # Qt programs D-Bus starts run here, as on the desktop: KDE's portal backend, for one.
         # GNOME's portal backend 48 offers no screen cast outside a Wayland session.
         super().__init__(run_dir, "run the tests as an ordinary user",
@@ -50,12 +47,11 @@ class MutterRig(Rig):
         return config, config.GetCurrentState(dbus_interface="org.gnome.Mutter.DisplayConfig")
 
     def _apply_scale(self):
-        """Every monitor at scale, side by side, in whatever layout mode mutter runs (logical is
-        1, mutter 48's default; 43 knows only physical, 2)."""
+        """Every monitor at scale, side by side, in the layout mode mutter runs: mutter 48's
+        default is the logical one (1), where places count in logical pixels; mutter 43 knows
+        only the physical one (2)."""
         config, (serial, monitors, _logical, props) = self._display_config()
-        if props.get("layout-mode", 2) == 1:
-            self.layout_scale = self.scale
-        step = self.width / self.layout_scale
+        step = self.width / (self.scale if props.get("layout-mode", 2) == 1 else 1)
         layout = [(dbus.Int32(round(i * step)), dbus.Int32(0), dbus.Double(self.scale),
                    dbus.UInt32(0), i == 0,
                    [(m[0][0], next(mode[0] for mode in m[1] if mode[6].get("is-current")), {})])
@@ -85,7 +81,7 @@ class MutterRig(Rig):
 
     def pointer_to(self, x, y):
         """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
-        x, y (physical pixels). A move that would leave every monitor stops at the edge of the pointer's own, so
+        x, y (physical pixels; mutter counts moves in logical ones in either layout mode). A move that would leave every monitor stops at the edge of the pointer's own, so
         with monitors side by side it steps one pixel over to the left one before each jump."""
         session = "org.gnome.Mutter.RemoteDesktop.Session"
         remote = self._remote_session()
@@ -93,7 +89,7 @@ class MutterRig(Rig):
             remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
             remote.NotifyPointerMotionRelative(-1.0, 0.0, dbus_interface=session)
         remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
-        remote.NotifyPointerMotionRelative(x / self.layout_scale, y / self.layout_scale,
+        remote.NotifyPointerMotionRelative(x / self.scale, y / self.scale,
                                            dbus_interface=session)
 
     def click(self, x, y, button=0x110):
