@@ -11,6 +11,7 @@ import subprocess
 import time
 
 import dbus
+import pytest
 
 from .rig import Rig, wait_for
 
@@ -40,6 +41,18 @@ class MutterRig(Rig):
             self._apply_scale()
         self._start_portal("org.freedesktop.impl.portal.desktop.gnome",
                            "/usr/libexec/xdg-desktop-portal-gnome")
+
+    def require_a_picture_of_every_monitor(self):
+        """Skips a test that needs a picture of every monitor where mutter sends none: mutter 48,
+        headless with several virtual monitors, sends a new screen cast of the first one only
+        empty buffers (the pointer's metadata, at every frame of the stage) and no picture, with
+        the pointer on either monitor and whatever the consumer does (a pause and a resume,
+        its buffers asked for again, a higher frame rate); a window mapped there brings one."""
+        version = subprocess.run(["mutter", "--version"], capture_output=True, text=True,
+                                 timeout=10).stdout.split()
+        major = int(version[1].split(".")[0]) if len(version) > 1 else 0
+        if self.monitors > 1 and major >= 48:
+            pytest.skip("mutter 48 sends a screen cast of its first virtual monitor no picture")
 
     def _display_config(self):
         config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",

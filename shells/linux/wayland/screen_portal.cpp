@@ -23,6 +23,9 @@ constexpr std::chrono::milliseconds kEndSettles{300};
 // While PipeWire is away, the cast is asked for again this often, for this long.
 constexpr std::chrono::milliseconds kReconnectEvery{500};
 constexpr std::chrono::seconds kReconnectFor{30};
+// A monitor's first picture comes within a frame or two; mutter 48 sends a monitor where
+// nothing changes none at all (only the pointer's reports) until something there does.
+constexpr std::chrono::seconds kFirstPictureDue{3};
 
 PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
 
@@ -64,7 +67,19 @@ bool PortalScreen::Open(ScreenCastError& error) {
   monitors_ = std::move(monitors);
   connection_ = std::move(connection);
   live_ = true;
+  QTimer::singleShot(kFirstPictureDue, OfThisCast(&PortalScreen::NoteMissingPictures));
   return true;
+}
+
+void PortalScreen::NoteMissingPictures() {
+  for (const Monitor& monitor : monitors_) {
+    if (!monitor.stream || monitor.stream->HasPicture()) continue;
+    const ScreenCastStream& p = monitor.place;
+    std::fprintf(stderr,
+                 "Vistrel: the desktop has sent no picture of the monitor at %d,%d (%dx%d) yet; "
+                 "the view shows black there until something on that monitor changes.\n",
+                 p.x, p.y, p.width, p.height);
+  }
 }
 
 void PortalScreen::Redraw() {

@@ -89,6 +89,9 @@ class PortalScreen : public platform::Screen {
   void Redraw();
   void Decide();
   void Reconnect();
+  // Says which monitors sent no picture yet: the view stays black there, and would otherwise
+  // say nothing about why.
+  void NoteMissingPictures();
   // Calls what, from the event loop, unless a newer cast replaced this one meanwhile.
   std::function<void()> OfThisCast(void (PortalScreen::*what)());
 

@@ -96,6 +96,7 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, prog
 def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_two_monitors,
                                                                           request, tmp_path):
     rig = gnome_two_monitors
+    rig.require_a_picture_of_every_monitor()
     shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(rig.seed_consent())
@@ -120,6 +121,7 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
 def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
         desktop, cursors, program, request, tmp_path):
     rig = request.getfixturevalue(desktop)
+    rig.require_a_picture_of_every_monitor()
     shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(rig.seed_consent())
