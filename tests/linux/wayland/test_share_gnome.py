@@ -47,6 +47,12 @@ def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel,
     expect_view(gnome, vistrel.shots, tmp_path, 2, (800, 600))
     assert time.monotonic() - back < 5, "the view came back late"
     assert "PipeWire went away" in vistrel.log() and ASKS not in vistrel.log(), vistrel.log()
+    # The bus answers, and the end of the session saves.
+    for _ in range(2):
+        vistrel.call("ToggleFreeze")
+    vistrel.stop()
+    with open(vistrel.settings) as f:
+        assert len(f.read().split()) == 9, "the settings were not saved"
 
 
 def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel, tmp_path):
