@@ -10,15 +10,24 @@ import signal
 import subprocess
 import time
 
-from .rig import Rig
+import dbus
+import pytest
+
+from .rig import Rig, wait_for
 
 
 class MutterRig(Rig):
-    def __init__(self, run_dir, monitors=1):
-        self.monitors = monitors
+    """monitors of 1024 x 768 logical pixels, each scale times as many physical ones. Tests give
+    places in physical pixels, the pixels of the screen casts' pictures."""
+
+    def __init__(self, run_dir, monitors=1, scale=1):
+        self.monitors, self.scale = monitors, scale
+        self.width, self.height = 1024 * scale, 768 * scale
         # Qt programs D-Bus starts run here, as on the desktop: KDE's portal backend, for one.
+        # GNOME's portal backend 48 offers no screen cast outside a Wayland session.
         super().__init__(run_dir, "run the tests as an ordinary user",
-                         {"XDG_CURRENT_DESKTOP": "GNOME", "GSETTINGS_BACKEND": "memory",
+                         {"XDG_CURRENT_DESKTOP": "GNOME", "XDG_SESSION_TYPE": "wayland",
+                          "GSETTINGS_BACKEND": "memory",
                           "WAYLAND_DISPLAY": "wayland-vistrel", "QT_QPA_PLATFORM": "wayland"})
 
     def _start(self):
@@ -26,19 +35,49 @@ class MutterRig(Rig):
         self._start_pipewire()
         self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
                                "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
-                               *["--virtual-monitor", "1024x768"] * self.monitors])
-        self._wait_for_service("mutter's screen cast", "org.gnome.Mutter.ScreenCast",
-                               "/org/gnome/Mutter/ScreenCast", 30)
+                               *["--virtual-monitor", f"{self.width}x{self.height}"] * self.monitors])
+        self._wait_for_service("mutter's screen cast", "org.gnome.Mutter.ScreenCast", timeout=30)
+        if self.scale != 1:
+            self._apply_scale()
         self._start_portal("org.freedesktop.impl.portal.desktop.gnome",
                            "/usr/libexec/xdg-desktop-portal-gnome")
+
+    def require_a_picture_of_every_monitor(self):
+        """Skips a test that needs a picture of every monitor where mutter sends none: mutter 48,
+        headless with several virtual monitors, sends a new screen cast of the first one only
+        empty buffers (the pointer's metadata, at every frame of the stage) and no picture, with
+        the pointer on either monitor and whatever the consumer does (a pause and a resume,
+        its buffers asked for again, a higher frame rate); a window mapped there brings one."""
+        version = subprocess.run(["mutter", "--version"], capture_output=True, text=True,
+                                 timeout=10).stdout.split()
+        major = int(version[1].split(".")[0]) if len(version) > 1 else 0
+        if self.monitors > 1 and major >= 48:
+            pytest.skip("mutter 48 sends a screen cast of its first virtual monitor no picture")
+
+    def _display_config(self):
+        config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",
+                                     "/org/gnome/Mutter/DisplayConfig")
+        return config, config.GetCurrentState(dbus_interface="org.gnome.Mutter.DisplayConfig")
+
+    def _apply_scale(self):
+        """Every monitor at scale, side by side, in the layout mode mutter runs: mutter 48's
+        default is the logical one (1), where places count in logical pixels; mutter 43 knows
+        only the physical one (2)."""
+        config, (serial, monitors, _logical, props) = self._display_config()
+        step = self.width / (self.scale if props.get("layout-mode", 2) == 1 else 1)
+        layout = [(dbus.Int32(round(i * step)), dbus.Int32(0), dbus.Double(self.scale),
+                   dbus.UInt32(0), i == 0,
+                   [(m[0][0], next(mode[0] for mode in m[1] if mode[6].get("is-current")), {})])
+                  for i, m in enumerate(monitors)]
+        config.ApplyMonitorsConfig(serial, dbus.UInt32(1), layout, {},
+                                   dbus_interface="org.gnome.Mutter.DisplayConfig")
+        wait_for("the monitors at their scale", lambda: all(
+            float(m[2]) == self.scale for m in self._display_config()[1][2]))
 
     def seed_consent(self, app_id=""):
         """Stores the consent a person gives by sharing the screen with "remember" on; returns
         the restore token that the program then holds."""
-        config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",
-                                     "/org/gnome/Mutter/DisplayConfig")
-        _serial, monitors, _logical, _props = config.GetCurrentState(
-            dbus_interface="org.gnome.Mutter.DisplayConfig")
+        _serial, monitors, _logical, _props = self._display_config()[1]
         shared = ", ".join(f"(uint32 {i}, uint32 1, <'{':'.join(m[0][1:])}'>)"
                            for i, m in enumerate(monitors))
         return self._store_consent(
@@ -55,7 +94,7 @@ class MutterRig(Rig):
 
     def pointer_to(self, x, y):
         """Moves the pointer through mutter's remote-desktop interface: to the corner, then by
-        x, y. A move that would leave every monitor stops at the edge of the pointer's own, so
+        x, y (physical pixels; mutter counts moves in logical ones in either layout mode). A move that would leave every monitor stops at the edge of the pointer's own, so
         with monitors side by side it steps one pixel over to the left one before each jump."""
         session = "org.gnome.Mutter.RemoteDesktop.Session"
         remote = self._remote_session()
@@ -63,7 +102,8 @@ class MutterRig(Rig):
             remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
             remote.NotifyPointerMotionRelative(-1.0, 0.0, dbus_interface=session)
         remote.NotifyPointerMotionRelative(-5000.0, -5000.0, dbus_interface=session)
-        remote.NotifyPointerMotionRelative(float(x), float(y), dbus_interface=session)
+        remote.NotifyPointerMotionRelative(x / self.scale, y / self.scale,
+                                           dbus_interface=session)
 
     def click(self, x, y, button=0x110):
         """A press and release of a pointer button (Linux input code, left by default) at x, y."""

@@ -131,27 +131,38 @@ class Rig:
         self.bus = wait_for("a connection to the session bus",
                             _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
 
-    def _serves(self, name, path):
-        return self.bus.get_object(name, path).Introspect(
-            dbus_interface="org.freedesktop.DBus.Introspectable")
-
-    def _wait_for_service(self, what, name, path, timeout):
-        wait_for(what, _quietly(lambda: self._serves(name, path)), timeout)
+    def _wait_for_service(self, what, name, _path=None, timeout=20):
+        """Waits until name has an owner (a path, where given, is not asked). Asking the service
+        itself would D-Bus-activate a second copy where the first is not up yet, and GNOME's
+        portal backend 48 reaches mutter over a service channel that two copies break for each
+        other."""
+        wait_for(what, _quietly(lambda: self.bus.name_has_owner(name)), timeout)
 
     def _start_portal(self, backend, executable, env=None):
         """The portal's backend, then xdg-desktop-portal itself, each waited for. Started by hand,
         not by D-Bus activation, so that they get this environment."""
-        desktop = "/org/freedesktop/portal/desktop"
         self._spawn("portal-backend", [executable], env)
-        self._wait_for_service("the portal backend", backend, desktop, 20)
+        self._wait_for_service("the portal backend", backend)
         self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
-        self._wait_for_service("the portal", "org.freedesktop.portal.Desktop", desktop, 20)
+        self._wait_for_service("the portal", "org.freedesktop.portal.Desktop")
         # xdg-desktop-portal 1.19 and later: the program names itself; before, it has no id.
-        self.portal_registry = REGISTRY in self._serves("org.freedesktop.portal.Desktop", desktop)
+        # Asked only now that the portal runs, so no second copy is activated.
+        served = self.bus.get_object("org.freedesktop.portal.Desktop",
+                                     "/org/freedesktop/portal/desktop").Introspect(
+            dbus_interface="org.freedesktop.DBus.Introspectable")
+        self.portal_registry = REGISTRY in served
         self.program_app_id = PROGRAM_APP_ID if self.portal_registry else ""
 
     def _start_pipewire(self, tag=""):
-        """PipeWire, waited for, and WirePlumber; returns the moment PipeWire takes connections."""
+        """PipeWire, waited for, and WirePlumber; returns the moment PipeWire takes connections.
+        The desktop's own PipeWire clients (the compositor, the portal) load no realtime module:
+        PipeWire 1.x's asks the Realtime portal, which without RTKit on a system bus is the
+        portal itself, and a portal that rebuilds its PipeWire context after a restart then
+        waits on its own answer. The program, with a home of its own, keeps the default."""
+        conf = os.path.join(self.env["HOME"], ".config", "pipewire", "client.conf.d")
+        os.makedirs(conf, exist_ok=True)
+        with open(os.path.join(conf, "no-rt.conf"), "w") as f:
+            f.write("context.properties = { module.rt = false }\n")
         self._spawn("pipewire" + tag, ["pipewire"])
         wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
         back = time.monotonic()

@@ -68,12 +68,21 @@ bool HasPictureData(const spa_buffer* buffer) {
   return chunk->size > 0 && (chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0;
 }
 
+// A context without PipeWire's realtime module, which the client configuration of PipeWire 1.x
+// loads: its thread asks the desktop over D-Bus for realtime priority, and destroying the
+// context waits for that thread. Where the answer never comes (after PipeWire restarted, the
+// portal that would give it may itself wait on PipeWire), the thread that destroys the context
+// waits with it, for good. A screen copy at 20 pictures a second needs no realtime priority.
+pw_context* NewContext(pw_loop* loop) {
+  return pw_context_new(loop, pw_properties_new("module.rt", "false", nullptr), 0);
+}
+
 }  // namespace
 
 bool PipeWireRunning() {
   pw_init(nullptr, nullptr);
   pw_loop* loop = pw_loop_new(nullptr);
-  pw_context* context = loop ? pw_context_new(loop, nullptr, 0) : nullptr;
+  pw_context* context = loop ? NewContext(loop) : nullptr;
   // Connecting is a connect() on PipeWire's socket, answered at once either way.
   pw_core* core = context ? pw_context_connect(context, nullptr, 0) : nullptr;
   if (core) pw_core_disconnect(core);
@@ -105,7 +114,7 @@ bool PipeWireConnection::Open(int fd, std::string& error, std::function<void()> 
     error = "PipeWire: no thread loop";
     return false;
   }
-  context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
+  context_ = NewContext(pw_thread_loop_get_loop(loop_));
   if (!context_) {
     // Only a connect takes the descriptor over.
     close(fd);

@@ -24,6 +24,9 @@ constexpr std::chrono::milliseconds kEndSettles{300};
 // While PipeWire is away, the cast is asked for again this often, for this long.
 constexpr std::chrono::milliseconds kReconnectEvery{500};
 constexpr std::chrono::seconds kReconnectFor{30};
+// A monitor's first picture comes within a frame or two; mutter 48 sends a monitor where
+// nothing changes none at all (only the pointer's reports) until something there does.
+constexpr std::chrono::seconds kFirstPictureDue{3};
 
 PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
 
@@ -82,7 +85,19 @@ bool PortalScreen::Open(ScreenCastError& error) {
   live_ = true;
   settling_ = false;
   putOff_.reset();
+  QTimer::singleShot(kFirstPictureDue, OfThisCast(&PortalScreen::NoteMissingPictures));
   return true;
+}
+
+void PortalScreen::NoteMissingPictures() {
+  for (const Monitor& monitor : monitors_) {
+    if (!monitor.stream || monitor.stream->HasPicture()) continue;
+    const ScreenCastStream& p = monitor.place;
+    std::fprintf(stderr,
+                 "Vistrel: the desktop has sent no picture of the monitor at %d,%d (%dx%d) yet; "
+                 "the view shows black there until something on that monitor changes.\n",
+                 p.x, p.y, p.width, p.height);
+  }
 }
 
 void PortalScreen::Redraw() {
@@ -185,6 +200,18 @@ void PortalScreen::Reconnect() {
   Ask("Vistrel lost the screen when PipeWire stopped and could not get it back: " + error.text);
 }
 
+platform::PixelRect PortalScreen::PixelPlace(const Monitor& monitor) {
+  const ScreenCastStream& place = monitor.place;
+  const int width = monitor.stream ? monitor.stream->Width() : 0;
+  const int height = monitor.stream ? monitor.stream->Height() : 0;
+  // Before the format is known the portal's numbers are all there is.
+  if (width <= 0 || height <= 0 || place.width <= 0 || place.height <= 0) {
+    return {double(place.x), double(place.y), double(place.width), double(place.height)};
+  }
+  return {std::round(place.x * double(width) / place.width),
+          std::round(place.y * double(height) / place.height), double(width), double(height)};
+}
+
 platform::CursorPoint PortalScreen::CursorPos() {
   // The compositor reports the pointer on the monitor it is on; a monitor whose report changed
   // last has it.
@@ -195,7 +222,9 @@ platform::CursorPoint PortalScreen::CursorPos() {
     if (cursor == monitor.lastCursor) continue;
     changed = true;
     monitor.lastCursor = cursor;
-    if (cursor) cursor_ = {monitor.place.x + cursor->x, monitor.place.y + cursor->y};
+    if (!cursor) continue;
+    const platform::PixelRect at = PixelPlace(monitor);
+    cursor_ = {static_cast<int>(at.left) + cursor->x, static_cast<int>(at.top) + cursor->y};
   }
   stillTicks_ = changed ? 0 : std::min(stillTicks_ + 1, kStillTicks);
   return cursor_;
@@ -226,9 +255,10 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
   bool copied = false;
   for (const Monitor& monitor : monitors_) {
     if (!monitor.stream) continue;
+    const platform::PixelRect at = PixelPlace(monitor);
     copied |= monitor.stream->CopyScaled(
         reinterpret_cast<std::uint32_t*>(image.bits()), static_cast<int>(image.bytesPerLine()),
-        destWidth, destHeight, srcX - monitor.place.x, srcY - monitor.place.y, srcWidth, srcHeight);
+        destWidth, destHeight, srcX - at.left, srcY - at.top, srcWidth, srcHeight);
   }
   // Before the first picture the view keeps what it showed; after the end it is black.
   if (copied || !live_) canvas_.show();
@@ -248,7 +278,11 @@ PortalScreen::Box PortalScreen::Desktop() const {
     box.right = std::max(box.right, left + width);
     box.bottom = std::max(box.bottom, top + height);
   };
-  for (const Monitor& m : monitors_) add(m.place.x, m.place.y, m.place.width, m.place.height);
+  for (const Monitor& m : monitors_) {
+    const platform::PixelRect at = PixelPlace(m);
+    add(static_cast<int>(at.left), static_cast<int>(at.top), static_cast<int>(at.width),
+        static_cast<int>(at.height));
+  }
   if (first) {
     for (const QScreen* screen : QGuiApplication::screens()) {
       const QRect g = screen->geometry();
@@ -280,9 +314,7 @@ std::vector<platform::Monitor> PortalScreen::Monitors() {
   std::vector<platform::Monitor> monitors;
   for (const Monitor& m : monitors_) {
     // Wayland tells a client nothing of panels: the work area is the whole monitor.
-    const platform::PixelRect whole{static_cast<double>(m.place.x), static_cast<double>(m.place.y),
-                                    static_cast<double>(m.place.width),
-                                    static_cast<double>(m.place.height)};
+    const platform::PixelRect whole = PixelPlace(m);
     monitors.push_back({whole, whole});
   }
   return monitors;

@@ -83,6 +83,12 @@ class PortalScreen : public platform::Screen {
     std::unique_ptr<PipeWireStream> stream;  // none once the share ended
     std::optional<StreamPoint> lastCursor;
   };
+  // Where a monitor's picture lies on the desktop, in the pixels of its picture: the portal
+  // gives the place and size in the desktop's layout, which a compositor in its logical layout
+  // mode (mutter 48) counts in logical pixels, while the frames and the pointer's reports come
+  // in physical ones. The frames' size (the negotiated format) is the picture's; the ratio of
+  // the two scales the place.
+  static platform::PixelRect PixelPlace(const Monitor& monitor);
   // The desktop's bounding box in pixels: every monitor, or Qt's screens before the streams.
   struct Box {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -98,6 +104,9 @@ class PortalScreen : public platform::Screen {
   void Redraw();
   void Decide();
   void Reconnect();
+  // Says which monitors sent no picture yet: the view stays black there, and would otherwise
+  // say nothing about why.
+  void NoteMissingPictures();
   // Calls what, from the event loop, unless a newer cast replaced this one meanwhile.
   std::function<void()> OfThisCast(std::function<void()> what);
   std::function<void()> OfThisCast(void (PortalScreen::*what)());

@@ -34,10 +34,12 @@ def show_pattern(rig, shots, tmp_path):
     every repaint."""
     pattern = os.path.join(os.path.dirname(shots.probe), "pattern_window")
     for monitor in reversed(range(rig.monitors)):
-        rig.pointer_to(monitor * 1024 + 500, 400)  # mutter opens a window where the pointer is
+        # mutter opens a window where the pointer is
+        rig.pointer_to(monitor * rig.width + rig.width // 2, rig.height // 2)
         rig._spawn(f"pattern{monitor}", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
         time.sleep(1)
-    x, y = rig.monitors * 1024 - 100, 700  # the last monitor's, far from where the view opens
+    # The last monitor's, far from where the view opens.
+    x, y = rig.monitors * rig.width - 100, rig.height - 68
     wait_for("the pattern on every monitor", lambda: pixel(screenshot(rig, shots, tmp_path), x, y)
              == bytes(((x * 7) & 255, (y * 5) & 255, ((x // 37) * 50 + (y // 29) * 90) & 255)))
 
@@ -94,6 +96,7 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, prog
 def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_two_monitors,
                                                                           request, tmp_path):
     rig = gnome_two_monitors
+    rig.require_a_picture_of_every_monitor()
     shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(rig.seed_consent())
@@ -108,15 +111,24 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
     assert re.findall(r"^CURSOR (\d+ \d+)$", out, re.M)[-1] == "1600 500", out
 
 
-def test_two_monitors_view_exact_on_each_across_the_border_and_at_the_far_edge(
-        gnome_two_monitors, program, request, tmp_path):
-    rig = gnome_two_monitors
+@pytest.mark.parametrize("desktop, cursors", [
+    # On each monitor, across the border, at the far corner.
+    ("gnome_two_monitors", ((300, 600), (1500, 300), (1024, 400), (1020, 100), (2047, 767))),
+    # Physical pixels at scale 2, which mutter 48 lays out in logical ones: the middle (below
+    # the view, which mutter 48 opens in the centre), the right edge, the top right corner.
+    ("gnome_scale_2", ((1024, 1300), (2046, 900), (2046, 0))),
+], ids=["two monitors", "scale 2"])
+def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
+        desktop, cursors, program, request, tmp_path):
+    rig = request.getfixturevalue(desktop)
+    rig.require_a_picture_of_every_monitor()
     shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(rig.seed_consent())
     show_pattern(rig, shots, tmp_path)
     vistrel = program(rig, str(tmp_path / "home"), rig.seed_consent())
-    for cursor in ((300, 600), (1500, 300), (1024, 400), (1020, 100), (2047, 767)):
+    client = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)  # the view in physical pixels
+    for cursor in cursors:
         rig.pointer_to(*cursor)
-        expect_view(rig, shots, tmp_path, 2, cursor)
+        expect_view(rig, shots, tmp_path, 2, cursor, client)
     vistrel.stop()
