@@ -100,6 +100,9 @@ class frmMain {
 
   // --- operations ---
   void ForceRedraw();
+  // The desktop's extent as the screen reports it now (a screen that learns it only once the
+  // window shows, as the Wayland program's screen cast), and the view drawn again.
+  void ScreenChanged();
   void ZoomIn();
   void ZoomOut();
   void ToggleFreeze();
@@ -122,6 +125,7 @@ class frmMain {
   std::string HelpFilePath();
 
  private:
+  void ReadScreenExtents();
   void DrawAt(double sx, double sy);
   void ClampSource(double& sx, double& sy) const;
   void WakeCaptureTick();

@@ -58,13 +58,7 @@ void frmMain::Form_Load() {
   step([&] {
     if (menu_.Checked(MenuItem::menuOnTop)) Topmost::MakeTopmost(p_.window, true);
   });
-  // Very large desktops are clamped into the 16-bit fields rather than failing the step.
-  step([&] {
-    ScreenLeft = ClampToInt16(p_.screen.LeftTwips() / p_.screen.TwipsPerPixelX());
-    ScreenTop = ClampToInt16(p_.screen.TopTwips() / p_.screen.TwipsPerPixelY());
-    ScreenWidth = ClampToInt16(p_.screen.WidthTwips() / p_.screen.TwipsPerPixelX());
-    ScreenHeight = ClampToInt16(p_.screen.HeightTwips() / p_.screen.TwipsPerPixelY());
-  });
+  step([&] { ReadScreenExtents(); });
   step([&] { RestoreSetting(settings::Setting::Keep1to1); });
   step([&] {
     ZoomFactor = menu_.Checked(MenuItem::menuKeep1to1) ? kMinZoom : 2;
@@ -120,6 +114,19 @@ void frmMain::ApplySetting(const settings::SettingDefinition& entry, const std::
     throw failures::InvalidPropertyValue();
   }
   (p_.window.*entry.set)(value);
+}
+
+// Very large desktops are clamped into the 16-bit fields rather than failing.
+void frmMain::ReadScreenExtents() {
+  ScreenLeft = ClampToInt16(p_.screen.LeftTwips() / p_.screen.TwipsPerPixelX());
+  ScreenTop = ClampToInt16(p_.screen.TopTwips() / p_.screen.TwipsPerPixelY());
+  ScreenWidth = ClampToInt16(p_.screen.WidthTwips() / p_.screen.TwipsPerPixelX());
+  ScreenHeight = ClampToInt16(p_.screen.HeightTwips() / p_.screen.TwipsPerPixelY());
+}
+
+void frmMain::ScreenChanged() {
+  ReadScreenExtents();
+  ForceRedraw();
 }
 
 }  // namespace vistrel

@@ -271,6 +271,18 @@ INSTANTIATE_TEST_SUITE_P(
                       BooleanText{"empty is rejected", "", false}),
     fakes::NameFromWhat());
 
+TEST_F(Startup, AScreenThatChangesIsReadAgainWhenTheShellSaysSo) {
+  world.screen.monitors.clear();  // as the Wayland program before its screen cast opens
+  world.Start();
+  world.screen.leftTwips = -1280 * 15.0;
+  world.screen.widthTwips = 4096 * 15.0;
+  world.screen.heightTwips = 1536 * 15.0;
+  world.form.ScreenChanged();
+  EXPECT_EQ(world.form.ScreenLeft, -1280);
+  EXPECT_EQ(world.form.ScreenWidth, 4096);
+  EXPECT_EQ(world.form.ScreenHeight, 1536);
+}
+
 struct ScreenCase {
   const char* what;
   double widthTwips, heightTwips, twipsPerPixel;

@@ -49,7 +49,7 @@ void Shell::TrayHostChanged() {
 }
 
 void Shell::Redraw() {
-  Dispatch([this] { form_->ForceRedraw(); });
+  Dispatch([this] { form_->ScreenChanged(); });
 }
 
 void Shell::Exit() {

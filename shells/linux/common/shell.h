@@ -52,8 +52,8 @@ class Shell {
   bool AnotherInstanceRuns() { return runtime_.PreviousInstance(); }
   // Lets a backend that gives up hand the instance lock to the program it starts instead.
   void ReleaseInstance() { runtime_.ReleaseInstance(); }
-  // For a backend whose screen changed under the core: the view drawn again at the next tick;
-  // and the program ended as Exit ends it (the settings saved).
+  // For a backend whose screen changed under the core: the desktop's extent read again and the
+  // view drawn again at the next tick; and the program ended as Exit ends it (settings saved).
   void Redraw();
   void Exit();
 
