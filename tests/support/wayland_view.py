@@ -54,7 +54,15 @@ class WaylandVistrel:
 
 def screenshot(rig, probe_token, tmp_path):
     prefix = str(tmp_path / f"shot{time.monotonic_ns()}")
-    run_probe(rig, probe_token.probe, probe_token.file, prefix, seconds=1)
+    # mutter 48 may give a new cast of a still screen no first picture; a cast of its own again
+    # usually gets one.
+    for attempt in range(3):
+        try:
+            run_probe(rig, probe_token.probe, probe_token.file, prefix, seconds=1)
+            break
+        except AssertionError as e:
+            if "no picture arrived" not in str(e) or attempt == 2:
+                raise
     with open(prefix + "-full.ppm", "rb") as f:
         return parse_ppm(f.read())
 
