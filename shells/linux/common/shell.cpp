@@ -48,7 +48,7 @@ void Shell::TrayHostChanged() {
   Dispatch([this] { form_->ReAddTrayIcon(); });
 }
 
-void Shell::Redraw() {
+void Shell::ScreenChanged() {
   Dispatch([this] { form_->ScreenChanged(); });
 }
 

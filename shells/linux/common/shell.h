@@ -54,7 +54,7 @@ class Shell {
   void ReleaseInstance() { runtime_.ReleaseInstance(); }
   // For a backend whose screen changed under the core: the desktop's extent read again and the
   // view drawn again at the next tick; and the program ended as Exit ends it (settings saved).
-  void Redraw();
+  void ScreenChanged();
   void Exit();
 
   // Builds the core on the backend and runs the event loop; returns the exit code.

@@ -71,13 +71,8 @@ void RegisterWithPortal(QDBusConnection& bus) {
   call.setArguments({QString::fromLatin1(kDesktopId), QVariantMap()});
   const QDBusMessage reply = CallAnswered(bus, call, kRegisterMs);
   if (reply.type() != QDBusMessage::ErrorMessage) return;
-  const QString error = reply.errorName();
   // An older portal, or none: it knows the program as it always did.
-  if (error == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod") ||
-      error == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
-      error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")) {
-    return;
-  }
+  if (FailureOf(QDBusError(reply)) == PortalFailure::kMissing) return;
   std::fprintf(stderr, "Vistrel could not give the desktop's portal its name: %s\n",
                qPrintable(reply.errorMessage()));
 }

@@ -90,8 +90,8 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
   backend.windowCreated = [&] {
     screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
                       [&] { window.ShowCanvas(); }});
-    screen.SetShareEvents(
-        {[&] { window.Blank(); }, [&] { shell.Redraw(); }, AskToShareAgain, [&] { shell.Exit(); }});
+    screen.SetShareEvents({[&] { window.Blank(); }, [&] { shell.ScreenChanged(); }, AskToShareAgain,
+                           [&] { shell.Exit(); }});
     window.SetViewOffer([&] { return screen.OfferAgain(); });
     // From PipeWire's thread to the timer's.
     QtTimer& timer1 = shell.Timer1();

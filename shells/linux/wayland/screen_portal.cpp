@@ -32,15 +32,17 @@ PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel)
 
 PortalScreen::~PortalScreen() = default;
 
+void PortalScreen::Post(int cast, std::function<void()> what) {
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [this, what = std::move(what), cast] {
+        if (cast == cast_) what();
+      },
+      Qt::QueuedConnection);
+}
+
 std::function<void()> PortalScreen::OfThisCast(std::function<void()> what) {
-  return [this, what = std::move(what), cast = cast_] {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [this, what, cast] {
-          if (cast == cast_) what();
-        },
-        Qt::QueuedConnection);
-  };
+  return [this, what = std::move(what), cast = cast_] { Post(cast, what); };
 }
 
 std::function<void()> PortalScreen::OfThisCast(void (PortalScreen::*what)()) {
@@ -57,13 +59,8 @@ bool PortalScreen::Open(ScreenCastError& error) {
   auto connection = std::make_shared<PipeWireConnection>();
   std::vector<Monitor> monitors;
   // A source node that goes tells of an end that neither the portal nor the stream may report.
-  const auto removed = [this, number = cast_](std::uint32_t node) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [this, number, node] {
-          if (number == cast_) NodeRemoved(node);
-        },
-        Qt::QueuedConnection);
+  const auto removed = [this, cast = cast_](std::uint32_t node) {
+    Post(cast, [this, node] { NodeRemoved(node); });
   };
   if (!connection->Open(cast->pipewireFd, error.text, ended, removed)) {
     session_.reset();

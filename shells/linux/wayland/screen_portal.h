@@ -107,6 +107,9 @@ class PortalScreen : public platform::Screen {
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
   // say nothing about why.
   void NoteMissingPictures();
+  // Calls what, from the event loop, unless a newer cast than cast replaced it meanwhile; from
+  // any thread.
+  void Post(int cast, std::function<void()> what);
   // Calls what, from the event loop, unless a newer cast replaced this one meanwhile.
   std::function<void()> OfThisCast(std::function<void()> what);
   std::function<void()> OfThisCast(void (PortalScreen::*what)());
