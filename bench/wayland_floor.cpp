@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 
 #include "wayland/pipewire_stream.h"
 #include "wayland/screencast_portal.h"
@@ -44,8 +45,10 @@ int main(int argc, char** argv) {
   std::ifstream(argv[1]) >> token;
   ScreenCastError error;
   const std::optional<ScreenCastSession> cast = OpenScreenCast(token, error);
+  auto connection = std::make_shared<PipeWireConnection>();
   PipeWireStream stream;
-  if (!cast || !stream.Start(dup(cast->pipewireFd), cast->streams.front().node, 20, error.text)) {
+  if (!cast || !connection->Open(dup(cast->pipewireFd), error.text) ||
+      !stream.Start(connection, cast->streams.front().node, 20, error.text)) {
     std::fprintf(stderr, "%s\n", error.text.c_str());
     return 1;
   }

@@ -170,12 +170,6 @@ PipeWireStream::~PipeWireStream() {
   delete listener_;
 }
 
-bool PipeWireStream::Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error) {
-  auto connection = std::make_shared<PipeWireConnection>();
-  return connection->Open(fd, error) &&
-         Start(std::move(connection), node, maxFramesPerSecond, error);
-}
-
 bool PipeWireStream::Start(std::shared_ptr<PipeWireConnection> connection, std::uint32_t node,
                            int maxFramesPerSecond, std::string& error, Events events) {
   connection_ = std::move(connection);

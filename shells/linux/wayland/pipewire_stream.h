@@ -78,15 +78,13 @@ class PipeWireStream {
   PipeWireStream(const PipeWireStream&) = delete;
   PipeWireStream& operator=(const PipeWireStream&) = delete;
 
-  // Connects to the PipeWire remote the portal opened (fd, taken over) and to the stream's
-  // node. False, with the reason, when PipeWire refuses.
-  bool Start(int fd, std::uint32_t node, int maxFramesPerSecond, std::string& error);
   // What a stream tells of itself, each once, on PipeWire's thread.
   struct Events {
     std::function<void()> firstPicture;
     std::function<void()> failed;  // stopped for good: its node went, an error
   };
-  // The same over a connection that the cast's other streams share.
+  // Connects to the stream's node over a connection that the cast's other streams share. False,
+  // with the reason, when PipeWire refuses.
   bool Start(std::shared_ptr<PipeWireConnection> connection, std::uint32_t node,
              int maxFramesPerSecond, std::string& error, Events events = {});
 

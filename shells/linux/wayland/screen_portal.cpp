@@ -18,12 +18,6 @@ namespace vistrel::linux_shell::wayland {
 constexpr int kFramesPerSecond = 20;
 // Still ticks before Timer1 may idle.
 constexpr int kStillTicks = 4;
-// An end shows in several ways (the connection, each stream, the portal's session), not in a
-// fixed order: what ended it is decided once they had this long to arrive.
-constexpr std::chrono::milliseconds kEndSettles{300};
-// While PipeWire is away, the cast is asked for again this often, for this long.
-constexpr std::chrono::milliseconds kReconnectEvery{500};
-constexpr std::chrono::seconds kReconnectFor{30};
 // A monitor's first picture comes within a frame or two; mutter 48 sends a monitor where
 // nothing changes none at all (only the pointer's reports) until something there does.
 constexpr std::chrono::seconds kFirstPictureDue{3};
@@ -32,45 +26,104 @@ PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel)
 
 PortalScreen::~PortalScreen() = default;
 
+ShareLifecycle::Ms PortalScreen::Now() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 void PortalScreen::Post(int cast, std::function<void()> what) {
   QMetaObject::invokeMethod(
       QCoreApplication::instance(),
       [this, what = std::move(what), cast] {
-        if (cast == cast_) what();
+        if (cast == life_.Cast()) what();
       },
       Qt::QueuedConnection);
 }
 
-std::function<void()> PortalScreen::OfThisCast(std::function<void()> what) {
-  return [this, what = std::move(what), cast = cast_] { Post(cast, what); };
+std::function<void()> PortalScreen::OfCast(int cast, std::function<void()> what) {
+  return [this, what = std::move(what), cast] { Post(cast, what); };
 }
 
-std::function<void()> PortalScreen::OfThisCast(void (PortalScreen::*what)()) {
-  return OfThisCast([this, what] { (this->*what)(); });
+void PortalScreen::Run(const ShareLifecycle::Commands& commands) {
+  using Command = ShareLifecycle::Command;
+  for (const Command& command : commands) {
+    switch (command.kind) {
+      case Command::kDrop:
+        if (command.monitor < monitors_.size()) monitors_[command.monitor].stream.reset();
+        break;
+      case Command::kBlank:
+        if (share_.blank) share_.blank();
+        break;
+      case Command::kRedraw:
+        Redraw();
+        break;
+      case Command::kRelease:
+        connection_.reset();
+        session_.reset();
+        break;
+      case Command::kSay:
+        std::fprintf(stderr, "Vistrel: %s\n", command.text.c_str());
+        break;
+      case Command::kReconnect:
+        Reconnect();
+        break;
+      case Command::kAsk:
+        // From the event loop: the box must not open inside the click or the callback that
+        // led to it.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [this, why = command.text] {
+              Run(life_.Answered(share_.ask ? share_.ask(why) : ShareAnswer::kLater));
+            },
+            Qt::QueuedConnection);
+        break;
+      case Command::kOpen: {
+        ScreenCastError error;
+        if (!Open(error)) Run(life_.OpenFailed(error.text));
+        break;
+      }
+      case Command::kEnd:
+        if (share_.end) share_.end();
+        break;
+      case Command::kWake:
+        QTimer::singleShot(
+            std::chrono::milliseconds(std::max<ShareLifecycle::Ms>(0, command.at - Now())),
+            [this] { Run(life_.Due(Now())); });
+        break;
+    }
+  }
 }
 
 bool PortalScreen::Open(ScreenCastError& error) {
   std::optional<ScreenCastSession> cast = OpenScreenCast(LoadRestoreToken(), error);
   if (!cast) return false;
   SaveRestoreToken(cast->restoreToken);
-  ++cast_;
-  const std::function<void()> ended = OfThisCast(&PortalScreen::Ended);
-  session_ = std::make_unique<ScreenCastSessionWatch>(cast->handle, ended);
+  // The callbacks carry the number of the cast they belong to.
+  const int number = life_.Cast() + 1;
+  session_ = std::make_unique<ScreenCastSessionWatch>(
+      cast->handle, OfCast(number, [this, number] { Run(life_.Closed(number, Now())); }));
   auto connection = std::make_shared<PipeWireConnection>();
   std::vector<Monitor> monitors;
+  const auto lost = OfCast(number, [this, number] { Run(life_.PipeWireLost(number, Now())); });
   // A source node that goes tells of an end that neither the portal nor the stream may report.
-  const auto removed = [this, cast = cast_](std::uint32_t node) {
-    Post(cast, [this, node] { NodeRemoved(node); });
+  const auto removed = [this, number](std::uint32_t node) {
+    Post(number, [this, number, node] {
+      for (std::size_t i = 0; i < monitors_.size(); ++i) {
+        if (monitors_[i].place.node == node) Run(life_.MonitorLost(number, i, Now()));
+      }
+    });
   };
-  if (!connection->Open(cast->pipewireFd, error.text, ended, removed)) {
+  if (!connection->Open(cast->pipewireFd, error.text, lost, removed)) {
     session_.reset();
     return false;
   }
   for (const ScreenCastStream& place : cast->streams) {
     auto stream = std::make_unique<PipeWireStream>();
     const std::size_t index = monitors.size();
-    const PipeWireStream::Events events{OfThisCast(&PortalScreen::Redraw),
-                                        OfThisCast([this, index] { StreamLost(index); })};
+    const PipeWireStream::Events events{
+        OfCast(number, [this] { Redraw(); }),
+        OfCast(number, [this, number, index] { Run(life_.MonitorLost(number, index, Now())); })};
     if (!stream->Start(connection, place.node, kFramesPerSecond, error.text, events)) {
       session_.reset();
       return false;
@@ -79,10 +132,8 @@ bool PortalScreen::Open(ScreenCastError& error) {
   }
   monitors_ = std::move(monitors);
   connection_ = std::move(connection);
-  live_ = true;
-  settling_ = false;
-  putOff_.reset();
-  QTimer::singleShot(kFirstPictureDue, OfThisCast(&PortalScreen::NoteMissingPictures));
+  life_.Opened(monitors_.size());
+  QTimer::singleShot(kFirstPictureDue, OfCast(number, [this] { NoteMissingPictures(); }));
   return true;
 }
 
@@ -101,85 +152,14 @@ void PortalScreen::Redraw() {
   if (share_.redraw) share_.redraw();
 }
 
-void PortalScreen::Ended() {
-  if (!live_) return;
-  live_ = false;
-  // Nothing stale is shown as live: the held pictures go with the streams, the view goes black.
-  for (Monitor& monitor : monitors_) monitor.stream.reset();
-  if (share_.blank) share_.blank();
-  Settle();
-}
-
-void PortalScreen::NodeRemoved(std::uint32_t node) {
-  for (std::size_t i = 0; i < monitors_.size(); ++i) {
-    if (monitors_[i].place.node == node) StreamLost(i);
-  }
-}
-
-void PortalScreen::StreamLost(std::size_t index) {
-  if (!live_ || index >= monitors_.size() || !monitors_[index].stream) return;
-  monitors_[index].stream.reset();
-  if (std::none_of(monitors_.begin(), monitors_.end(),
-                   [](const Monitor& monitor) { return monitor.stream != nullptr; })) {
-    Ended();
-    return;
-  }
-  // That monitor is black from now on; the others go on until the user answers.
-  if (share_.blank) share_.blank();
-  if (share_.redraw) share_.redraw();
-  Settle();
-}
-
-void PortalScreen::Settle() {
-  if (std::exchange(settling_, true)) return;
-  QTimer::singleShot(kEndSettles, OfThisCast(&PortalScreen::Decide));
-}
-
-void PortalScreen::Decide() {
-  settling_ = false;
-  // When PipeWire ends, the compositor's cast ends with it and the portal closes the session
-  // too; a connection that broke tells the two apart.
-  const bool pipewireWent = connection_ && connection_->Lost();
-  if (!live_) {
-    connection_.reset();
-    session_.reset();
-  }
-  if (pipewireWent) {
-    std::fprintf(stderr,
-                 "Vistrel: PipeWire went away; the screen is shared again once it is back.\n");
-    reconnectUntil_ = std::chrono::steady_clock::now() + kReconnectFor;
-    Reconnect();
-    return;
-  }
-  // Once per end: a question put off waits for the user to come back to the view.
-  if (!putOff_) Ask("The desktop stopped sharing the screen with Vistrel.");
-}
-
 void PortalScreen::Ask(std::string why) {
-  if (asking_ || !share_.ask) return;
-  asking_ = true;
-  putOff_.reset();
-  ShareAnswer answer;
-  // A try that fails asks again, with its reason.
-  while ((answer = share_.ask(why)) == ShareAnswer::kAgain) {
-    ScreenCastError error;
-    if (Open(error)) break;
-    why = "Vistrel can not show the screen: " + error.text;
-  }
-  asking_ = false;
-  if (answer == ShareAnswer::kLater) putOff_ = why;
-  if (answer == ShareAnswer::kEnd && share_.end) share_.end();
+  Run(life_.Ask(std::move(why)));
 }
 
 bool PortalScreen::OfferAgain() {
-  if (asking_) return true;
-  if (!putOff_) return false;
-  asking_ = true;
-  QTimer::singleShot(0, [this, why = *putOff_] {
-    asking_ = false;
-    Ask(why);
-  });
-  return true;
+  const std::optional<ShareLifecycle::Commands> commands = life_.CameBack();
+  if (commands) Run(*commands);
+  return commands.has_value();
 }
 
 void PortalScreen::Reconnect() {
@@ -188,13 +168,11 @@ void PortalScreen::Reconnect() {
     std::fprintf(stderr, "Vistrel: the screen is shared again.\n");
     return;
   }
-  // A refusal is the user's answer, and a portal that does not answer is said at once; anything
-  // else may be PipeWire not being back yet.
-  if (!error.refused && !error.unanswered && std::chrono::steady_clock::now() < reconnectUntil_) {
-    QTimer::singleShot(kReconnectEvery, OfThisCast(&PortalScreen::Reconnect));
-    return;
-  }
-  Ask("Vistrel lost the screen when PipeWire stopped and could not get it back: " + error.text);
+  using Failure = ShareLifecycle::Failure;
+  const Failure failure = error.refused      ? Failure::kRefused
+                          : error.unanswered ? Failure::kUnanswered
+                                             : Failure::kOther;
+  Run(life_.ReconnectFailed(failure, error.text, Now()));
 }
 
 platform::PixelRect PortalScreen::PixelPlace(const Monitor& monitor) {
@@ -229,7 +207,7 @@ platform::CursorPoint PortalScreen::CursorPos() {
 
 bool PortalScreen::WakesTimer1OnCursorMotion() {
   // Without a share there is nothing to follow until the next cast's first picture redraws.
-  if (!live_) return true;
+  if (!life_.Live()) return true;
   if (!wake_ || monitors_.empty() || stillTicks_ < kStillTicks) return false;
   // Armed against the reports CursorPos just read: one that changed since then keeps the timer
   // ticking (an armed stream then wakes it once for nothing, which costs one tick).
@@ -258,7 +236,7 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
         destWidth, destHeight, srcX - at.left, srcY - at.top, srcWidth, srcHeight);
   }
   // Before the first picture the view keeps what it showed; after the end it is black.
-  if (copied || !live_) canvas_.show();
+  if (copied || !life_.Live()) canvas_.show();
 }
 
 PortalScreen::Box PortalScreen::Desktop() const {

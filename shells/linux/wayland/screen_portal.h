@@ -3,14 +3,11 @@
 // the stream's position; the pointer from the streams' cursor metadata. A copy fills a picture
 // that the view then shows; the compositor is asked for nothing on a tick that draws nothing,
 // and while the pointer stands still no tick comes at all: its next report wakes Timer1.
-// A share that ends is never shown as live: the view turns black at once, also where only one
-// monitor's stream lost its source. Where PipeWire went away the cast is opened again, under the
-// kept consent, as soon as PipeWire is back; where the desktop stopped sharing, the user is
-// asked, and asked again when they come back to the view after putting the question off.
+// How a share ends and comes back is ShareLifecycle's to say; this class tells it what PipeWire
+// and the portal report, and does what it answers.
 #pragma once
 
 #include <QImage>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +17,7 @@
 #include "platform/screen.h"
 #include "wayland/pipewire_stream.h"
 #include "wayland/screencast_portal.h"
+#include "wayland/share_lifecycle.h"
 
 namespace vistrel::linux_shell::wayland {
 
@@ -29,9 +27,6 @@ struct ViewCanvas {
   std::function<QImage&(int width, int height)> canvas;
   std::function<void()> show;
 };
-
-// What the user answers when asked to share the screen again; kLater is a box waved away.
-enum class ShareAnswer { kAgain, kEnd, kLater };
 
 // What the program does as a share ends and begins, each called from the event loop.
 struct ShareEvents {
@@ -94,36 +89,24 @@ class PortalScreen : public platform::Screen {
     int left = 0, top = 0, right = 0, bottom = 0;
   };
   Box Desktop() const;
-  // The first sign that the share ended (or one monitor's stream lost its source), then what to
-  // do about it once the other signs of the same end have come, and the attempts to get the
-  // screen back after PipeWire went.
-  void Ended();
-  void StreamLost(std::size_t index);
-  void NodeRemoved(std::uint32_t node);
-  void Settle();
   void Redraw();
-  void Decide();
   void Reconnect();
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
   // say nothing about why.
   void NoteMissingPictures();
+  // Does what the share's lifecycle says, in order.
+  void Run(const ShareLifecycle::Commands& commands);
+  static ShareLifecycle::Ms Now();
   // Calls what, from the event loop, unless a newer cast than cast replaced it meanwhile; from
   // any thread.
   void Post(int cast, std::function<void()> what);
-  // Calls what, from the event loop, unless a newer cast replaced this one meanwhile.
-  std::function<void()> OfThisCast(std::function<void()> what);
-  std::function<void()> OfThisCast(void (PortalScreen::*what)());
+  std::function<void()> OfCast(int cast, std::function<void()> what);
 
   double twipsPerPixel_;
   std::vector<Monitor> monitors_;
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
-  bool live_ = false;
-  int cast_ = 0;                       // counts the casts opened
-  bool settling_ = false;              // a Decide is on its way for this cast
-  bool asking_ = false;                // a box asks, or is about to
-  std::optional<std::string> putOff_;  // why the screen is not shown, while the user waits
-  std::chrono::steady_clock::time_point reconnectUntil_;
+  ShareLifecycle life_;
   ShareEvents share_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;
