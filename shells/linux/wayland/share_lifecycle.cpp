@@ -109,7 +109,6 @@ ShareLifecycle::Commands ShareLifecycle::Asking(std::string why) {
   if (asking_) return {};
   asking_ = true;
   askedInCast_ = cast_;
-  putOff_.reset();
   question_ = why;
   return {{Command::kAsk, 0, std::move(why)}};
 }

@@ -102,14 +102,16 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
   };
   const Row rows[] = {
       {"PipeWire restarts: the connection, then the portal and a stream; back by itself",
-       {Open(2), PwLost(0), Closed(5), Lost(1, 9), Due(299), Due(300), Open(2)},
-       "- | drop 0, drop 1, blank, wake 300 | - | - | - | release, say, reconnect | -"},
+       {Open(2), PwLost(0), Closed(5), Lost(1, 9), Due(299), Due(300), Open(2), Closed(900),
+        Due(1200)},
+       "- | drop 0, drop 1, blank, wake 300 | - | - | - | release, say, reconnect | - | "
+       "drop 0, drop 1, blank, wake 1200 | release, ask stopped"},
       {"the portal closes first, PipeWire's end comes after: still a restart",
        {Open(1), Closed(0), PwLost(50), Due(300)},
        "- | drop 0, blank, wake 300 | - | release, say, reconnect"},
       {"PipeWire not back yet: tried every half second for 30 s, then the user is asked",
        {Open(1), PwLost(0), Due(300), Retry(kOther, 300), Due(800), Retry(kOther, 30299),
-        Due(30799), Retry(kOther, 30800)},
+        Due(30799), Retry(kOther, 30300)},
        "- | drop 0, blank, wake 300 | release, say, reconnect | wake 800 | reconnect | wake 30799 "
        "| reconnect | ask pipewire"},
       {"a refusal while reconnecting is asked at once",
@@ -132,6 +134,9 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
         Answer(kEnd)},
        "- | drop 0, blank, redraw, wake 300 | ask stopped | - | drop 1, blank, wake 700 | release "
        "| ask stopped | - | end"},
+      {"a cast opened while an end was being settled: nothing left to decide",
+       {Open(2), Lost(0, 0), Open(2), Due(300)},
+       "- | drop 0, blank, redraw, wake 300 | - | -"},
       {"coming back to a view nobody asked about is a click like any other",
        {Open(1), Back()},
        "- | not taken"},
