@@ -6,7 +6,6 @@ in the permission store, as the desktop keeps it under a restore token. Processe
 their process groups (rig.py)."""
 
 import os
-import signal
 import subprocess
 import time
 
@@ -122,14 +121,11 @@ class MutterRig(Rig):
             time.sleep(0.5)
         self._keyboard = True
 
-    def restart_pipewire(self, crash=False, down=1.0):
-        """Ends PipeWire and WirePlumber as an update does, or kills them as a crash does, and
-        starts them again after down seconds; returns the moment PipeWire takes connections
-        again."""
+    def restart_pipewire(self, down=1.0):
+        """Ends PipeWire and WirePlumber as an update does, and starts them again after down
+        seconds; returns the moment PipeWire takes connections again."""
         for process in [p for p in self.processes
                         if os.path.basename(p.log).startswith(("pipewire", "wireplumber"))]:
-            if crash:
-                os.killpg(process.pid, signal.SIGKILL)
             process.stop()
             self.processes.remove(process)
         time.sleep(down)

@@ -1,6 +1,7 @@
-"""A screen share that ends, on the GNOME rig: PipeWire restarting brings the view back by itself;
-the desktop stopping it, or its source vanishing, makes the view black and asks once, to share
-again or to end; a portal that does not answer is said within seconds."""
+"""A screen share that ends, on the GNOME rig, one test for each way it really ends: PipeWire
+restarting brings the view back by itself; the desktop stopping it, or its source vanishing,
+makes the view black and asks once, to share again or to end; a portal that does not answer is
+said within seconds. The orders these can come in are the share table's, in the unit layer."""
 
 import os
 import pathlib
@@ -37,11 +38,10 @@ def vistrel(gnome, shots, request, tmp_path):
     program.process.stop()
 
 
-@pytest.mark.parametrize("crash", [False, True], ids=["updated", "crashed"])
-def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path, crash):
+def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path):
     gnome.pointer_to(300, 300)
     expect_view(gnome, vistrel.shots, tmp_path, 2, (300, 300))
-    back = gnome.restart_pipewire(crash)
+    back = gnome.restart_pipewire()
     # Away from the view, which mutter 48 opens in the middle: a view that shows itself stays
     # as black as the end left it.
     gnome.pointer_to(800, 600)
@@ -83,13 +83,7 @@ def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel
     gnome.pointer_to(650, 250)
     expect_view(gnome, vistrel.shots, tmp_path, 2, (650, 250))
     # The source alone goes: no portal session closes.
-    asked = stop_sharing(gnome.destroy_sources)
-    gnome.press_key(0xff1b)  # Escape: the question waits, the view stays black
-    time.sleep(1)
-    assert vistrel.process.running() and vistrel.log().count(ASKS) == asked, vistrel.log()
-    assert set(view_pixels()) == {b"\0\0\0"}, "the view is not black"
-    gnome.click(view.x + view.width // 2, view.y + view.height // 2)
-    wait_for("the box again", lambda: vistrel.log().count(ASKS) > asked, 5)
+    stop_sharing(gnome.destroy_sources)
     time.sleep(1)  # the text is written as the box opens; it takes the keys once shown
     gnome.press_key(0xff09)  # Tab to End
     gnome.press_key(0x20)
