@@ -52,42 +52,19 @@ Event Back() {
 std::string Trace(const Life::Commands& commands) {
   if (commands.empty()) return "-";
   std::string out;
+  // In the order of Command::Kind.
+  static const char* const kNames[] = {"drop ",     "blank", "redraw", "release", "say",
+                                       "reconnect", "ask ",  "open",   "end",     "wake "};
   for (const Life::Command& c : commands) {
-    if (!out.empty()) out += ", ";
-    switch (c.kind) {
-      case Life::Command::kDrop:
-        out += "drop " + std::to_string(c.monitor);
-        break;
-      case Life::Command::kBlank:
-        out += "blank";
-        break;
-      case Life::Command::kRedraw:
-        out += "redraw";
-        break;
-      case Life::Command::kRelease:
-        out += "release";
-        break;
-      case Life::Command::kSay:
-        out += c.text == "not taken" ? c.text : "say";
-        break;
-      case Life::Command::kReconnect:
-        out += "reconnect";
-        break;
-      case Life::Command::kAsk:
-        out += c.text.starts_with("The desktop stopped")       ? "ask stopped"
-               : c.text.starts_with("Vistrel lost the screen") ? "ask pipewire"
-               : c.text.starts_with("Vistrel can not show")    ? "ask failed"
-                                                               : "ask " + c.text;
-        break;
-      case Life::Command::kOpen:
-        out += "open";
-        break;
-      case Life::Command::kEnd:
-        out += "end";
-        break;
-      case Life::Command::kWake:
-        out += "wake " + std::to_string(c.at);
-        break;
+    out += (out.empty() ? "" : ", ") + std::string(kNames[c.kind]);
+    if (c.kind == Life::Command::kDrop) out += std::to_string(c.monitor);
+    if (c.kind == Life::Command::kWake) out += std::to_string(c.at);
+    if (c.kind == Life::Command::kSay && c.text == "not taken") out = c.text;
+    if (c.kind == Life::Command::kAsk) {
+      out += c.text.starts_with("The desktop stopped")       ? "stopped"
+             : c.text.starts_with("Vistrel lost the screen") ? "pipewire"
+             : c.text.starts_with("Vistrel can not show")    ? "failed"
+                                                             : c.text;
     }
   }
   return out;
