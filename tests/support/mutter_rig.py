@@ -22,7 +22,7 @@ class MutterRig(Rig):
 
     def __init__(self, run_dir, monitors=1, scale=1):
         self.monitors, self.scale = monitors, scale
-        self.width, self.height = 1024 * scale, 768 * scale
+        self.width, self.height = round(1024 * scale), round(768 * scale)
         # Qt programs D-Bus starts run here, as on the desktop: KDE's portal backend, for one.
         # GNOME's portal backend 48 offers no screen cast outside a Wayland session.
         super().__init__(run_dir, "run the tests as an ordinary user",
@@ -64,7 +64,11 @@ class MutterRig(Rig):
         default is the logical one (1), where places count in logical pixels; mutter 43 knows
         only the physical one (2)."""
         config, (serial, monitors, _logical, props) = self._display_config()
-        step = self.width / (self.scale if props.get("layout-mode", 2) == 1 else 1)
+        logical = props.get("layout-mode", 2) == 1
+        if self.scale % 1 and not logical:
+            pytest.skip("mutter 43 has fractional scales only in the logical layout mode, which "
+                        "it keeps behind an experimental feature")
+        step = self.width / (self.scale if logical else 1)
         layout = [(dbus.Int32(round(i * step)), dbus.Int32(0), dbus.Double(self.scale),
                    dbus.UInt32(0), i == 0,
                    [(m[0][0], next(mode[0] for mode in m[1] if mode[6].get("is-current")), {})])
