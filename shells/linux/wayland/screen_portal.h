@@ -105,8 +105,11 @@ class PortalScreen : public platform::Screen {
   void Decide();
   void Reconnect();
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
-  // say nothing about why.
+  // say nothing about why. From then on the view says so on their part of it.
   void NoteMissingPictures();
+  // Writes that note on the parts of the view (destWidth x destHeight, showing the source
+  // rectangle) that lie on a monitor still without a picture; whether it wrote any.
+  bool WriteMissingPictureNotes(QImage& image, int srcX, int srcY, int srcWidth, int srcHeight);
   // Calls what, from the event loop, unless a newer cast than cast replaced it meanwhile; from
   // any thread.
   void Post(int cast, std::function<void()> what);
@@ -119,6 +122,7 @@ class PortalScreen : public platform::Screen {
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
   bool live_ = false;
+  bool picturesOverdue_ = false;       // the first pictures had their time
   int cast_ = 0;                       // counts the casts opened
   bool settling_ = false;              // a Decide is on its way for this cast
   bool asking_ = false;                // a box asks, or is about to

@@ -13,6 +13,7 @@ from support.mutter_rig import run_probe
 from support.rig import wait_for
 from support.wayland_view import (CLIENT_H, CLIENT_W, ProbeToken, WaylandVistrel, expect_view,
                                   screenshot)
+from support.picture import BLACK
 from support.xsession import pixel
 
 
@@ -135,3 +136,29 @@ def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
         rig.pointer_to(*cursor)
         expect_view(rig, shots, tmp_path, 2, cursor, client, cut=int(rig.scale % 1 > 0))
     vistrel.stop()
+
+
+def test_a_monitor_without_a_picture_says_so_on_the_view(gnome_two_monitors, program, request,
+                                                          tmp_path):
+    rig = gnome_two_monitors
+    if rig.pictures_of_every_monitor():
+        pytest.skip("this mutter sends a picture of every monitor")
+    # The screenshots see the last monitor only; the view opens there and shows the border.
+    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
+    with open(shots.file, "w") as f:
+        f.write(rig.seed_consent(only=1))
+    rig.pointer_to(1536, 384)
+    program(rig, str(tmp_path / "home"), rig.seed_consent())
+    wait_for("the window's title bar", lambda: b"\xff" * 300 in screenshot(rig, shots, tmp_path)[2])
+    rig.pointer_to(1000, 600)
+
+    def noted():
+        width, _height, _rgb = shot = screenshot(rig, shots, tmp_path)
+        black = [(x, y) for y in range(rig.height) for x in range(rig.width, width)
+                 if pixel(shot, x, y) == BLACK]
+        if len(black) < 100 * 100:  # the first monitor's part of the view
+            return False
+        xs, ys = [x for x, _ in black], [y for _, y in black]
+        return any(min(pixel(shot, x, y)) > 200 for x in range(min(xs), max(xs))
+                   for y in range(min(ys), max(ys)))
+    wait_for("a note on the view where the first monitor sends no picture", noted, 10, 0.5)
