@@ -47,7 +47,9 @@ class MutterRig(Rig):
         cast of any virtual monitor but the last one only empty buffers (the pointer's metadata,
         at the stream's highest rate) and never a picture: cast alone or with the others, with
         the pointer anywhere, at any rate the consumer asks, and with a window mapped there
-        before or during the cast (pw-dump: both nodes running, linked, the same format)."""
+        before or during the cast (pw-dump: both nodes running, linked, the same format). Its
+        MUTTER_DEBUG=screen-cast log says why: each stage frame records a pointer-only buffer,
+        then skips that frame's picture as "too early" for the stream's frame rate."""
         version = subprocess.run(["mutter", "--version"], capture_output=True, text=True,
                                  timeout=10).stdout.split()
         major = int(version[1].split(".")[0]) if len(version) > 1 else 0
