@@ -43,13 +43,8 @@ class MutterRig(Rig):
                            "/usr/libexec/xdg-desktop-portal-gnome")
 
     def pictures_of_every_monitor(self):
-        """Whether mutter sends a picture of every monitor. mutter 48, headless, sends a screen
-        cast of any virtual monitor but the last one only empty buffers (the pointer's metadata,
-        at the stream's highest rate) and never a picture: cast alone or with the others, with
-        the pointer anywhere, at any rate the consumer asks, and with a window mapped there
-        before or during the cast (pw-dump: both nodes running, linked, the same format). Its
-        MUTTER_DEBUG=screen-cast log says why: each stage frame records a pointer-only buffer,
-        then skips that frame's picture as "too early" for the stream's frame rate."""
+        """Headless mutter 48 never sends a picture of a virtual monitor other than the last, in
+        the pointer-as-metadata mode (why: docs/linux.md, "Headless mutter 48")."""
         version = subprocess.run(["mutter", "--version"], capture_output=True, text=True,
                                  timeout=10).stdout.split()
         major = int(version[1].split(".")[0]) if len(version) > 1 else 0
@@ -57,8 +52,7 @@ class MutterRig(Rig):
 
     def require_a_picture_of_every_monitor(self):
         if not self.pictures_of_every_monitor():
-            pytest.skip("headless mutter 48 sends a screen cast of a virtual monitor other than "
-                        "the last no picture")
+            pytest.skip("headless mutter 48 sends no picture of its first virtual monitor")
 
     def _display_config(self):
         config = self.bus.get_object("org.gnome.Mutter.DisplayConfig",
@@ -72,8 +66,7 @@ class MutterRig(Rig):
         config, (serial, monitors, _logical, props) = self._display_config()
         logical = props.get("layout-mode", 2) == 1
         if self.scale % 1 and not logical:
-            pytest.skip("mutter 43 has fractional scales only in the logical layout mode, which "
-                        "it keeps behind an experimental feature")
+            pytest.skip("mutter 43 has fractional scales only in its experimental logical layout")
         step = self.width / (self.scale if logical else 1)
         layout = [(dbus.Int32(round(i * step)), dbus.Int32(0), dbus.Double(self.scale),
                    dbus.UInt32(0), i == 0,
@@ -86,8 +79,7 @@ class MutterRig(Rig):
 
     def seed_consent(self, app_id="", only=None):
         """Stores the consent a person gives by sharing the screen (every monitor, or the one
-        numbered only) with "remember" on; returns the restore token that the program then
-        holds."""
+        numbered only) with "remember" on; returns the restore token the program then holds."""
         _serial, monitors, _logical, _props = self._display_config()[1]
         shared = ", ".join(f"(uint32 {i}, uint32 1, <'{':'.join(m[0][1:])}'>)"
                            for i, m in enumerate(monitors) if only in (None, i))
