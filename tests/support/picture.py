@@ -38,15 +38,16 @@ def candidates(d, scale):
     return (i,)
 
 
-def view_mismatches(shot, win, zoom, cursor, limit=5):
+def view_mismatches(shot, win, zoom, cursor, limit=5, cut=0):
+    """cut: pixels of the view's right and bottom edges the compositor may leave out."""
     screen_w, screen_h = shot[0], shot[1]
     sx, sy, sw, sh = source_rect(win.width, win.height, zoom, cursor, (screen_w, screen_h))
     sxs, sys_ = sw / win.width, sh / win.height
     columns = [candidates(dx, sxs) for dx in range(win.width)]
     bad = []
-    for dy in range(win.height):
+    for dy in range(win.height - cut):
         rows = candidates(dy, sys_)
-        for dx in range(win.width):
+        for dx in range(win.width - cut):
             actual = pixel(shot, win.x + dx, win.y + dy)
             ok = False
             for oy in rows:

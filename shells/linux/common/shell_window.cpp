@@ -16,10 +16,15 @@
 
 namespace vistrel::linux_shell {
 
+double PrimaryScreenRatio() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->devicePixelRatio() : 1.0;
+}
+
 double TwipsPerPixelOfPrimaryScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return 15.0;
-  const double dpi = screen->logicalDotsPerInchX() * screen->devicePixelRatio();
+  const double dpi = screen->logicalDotsPerInchX() * PrimaryScreenRatio();
   return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
 
@@ -78,6 +83,10 @@ void ViewWidget::closeEvent(QCloseEvent* event) {
 
 bool ViewWidget::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate && events_.activated) events_.activated();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+  // The same logical size in other device pixels: for the core the view changed its size.
+  if (event->type() == QEvent::DevicePixelRatioChange && events_.resized) events_.resized();
+#endif
   return QWidget::event(event);
 }
 
@@ -89,8 +98,8 @@ ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowCont
 
 ShellWindow::~ShellWindow() = default;
 
-int ShellWindow::ToPixels(double twips) const {
-  return TwipsToPixels(twips, twipsPerPixel_);
+int ShellWindow::ToPixels(double twips) {
+  return TwipsToPixels(twips, TwipsPerDevicePixel());
 }
 
 int ShellWindow::Logical(int devicePixels) {
@@ -115,8 +124,9 @@ void ShellWindow::ReadBackPlace() {
   const std::optional<QPoint> where = control_->Where();
   if (!where) return;
   // Where it was put, the place stays to the twip.
-  if (where->x() != ToPixels(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), twipsPerPixel_);
-  if (where->y() != ToPixels(placedTop_)) placedTop_ = PixelsToTwips(where->y(), twipsPerPixel_);
+  const double twipsPerPixel = TwipsPerDevicePixel();
+  if (where->x() != ToPixels(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), twipsPerPixel);
+  if (where->y() != ToPixels(placedTop_)) placedTop_ = PixelsToTwips(where->y(), twipsPerPixel);
 }
 
 void ShellWindow::PlaceOnceShown() {

@@ -15,6 +15,8 @@ namespace vistrel::linux_shell {
 
 // 1440 twips per inch over the primary screen's logical DPI in device pixels (15 at 96 DPI).
 double TwipsPerPixelOfPrimaryScreen();
+// The primary screen's device pixels per logical pixel, which that value counts in.
+double PrimaryScreenRatio();
 
 // The events of the window that reach the core.
 struct MainWindowEvents {
@@ -82,7 +84,10 @@ class ShellWindow : public platform::MainWindow {
   static void Dress(QWidget& widget);
   // Twips to device pixels, within the 16-bit coordinates window systems take (anything beyond
   // is off every screen anyway).
-  int ToPixels(double twips) const;
+  int ToPixels(double twips);
+  // What one device pixel of the window is in twips: the start-up value, unless a backend's
+  // window learns its own scale later.
+  virtual double TwipsPerDevicePixel() { return twipsPerPixel_; }
   // Device pixels to Qt's logical ones, for the widget's geometry.
   int Logical(int devicePixels);
 

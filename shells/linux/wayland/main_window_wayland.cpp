@@ -12,9 +12,14 @@ namespace def = main_window_definition;
 
 WaylandMainWindow::WaylandMainWindow(double twipsPerPixel,
                                      std::unique_ptr<DesktopWindowControl> control)
-    : ShellWindow(twipsPerPixel, std::move(control)) {}
+    : ShellWindow(twipsPerPixel, std::move(control)),
+      twipsPerLogical_(twipsPerPixel * PrimaryScreenRatio()) {}
 
 WaylandMainWindow::~WaylandMainWindow() = default;
+
+double WaylandMainWindow::TwipsPerDevicePixel() {
+  return widget_ ? twipsPerLogical_ / widget_->devicePixelRatioF() : twipsPerPixel_;
+}
 
 void WaylandMainWindow::Create(MainWindowEvents events) {
   events_ = std::move(events);
@@ -39,7 +44,8 @@ void WaylandMainWindow::Create(MainWindowEvents events) {
 }
 
 QImage& WaylandMainWindow::Canvas(int width, int height) {
-  if (canvas_.width() != width || canvas_.height() != height) {
+  if (canvas_.width() != width || canvas_.height() != height ||
+      canvas_.devicePixelRatio() != widget_->devicePixelRatioF()) {
     canvas_ = QImage(width, height, QImage::Format_RGB32);
     canvas_.setDevicePixelRatio(widget_->devicePixelRatioF());
   }
@@ -86,10 +92,10 @@ QSize WaylandMainWindow::OuterSize() {
 }
 
 float WaylandMainWindow::Width() {
-  return PixelsToTwips(OuterSize().width(), twipsPerPixel_);
+  return PixelsToTwips(OuterSize().width(), TwipsPerDevicePixel());
 }
 float WaylandMainWindow::Height() {
-  return PixelsToTwips(OuterSize().height(), twipsPerPixel_);
+  return PixelsToTwips(OuterSize().height(), TwipsPerDevicePixel());
 }
 
 void WaylandMainWindow::ResizeOuter(int width, int height) {

@@ -44,6 +44,10 @@ class WaylandMainWindow : public ShellWindow {
   void SetWindowPos(std::int32_t insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
                     std::int32_t cy, std::uint32_t flags) override;
   std::uintptr_t PichookHandle() override { return 0; }
+  // A compositor with fractional scales tells the window its scale only once it is shown, after
+  // the screen's whole-number ratio set the start-up value (Qt's screen ratio stays whole): a
+  // twip keeps its logical size, so a size saved at one ratio comes back the same at the next.
+  double TwipsPerDevicePixel() override;
 
  private:
   // The frame's width and height beyond the client area, in device pixels (the decorations Qt
@@ -61,6 +65,8 @@ class WaylandMainWindow : public ShellWindow {
   QSize margins_;
   // The outer size last set (else the defined client area decides).
   std::optional<QSize> outer_;
+  // Twips per logical pixel, as the start-up value meant them.
+  double twipsPerLogical_;
 };
 
 }  // namespace vistrel::linux_shell::wayland

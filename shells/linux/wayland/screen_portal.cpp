@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
@@ -18,8 +19,8 @@ namespace vistrel::linux_shell::wayland {
 constexpr int kFramesPerSecond = 20;
 // Still ticks before Timer1 may idle.
 constexpr int kStillTicks = 4;
-// A monitor's first picture comes within a frame or two; mutter 48 sends a monitor where
-// nothing changes none at all (only the pointer's reports) until something there does.
+// A monitor's first picture comes within a frame or two; headless mutter 48 never sends one of
+// a virtual monitor other than its last (only the pointer's reports), and then the view says so.
 constexpr std::chrono::seconds kFirstPictureDue{3};
 
 PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
@@ -133,19 +134,48 @@ bool PortalScreen::Open(ScreenCastError& error) {
   monitors_ = std::move(monitors);
   connection_ = std::move(connection);
   life_.Opened(monitors_.size());
+  picturesOverdue_ = false;
   QTimer::singleShot(kFirstPictureDue, OfCast(number, [this] { NoteMissingPictures(); }));
   return true;
 }
 
 void PortalScreen::NoteMissingPictures() {
+  picturesOverdue_ = true;
+  bool missing = false;
   for (const Monitor& monitor : monitors_) {
     if (!monitor.stream || monitor.stream->HasPicture()) continue;
     const ScreenCastStream& p = monitor.place;
     std::fprintf(stderr,
                  "Vistrel: the desktop has sent no picture of the monitor at %d,%d (%dx%d) yet; "
-                 "the view shows black there until something on that monitor changes.\n",
+                 "the view says so on its part until one comes.\n",
                  p.x, p.y, p.width, p.height);
+    missing = true;
   }
+  // A still pointer draws nothing: the note is drawn now.
+  if (missing) Redraw();
+}
+
+bool PortalScreen::WriteMissingPictureNotes(QImage& image, int srcX, int srcY, int srcWidth,
+                                            int srcHeight) {
+  if (!picturesOverdue_) return false;
+  // The canvas counts in logical pixels for a painter, which keeps the note's font at its size.
+  const double x = image.width() / double(srcWidth) / image.devicePixelRatio();
+  const double y = image.height() / double(srcHeight) / image.devicePixelRatio();
+  const QRectF view(QPointF(0, 0), image.deviceIndependentSize());
+  bool wrote = false;
+  for (const Monitor& monitor : monitors_) {
+    if (!monitor.stream || monitor.stream->HasPicture()) continue;
+    const platform::PixelRect at = PixelPlace(monitor);
+    const QRectF part =
+        QRectF((at.left - srcX) * x, (at.top - srcY) * y, at.width * x, at.height * y) & view;
+    if (part.isEmpty()) continue;
+    QPainter painter(&image);
+    painter.setPen(Qt::white);
+    painter.drawText(part, Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("No picture from this screen yet"));
+    wrote = true;
+  }
+  return wrote;
 }
 
 void PortalScreen::Redraw() {
@@ -235,6 +265,7 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
         reinterpret_cast<std::uint32_t*>(image.bits()), static_cast<int>(image.bytesPerLine()),
         destWidth, destHeight, srcX - at.left, srcY - at.top, srcWidth, srcHeight);
   }
+  copied |= WriteMissingPictureNotes(image, srcX, srcY, srcWidth, srcHeight);
   // Before the first picture the view keeps what it showed; after the end it is black.
   if (copied || !life_.Live()) canvas_.show();
 }

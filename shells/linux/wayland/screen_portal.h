@@ -92,11 +92,14 @@ class PortalScreen : public platform::Screen {
   void Redraw();
   void Reconnect();
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
-  // say nothing about why.
+  // say nothing about why. From then on the view says so on their part of it.
   void NoteMissingPictures();
   // Does what the share's lifecycle says, in order.
   void Run(const ShareLifecycle::Commands& commands);
   static ShareLifecycle::Ms Now();
+  // Writes that note on the parts of the view (destWidth x destHeight, showing the source
+  // rectangle) that lie on a monitor still without a picture; whether it wrote any.
+  bool WriteMissingPictureNotes(QImage& image, int srcX, int srcY, int srcWidth, int srcHeight);
   // Calls what, from the event loop, unless a newer cast than cast replaced it meanwhile; from
   // any thread.
   void Post(int cast, std::function<void()> what);
@@ -107,6 +110,7 @@ class PortalScreen : public platform::Screen {
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
   ShareLifecycle life_;
+  bool picturesOverdue_ = false;  // the first pictures had their time
   ShareEvents share_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;

@@ -57,6 +57,11 @@ def gnome_scale_2(tmp_path_factory):
 
 
 @pytest.fixture(scope="module")
+def gnome_scale_15(tmp_path_factory):
+    yield from _rig(MutterRig, tmp_path_factory, scale=1.5)
+
+
+@pytest.fixture(scope="module")
 def kwin(tmp_path_factory):
     yield from _rig(KWinRig, tmp_path_factory)
 

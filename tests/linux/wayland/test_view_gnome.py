@@ -13,6 +13,7 @@ from support.mutter_rig import run_probe
 from support.rig import wait_for
 from support.wayland_view import (CLIENT_H, CLIENT_W, ProbeToken, WaylandVistrel, expect_view,
                                   screenshot)
+from support.picture import BLACK
 from support.xsession import pixel
 
 
@@ -117,7 +118,9 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
     # Physical pixels at scale 2, which mutter 48 lays out in logical ones: the middle (below
     # the view, which mutter 48 opens in the centre), the right edge, the top right corner.
     ("gnome_scale_2", ((1024, 1300), (2046, 900), (2046, 0))),
-], ids=["two monitors", "scale 2"])
+    # The same at 1.5, in whole logical pixels (mutter moves the pointer in logical ones).
+    ("gnome_scale_15", ((768, 975), (1533, 675), (1533, 0))),
+], ids=["two monitors", "scale 2", "scale 1.5"])
 def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
         desktop, cursors, program, request, tmp_path):
     rig = request.getfixturevalue(desktop)
@@ -127,8 +130,30 @@ def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
         f.write(rig.seed_consent())
     show_pattern(rig, shots, tmp_path)
     vistrel = program(rig, str(tmp_path / "home"), rig.seed_consent())
-    client = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)  # the view in physical pixels
+    # The view in physical pixels, a half rounded up as Qt rounds it.
+    client = (int(CLIENT_W * rig.scale + 0.5), int(CLIENT_H * rig.scale + 0.5))
     for cursor in cursors:
         rig.pointer_to(*cursor)
-        expect_view(rig, shots, tmp_path, 2, cursor, client)
+        expect_view(rig, shots, tmp_path, 2, cursor, client, cut=int(rig.scale % 1 > 0))
     vistrel.stop()
+
+
+def test_a_monitor_without_a_picture_says_so_on_the_view(gnome_two_monitors, program, request,
+                                                          tmp_path):
+    rig = gnome_two_monitors
+    if rig.pictures_of_every_monitor():
+        pytest.skip("this mutter sends a picture of every monitor")
+    # The screenshots see the last monitor, where the view opens; it shows the border.
+    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
+    with open(shots.file, "w") as f:
+        f.write(rig.seed_consent(only=1))
+    rig.pointer_to(1536, 384)
+    program(rig, str(tmp_path / "home"), rig.seed_consent())
+    wait_for("the window's title bar", lambda: b"\xff" * 300 in screenshot(rig, shots, tmp_path)[2])
+    rig.pointer_to(1000, 600)
+
+    def noted():  # a row through the view's black part, with white letters in it
+        width, height, rgb = screenshot(rig, shots, tmp_path)
+        rows = (rgb[(y * width + rig.width) * 3:(y + 1) * width * 3] for y in range(height))
+        return any(BLACK * 50 in row and max(row) > 200 for row in rows)
+    wait_for("a note on the view where the first monitor sends no picture", noted, 10, 0.5)
