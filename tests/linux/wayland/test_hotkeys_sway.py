@@ -5,7 +5,7 @@ check mark in the tray menu."""
 
 import time
 
-from support.rig import wait_for
+from support.xsession import wait_for
 
 FREEZE = "Freeze (press Alt + Spacebar to toggle)"
 
