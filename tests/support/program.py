@@ -37,7 +37,8 @@ class Vistrel:
                 f.write(token)
         self.proc = session.spawn(name, [*(command or [VISTREL]), *args], self.env)
         if hasattr(session, "program_up"):
-            wait_for(f"{name} to start", lambda: self._still_running() and session.program_up(self), 20)
+            wait_for(f"{name} to start",
+                     lambda: self._still_running() and session.program_up(self), 20)
 
     def _still_running(self):
         """True while the program runs; fails with its output once it ended."""

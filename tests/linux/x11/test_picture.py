@@ -150,7 +150,8 @@ def test_still_cursor_redraws_only_with_a_refresh_option(session):
         win = v.main_window()
         session.move(600, 450)
         expect_view(session, win, 2, (600, 450))
-        cover = session.spawn("cover", [xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+        cover = session.spawn("cover", [xsession.PROBE, "window", "500", "380", "200", "140",
+                                        "ff0000"])
         if redraws:
             wait_for("the refreshed view", lambda: view_shows(session, win, red), 3)
         else:
