@@ -14,7 +14,7 @@ import dbus
 
 from . import program
 from .program import BUS_NAME
-from .xsession import Process, wait_for
+from .xsession import Process, start_bus, wait_for
 
 
 # The program's desktop file, installed in each rig as a package installs it: portals with a host
@@ -85,16 +85,14 @@ class Rig:
     def program_env(self, home):
         """The program's environment: a Wayland client of this desktop with the home's own
         directories, the runtime one (where the desktop's sockets are) excepted."""
-        return dict(self.env, **home, XDG_RUNTIME_DIR=self.run, XDG_SESSION_TYPE="wayland")
+        return {**self.env, **home, "XDG_RUNTIME_DIR": self.run, "XDG_SESSION_TYPE": "wayland"}
 
     def program_up(self, program):
         # Its bus name comes after the window and the screen cast.
         return self.bus.name_has_owner(BUS_NAME)
 
     def _start_bus(self):
-        self.spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                             "--address=" + self.bus_address])
-        wait_for("the session bus", lambda: os.path.exists(os.path.join(self.run, "bus")))
+        start_bus(self, os.path.join(self.run, "bus"))
         self.bus = wait_for("a connection to the session bus",
                             quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
 

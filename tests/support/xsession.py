@@ -119,10 +119,7 @@ class XSession:
         if host == "trayer":
             self.start_trayer()
         elif host == "notray":  # with the session bus that a second start talks over
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.workdir, "bus")
-            self.spawn("bus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                               "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]])
-            wait_for("the session bus", lambda: os.path.exists(os.path.join(self.workdir, "bus")))
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = start_bus(self, os.path.join(self.workdir, "bus"))
         elif host == "icewm":
             cfg = os.path.join(self.workdir, "icewm")
             os.makedirs(cfg, exist_ok=True)
@@ -296,6 +293,16 @@ def pixel(shot, x, y):
     width, _, rgb = shot
     i = (y * width + x) * 3
     return rgb[i:i + 3]
+
+
+def start_bus(session, path):
+    """A session bus of its own at path for a session's programs (a desktop has one); its
+    address."""
+    address = "unix:path=" + path
+    session.spawn("bus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                          "--address=" + address])
+    wait_for("the session bus", lambda: os.path.exists(path))
+    return address
 
 
 NO_TRAY_MARK = os.path.join("Tarnwell", "Vistrel.no-tray-notice-shown")

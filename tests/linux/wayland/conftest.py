@@ -1,5 +1,5 @@
-"""Fixtures of the Wayland tests: a headless sway session per test module (see sway_rig.py),
-and the Linux program started in it with a home of its own per test."""
+"""Fixtures of the Wayland tests: a headless desktop per test module (sway, GNOME or Plasma; see
+their rigs in tests/support), and the Linux program started in it with a home of its own."""
 
 import os
 
@@ -73,15 +73,15 @@ def kwin_picture(tmp_path_factory, request):
 
 
 @pytest.fixture
-def start_vistrel(sway, tmp_path):
+def start_vistrel(tmp_path):
+    """Starts the program in a rig, with a home of its own unless given (options: Vistrel's);
+    what it started ends after the test."""
     started = []
 
-    def start(*args, home=None, display=None):
-        """Starts the program on XWayland, or on the X server display if given."""
-        program = Vistrel(sway, home or str(tmp_path / f"home{len(started)}"), args,
-                          env={"DISPLAY": display} if display else None)
-        started.append(program)
-        return program
+    def start(rig, *args, home=None, **options):
+        started.append(Vistrel(rig, home or str(tmp_path / f"home{len(started)}"), args,
+                               **options))
+        return started[-1]
 
     yield start
     for program in started:

@@ -10,7 +10,7 @@ import pytest
 
 from support import xsession
 from support.program import Vistrel, write_settings
-from support.xsession import home_dirs, parse_ppm, wait_for
+from support.xsession import home_dirs, parse_ppm, start_bus, wait_for
 
 MENU = ["Show", "Hide", "-", "Zoom In", "Zoom Out", "Keep 1/1 (No Zooming)", "-", "Refresh High",
         "Refresh Always", "Freeze (press Alt + Spacebar to toggle)",
@@ -46,7 +46,7 @@ def bar_changes(before, after, bar_height=30):
 
 def test_swaybar_shows_the_icon_with_its_tip(sway, start_vistrel):
     before = parse_ppm(sway.screenshot())
-    program = start_vistrel()
+    program = start_vistrel(sway)
     assert program.item.tooltip_title() == "Vistrel 1.05"
     assert program.item.prop("Status") == "Active"
     sizes = {(w, h) for w, h, data in program.item.icon_pixmaps() if len(data) == w * h * 4}
@@ -61,7 +61,7 @@ def test_swaybar_shows_the_icon_with_its_tip(sway, start_vistrel):
 def test_menu_entries_marks_and_states_follow_the_program(sway, start_vistrel, tmp_path):
     home = home_dirs(str(tmp_path / "marks"))
     write_settings(home, "[General]\nRefreshHigh=True\nOnTop=True\n")
-    program = start_vistrel(home=home)
+    program = start_vistrel(sway, home=home)
     entries = program.item.menu()
     assert labels(entries) == MENU
     assert marks(entries) == {"Refresh High", "Always on Top"}
@@ -92,7 +92,7 @@ def frame(sway, program):
 def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
     home = home_dirs(str(tmp_path / "exit"))
     write_settings(home, "; kept\n[General]\nKeep1to1=True\nLeft=1500\nTop=4500\n")
-    program = start_vistrel(home=home)
+    program = start_vistrel(sway, home=home)
     # sway puts the window where the program asks over its IPC socket.
     wait_for("the window at the stored place", lambda: frame(sway, program) == (100, 300))
     program.item.click("Refresh Always")
@@ -113,7 +113,7 @@ def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
 def test_a_window_the_user_moved_is_saved_where_it_is(sway, start_vistrel, tmp_path):
     home = home_dirs(str(tmp_path / "moved"))
     write_settings(home, "[General]\nLeft=1500\nTop=4500\n")
-    program = start_vistrel(home=home)
+    program = start_vistrel(sway, home=home)
     wait_for("the window at the stored place", lambda: frame(sway, program) == (100, 300))
     # As a drag with the pointer would.
     sway.swaymsg("command", f"[pid={program.proc.pid}] move absolute position 400 200")
@@ -126,7 +126,7 @@ def test_a_window_the_user_moved_is_saved_where_it_is(sway, start_vistrel, tmp_p
 
 def test_a_right_click_on_swaybar_opens_the_programs_own_menu(sway, start_vistrel):
     # swaybar 1.7 does not draw dbusmenu menus: its right click asks the item for its menu.
-    program = start_vistrel()
+    program = start_vistrel(sway)
     program.item.object.ContextMenu(1012, 11, dbus_interface="org.kde.StatusNotifierItem")
     time.sleep(1)
     # The popup has the keyboard: the first entry (Show) is disabled, so Down lands on Hide.
@@ -161,7 +161,7 @@ def test_zoom_in_from_the_menu_zooms_the_picture_on_x11(sway, start_vistrel, xvf
     # neighbouring pixels all differ, so each screen pixel shows as a run of zoom view pixels.
     xvfb.run([probe, "pattern"])
     xvfb.move(200, 200)
-    program = start_vistrel(display=xvfb.display)
+    program = start_vistrel(sway, env={"DISPLAY": xvfb.display})
     window = wait_for("the view", lambda: xvfb.find(name="Vistrel"))[0]
 
     def zoom():
@@ -178,11 +178,8 @@ def test_zoom_in_from_the_menu_zooms_the_picture_on_x11(sway, start_vistrel, xvf
 
 def test_without_any_tray_the_menu_opens_from_the_keyboard_and_the_bus(xvfb, tmp_path):
     # An X11 desktop with a session bus but no tray of either kind (GNOME without its extension).
-    bus_address = "unix:path=" + str(tmp_path / "bus")
-    xvfb.spawn("bus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                       "--address=" + bus_address])
-    wait_for("the session bus", lambda: (tmp_path / "bus").exists())
-    program = Vistrel(xvfb, str(tmp_path / "home"), env={"DBUS_SESSION_BUS_ADDRESS": bus_address})
+    bus = start_bus(xvfb, str(tmp_path / "bus"))
+    program = Vistrel(xvfb, str(tmp_path / "home"), env={"DBUS_SESSION_BUS_ADDRESS": bus})
     window = wait_for("the view", lambda: xvfb.find(name="Vistrel"))[0]
 
     def menu_open():

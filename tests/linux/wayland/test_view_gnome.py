@@ -11,22 +11,8 @@ import pytest
 
 from support.mutter_rig import run_probe
 from support.picture import expect_view
-from support.program import Vistrel
 from support.wayland_view import CLIENT_H, CLIENT_W, VIEW, CastScreen
 from support.xsession import pixel, wait_for
-
-
-@pytest.fixture
-def program():
-    started = []
-
-    def start(rig, home, token=None):
-        started.append(Vistrel(rig, home, token=token))
-        return started[-1]
-
-    yield start
-    for p in started:
-        p.proc.stop()
 
 
 def show_pattern(rig, shots, tmp_path):
@@ -44,15 +30,15 @@ def show_pattern(rig, shots, tmp_path):
              == bytes(((x * 7) & 255, (y * 5) & 255, ((x // 37) * 50 + (y // 29) * 90) & 255)))
 
 
-def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, program, request,
-                                                                      tmp_path):
+def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, start_vistrel,
+                                                                      request, tmp_path):
     shots = CastScreen(gnome, request.config.getoption("--screencast-probe"),
                        str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(gnome.seed_consent())
     show_pattern(gnome, shots, tmp_path)
     home = str(tmp_path / "home")
-    vistrel = program(gnome, home, gnome.seed_consent())
+    vistrel = start_vistrel(gnome, home=home, token=gnome.seed_consent())
 
     gnome.pointer_to(150, 600)
     view = expect_view(shots, VIEW, 2, (150, 600))
@@ -83,7 +69,7 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, prog
     # the screen cast again without a dialog.
     with open(vistrel.config_file, "w") as f:
         f.write("[General]\nLeft=9000\nTop=6000\nWidth=4500\nHeight=3600\n")
-    again = program(gnome, home)
+    again = start_vistrel(gnome, home=home)
     gnome.pointer_to(500, 700)
     client = (300 - margins[0], 240 - margins[1])
     expect_view(shots, client, 2, (500, 700))
@@ -121,7 +107,7 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
     ("gnome_scale_2", ((1024, 1300), (2046, 900), (2046, 0))),
 ], ids=["two monitors", "scale 2"])
 def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
-        desktop, cursors, program, request, tmp_path):
+        desktop, cursors, start_vistrel, request, tmp_path):
     rig = request.getfixturevalue(desktop)
     rig.require_a_picture_of_every_monitor()
     shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
@@ -129,7 +115,7 @@ def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
     with open(shots.file, "w") as f:
         f.write(rig.seed_consent())
     show_pattern(rig, shots, tmp_path)
-    vistrel = program(rig, str(tmp_path / "home"), rig.seed_consent())
+    vistrel = start_vistrel(rig, token=rig.seed_consent())
     client = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)  # the view in physical pixels
     for cursor in cursors:
         rig.pointer_to(*cursor)

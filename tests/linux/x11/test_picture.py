@@ -11,7 +11,7 @@ import pytest
 from support import xsession
 from support.picture import expect_view, view_shows
 from support.program import Vistrel, corner_home, write_settings
-from support.xsession import TestFailure, new_home, pixel, wait_for
+from support.xsession import TestFailure, new_home, pixel, start_bus, wait_for
 
 
 def test_picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):
@@ -204,10 +204,8 @@ def test_without_render_the_client_side_copy_is_exact(session):
 
 def test_the_hot_key_actions_on_the_session_bus(session):
     # A bus of the test's own; the desktop's shortcuts would call the same methods.
-    bus = os.path.join(session.workdir, "session-bus.socket")
-    session.spawn("dbus", ["dbus-daemon", "--session", "--nofork", f"--address=unix:path={bus}"])
-    wait_for("the session bus", lambda: os.path.exists(bus))
-    env = {"DBUS_SESSION_BUS_ADDRESS": f"unix:path={bus}"}
+    env = {"DBUS_SESSION_BUS_ADDRESS": start_bus(session, os.path.join(session.workdir,
+                                                                       "session-bus.socket"))}
     v = Vistrel(session, corner_home(session, "bus"), args=["2"], env=env)
     win = v.main_window()
 
