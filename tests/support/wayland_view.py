@@ -11,12 +11,15 @@ VIEW = (CLIENT_W, CLIENT_H)
 
 
 class CastScreen:
-    """The rig's screen through the probe, with the consent of its restore token in file."""
+    """The rig's screen through the probe, with a consent seeded for it, its restore token in
+    file."""
 
     view_timeout = 15  # a screenshot takes about a second: a screen cast of its own
 
     def __init__(self, rig, probe, file):
         self.rig, self.probe, self.file = rig, probe, file
+        with open(file, "w") as f:
+            f.write(rig.seed_consent())
 
     def screenshot(self):
         prefix = f"{self.file}-shot{time.monotonic_ns()}"

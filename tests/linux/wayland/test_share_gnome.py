@@ -21,8 +21,6 @@ def shots(gnome, request, tmp_path_factory):
     """The screenshots' probe, over a still picture (mutter's background changes at each repaint)."""
     probe = CastScreen(gnome, request.config.getoption("--screencast-probe"),
                        str(tmp_path_factory.mktemp("probe") / "token"))
-    with open(probe.file, "w") as f:
-        f.write(gnome.seed_consent())
     gnome.spawn("share-pattern", [os.path.join(os.path.dirname(probe.probe), "pattern_window")])
     time.sleep(1)
     return probe

@@ -34,8 +34,6 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, star
                                                                       request, tmp_path):
     shots = CastScreen(gnome, request.config.getoption("--screencast-probe"),
                        str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(gnome.seed_consent())
     show_pattern(gnome, shots, tmp_path)
     home = str(tmp_path / "home")
     vistrel = start_vistrel(gnome, home=home, token=gnome.seed_consent())
@@ -86,8 +84,6 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
     rig.require_a_picture_of_every_monitor()
     shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
                        str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(rig.seed_consent())
     # One PipeWire connection for both streams: over two connections on the one remote, PipeWire
     # linked one stream at most and neither received anything.
     out = run_probe(rig, shots.probe, shots.file, str(tmp_path / "probe"),
@@ -112,8 +108,6 @@ def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
     rig.require_a_picture_of_every_monitor()
     shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
                        str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(rig.seed_consent())
     show_pattern(rig, shots, tmp_path)
     vistrel = start_vistrel(rig, token=rig.seed_consent())
     client = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)  # the view in physical pixels

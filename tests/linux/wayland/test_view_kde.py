@@ -16,8 +16,6 @@ def test_view_matches_the_screen_to_the_pixel_where_the_pointer_goes(kwin_pictur
     rig = kwin_picture
     shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
                        str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(rig.seed_consent())
     # A still picture under the view, every pixel unlike its neighbours.
     pattern = os.path.join(os.path.dirname(shots.probe), "pattern_window")
     rig.spawn("pattern", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
