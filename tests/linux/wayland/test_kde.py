@@ -13,7 +13,6 @@ import time
 import dbus
 import pytest
 
-from support.program import Vistrel
 from support.xsession import wait_for
 
 ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
@@ -126,9 +125,9 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
 
 
 def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(kwin_picture,
-                                                                              tmp_path):
+                                                                              start_vistrel):
     rig = kwin_picture
-    vistrel = Vistrel(rig, str(tmp_path / "home"), token=rig.seed_consent())
+    vistrel = start_vistrel(rig, token=rig.seed_consent())
     at = lambda x, y: any(line.startswith(f"Vistrel {vistrel.proc.pid} {x} {y} ")
                           for line in window_state(rig))
     watching = lambda: rig.bus.get_object("org.kde.KWin", "/Scripting").isScriptLoaded(
