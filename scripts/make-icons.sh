@@ -3,7 +3,7 @@
 # 64, 128 and 256) from the scalable picture resources/magnifier.svg with librsvg's
 # rsvg-convert. Run it after changing the picture and commit what it writes: the build itself
 # needs no image tool. The 16 and 32 pixel icons are the program's own pixel pictures and are not
-# drawn here (resources/test_resources.py checks both kinds).
+# drawn here (tests/resources/test_resources.py checks both kinds).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

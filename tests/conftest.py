@@ -5,7 +5,6 @@ failed), and the figures the reliability tests report at the end of the run."""
 
 import os
 import shutil
-import signal
 import tempfile
 
 import pytest
@@ -111,7 +110,8 @@ def session(request, x_sessions):
     yield session
     for proc in session.procs[:]:
         if proc not in before and proc is not getattr(session, "trayer", None):
-            session.stop_process(proc, signal.SIGKILL)
+            proc.kill()
+            proc.wait()
             session.procs.remove(proc)
 
 

@@ -113,12 +113,10 @@ def make_user(root):
 
 
 def start_vistrel(session, root, env):
-    """The installed command, as the user, in the root; a program.Vistrel for driving it."""
-    v = program.Vistrel.__new__(program.Vistrel)
-    v.session, v.home, v.env = session, env, dict(env, DISPLAY=session.display)
-    v.proc = session.spawn(root.argv(f"{USER_ID}:{USER_ID}", "/usr/bin/vistrel"), env=v.env,
-                           log="vistrel.log")
-    return v
+    """The installed command, as the user, in the root, with the user's environment only."""
+    return program.Vistrel(session, None, command=root.argv(f"{USER_ID}:{USER_ID}",
+                                                              "/usr/bin/vistrel"),
+                           env=dict(env, DISPLAY=session.display))
 
 
 def away_from(win):

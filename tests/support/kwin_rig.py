@@ -22,7 +22,8 @@ import socket
 import struct
 import subprocess
 
-from .rig import Rig, RigFailure, wait_for
+from .rig import Rig, RigFailure
+from .xsession import wait_for
 
 PORTAL_KDE = "/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde"
 # KDE finds a program's desktop file only through the applications menu, which a Plasma session
@@ -65,7 +66,7 @@ class KWinRig(Rig):
         self.major = int(re.search(r"kwin (\d+)\.", version).group(1))
         # The scripts' list of windows, a JavaScript expression.
         self.window_list = "workspace.windowList()" if self.major >= 6 else "workspace.clientList()"
-        self.kwin = self._spawn("kwin", [kwin, "--virtual", "--width", "1024", "--height", "768",
+        self.kwin = self.spawn("kwin", [kwin, "--virtual", "--width", "1024", "--height", "768",
                                          "--socket", self.env["WAYLAND_DISPLAY"],
                                          "--no-lockscreen"], env)
         self._wait_for_service("kwin's D-Bus interface", "org.kde.KWin", "/KWin", 30)

@@ -12,7 +12,8 @@ import time
 import dbus
 import pytest
 
-from .rig import Rig, wait_for
+from .rig import Rig
+from .xsession import wait_for
 
 
 class MutterRig(Rig):
@@ -32,7 +33,7 @@ class MutterRig(Rig):
     def _start(self):
         self._start_bus()
         self._start_pipewire()
-        self._spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
+        self.spawn("mutter", ["mutter", "--headless", "--wayland", "--no-x11",
                                "--wayland-display=" + self.env["WAYLAND_DISPLAY"],
                                *["--virtual-monitor", f"{self.width}x{self.height}"] * self.monitors])
         self._wait_for_service("mutter's screen cast", "org.gnome.Mutter.ScreenCast", timeout=30)

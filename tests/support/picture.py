@@ -1,6 +1,8 @@
 """The picture check: what the view must show for a cursor and a zoom, computed from a screenshot
-of the whole screen with the program's rounding, and compared pixel by pixel."""
+of the whole screen with the program's rounding, and compared pixel by pixel; on an X session
+or a desktop rig alike."""
 
+import collections
 import math
 
 from . import xsession
@@ -8,6 +10,7 @@ from .xsession import TestFailure, pixel, wait_for
 
 SCREEN_W, SCREEN_H = 1024, 768
 BLACK = b"\x00\x00\x00"
+Place = collections.namedtuple("Place", "x y width height")
 
 
 def source_rect(view_w, view_h, zoom, cursor, screen=(SCREEN_W, SCREEN_H)):
@@ -66,18 +69,47 @@ def view_mismatches(shot, win, zoom, cursor, limit=5, cut=0):
     return bad
 
 
-def expect_view(session, win, zoom, cursor, timeout=3.0):
-    """Waits until the view shows the screen around cursor at zoom."""
-    last = []
+def find_view(shot, size, zoom, cursor, cut=0):
+    """Where a view of size may lie on the screen: below the first place of one row of the
+    picture it must show, that row repeats up to zoom times."""
+    width, height, rgb = shot
+    sx, sy, sw, sh = source_rect(*size, zoom, cursor, (width, height))
+    row = size[1] // 2
+    y = sy + candidates(row, sh / size[1])[0]
+    expected = b"".join(
+        pixel(shot, sx + candidates(i, sw / size[0])[0], y) for i in range(size[0] - cut))
+    for top in range(height - size[1]):
+        start = (top + row) * width * 3
+        at = rgb.find(expected, start, start + width * 3)
+        if at >= 0 and (at - start) % 3 == 0:
+            return [Place((at - start) // 3, top + i, *size) for i in range(zoom + 1)]
+    return []
 
-    def matches():
-        nonlocal last
-        last = view_mismatches(session.screenshot(), win, zoom, cursor)
-        return not last
+
+def expect_view(screen, view, zoom, cursor, timeout=None, cut=0):
+    """Waits until the view shows the screen around cursor at zoom; returns where it lies.
+    screen: what takes the screenshots (an X session, a rig's CastScreen), which says how long a
+    view may take; view: the view's window, or its size where the screen tells its place. At a
+    fractional scale the compositor may place the view between physical pixels and show it cut
+    by one at its right and bottom edges (cut=1)."""
+    last, found = [], None
+
+    def shown():
+        nonlocal last, found
+        shot = screen.screenshot()
+        last = "not found"
+        places = find_view(shot, view, zoom, cursor, cut) if isinstance(view, tuple) else [view]
+        for found in places:
+            last = view_mismatches(shot, found, zoom, cursor, cut=cut)
+            if not last:
+                return True
+        return False
     try:
-        wait_for(f"the view at zoom {zoom} around {cursor}", matches, timeout, 0.1)
+        wait_for(f"the view at zoom {zoom} around {cursor}", shown, timeout or screen.view_timeout,
+                 0.1)
     except TestFailure as e:
-        raise TestFailure(f"{e}; first wrong view pixels (x, y, rgb): {last}")
+        raise TestFailure(f"{e}; first wrong view pixels (x, y, rgb): {last}") from None
+    return found
 
 
 def view_shows(session, win, colour):

@@ -1,7 +1,8 @@
-"""The Linux program under test, driven as a user drives it: started with its own HOME and XDG
-directories on an X session of xsession.py, its windows, tray icon, menu and boxes found by its
-process number, its settings file written and read, and a stand-in for xdg-open that records
-what the program asked it to open. Shared by the end-to-end and reliability tests and soak.py."""
+"""The Linux program under test, driven as a user drives it: started in a session (an X session
+of xsession.py or a desktop rig of rig.py) with its own HOME and XDG directories, its windows,
+tray icon, menu and boxes found by its process number, its settings file written and read, and
+a stand-in for xdg-open that records what the program asked it to open. Shared by the
+end-to-end and reliability tests, soak.py and the package test."""
 
 import os
 import signal
@@ -9,20 +10,51 @@ import subprocess
 import time
 
 from . import xsession
-from .xsession import TestFailure, new_home, wait_for
+from .xsession import TestFailure, home_dirs, new_home, wait_for
 
 # Set by the tests' configuration (or a script) to the program under test.
 VISTREL = None
 LAST_TRAY_CLICK = 0.0
+BUS_NAME = "example.tarnwell.Vistrel"
+TOKEN = os.path.join("Tarnwell", "Vistrel.screencast-token")
 
 
 class Vistrel:
-    def __init__(self, session, home, args=(), binary=None, env=None, name="vistrel"):
+    """home: a home of new_home() or the path of one; command: what starts the program (by
+    default the program under test); token: a screen-cast restore token it holds. On a desktop
+    rig it is waited for until the rig sees it up. Without a home, env is all the program gets."""
+
+    def __init__(self, session, home, args=(), command=None, env=None, name="vistrel",
+                 token=None):
         self.session = session
-        self.home = home
-        self.env = dict(session.env, **home, **(env or {}))
-        self.proc = session.spawn([binary or VISTREL, *args], env=self.env,
-                                  log=f"{name}.log")
+        self.home = home_dirs(home) if isinstance(home, str) else home
+        if home is None:
+            self.env = dict(env)
+        else:
+            self.env = dict(session.program_env(self.home), **(env or {}))
+        if token is not None:
+            with open(os.path.join(self.home["XDG_STATE_HOME"], TOKEN), "w") as f:
+                f.write(token)
+        self.proc = session.spawn(name, [*(command or [VISTREL]), *args], self.env)
+        if hasattr(session, "program_up"):
+            wait_for(f"{name} to start",
+                     lambda: self._still_running() and session.program_up(self), 20)
+
+    def _still_running(self):
+        """True while the program runs; fails with its output once it ended."""
+        if self.proc.poll() is not None:
+            with open(self.proc.log, errors="replace") as f:
+                raise TestFailure(f"the program ended early: {f.read()}")
+        return True
+
+    def log(self):
+        with open(self.proc.log, errors="replace") as f:
+            return f.read()
+
+    def call(self, method):
+        """One of the program's session-bus methods (ToggleFreeze, ...)."""
+        self.session.bus.get_object(BUS_NAME, "/example/tarnwell/Vistrel").get_dbus_method(
+            method, BUS_NAME)()
 
     @property
     def config_file(self):
@@ -111,8 +143,16 @@ class Vistrel:
     def alive(self):
         return self.proc.poll() is None
 
+    def end(self, timeout=10):
+        """Ends the program the way the session's end does, which saves the settings; its
+        status."""
+        self.proc.send_signal(signal.SIGTERM)
+        return self.ended(timeout)
+
     def stop(self):
-        self.session.stop_process(self.proc, signal.SIGKILL)
+        """Ends the program at once, saving nothing."""
+        self.proc.kill()
+        self.proc.wait()
 
 
 def write_settings(home, text):

@@ -4,7 +4,6 @@ and a run of the program on a settings path made hostile that must leave the pat
 
 import os
 import re
-import signal
 import stat
 import time
 
@@ -34,8 +33,7 @@ def config_path(home):
 
 def term_and_wait(v, timeout=10):
     """The log-off path: SIGTERM closes through the normal close (status 0)."""
-    v.proc.send_signal(signal.SIGTERM)
-    if v.ended(timeout) != 0:
+    if v.end(timeout) != 0:
         raise TestFailure(f"SIGTERM ended the program with status {v.proc.returncode}")
 
 
@@ -55,11 +53,11 @@ def unchanged_after_a_run(session, home, name, prepare, check_running=None, user
     os.makedirs(os.path.dirname(path), exist_ok=True)
     prepare(path)
     before = snapshot(path)
-    argv_prefix = []
+    command = None
     if user is not None:
-        argv_prefix = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups", "--"]
-    v = Vistrel(session, home, name=name, binary=argv_prefix[0] if argv_prefix else None,
-                args=argv_prefix[1:] + [program.VISTREL] if argv_prefix else ())
+        command = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups", "--",
+                   program.VISTREL]
+    v = Vistrel(session, home, name=name, command=command)
     # setpriv execs the program, so the process number is the program's.
     win = v.main_window(timeout=15)
     if check_running:

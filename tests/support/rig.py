@@ -1,17 +1,20 @@
 """What the Wayland tests' rigs share: a private runtime directory with a home and a session bus,
-processes started in process groups of their own (each stopped with its group), and the waits.
-sway_rig.py and mutter_rig.py build their desktops on it."""
+processes started in process groups of their own (each stopped with its group), the program's
+environment there and the sign that it is up (program.py starts it), and the services every
+desktop waits for: the bus, PipeWire, the portal and its consent store. sway_rig.py,
+mutter_rig.py and kwin_rig.py build their desktops on it."""
 
 import os
 import shutil
-import signal
 import subprocess
 import time
 import uuid
 
 import dbus
 
-from . import program, xsession
+from . import program
+from .program import BUS_NAME
+from .xsession import Process, start_bus, wait_for
 
 
 # The program's desktop file, installed in each rig as a package installs it: portals with a host
@@ -27,12 +30,7 @@ class RigFailure(Exception):
     pass
 
 
-def wait_for(what, condition, timeout=10.0, interval=0.05):
-    """The X session's wait, with the longer default that starting a compositor needs."""
-    return xsession.wait_for(what, condition, timeout, interval)
-
-
-def _quietly(condition):
+def quietly(condition):
     def attempt():
         try:
             return condition()
@@ -40,47 +38,6 @@ def _quietly(condition):
             return None
 
     return attempt
-
-
-class Process:
-    """A process started in a process group of its own, with its output in a log file."""
-
-    def __init__(self, argv, env, log, cwd=None):
-        self.log = log
-        with open(log, "wb") as out:
-            self.popen = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                          stderr=subprocess.STDOUT, cwd=cwd, process_group=0)
-        self.pid = self.popen.pid
-
-    def running(self):
-        return self.popen.poll() is None
-
-    def wait(self, timeout):
-        return self.popen.wait(timeout)
-
-    def stop(self, timeout=5.0):
-        """SIGTERM to the group, SIGKILL to what is left of it after timeout."""
-        for sig in (signal.SIGTERM, signal.SIGKILL):
-            try:
-                os.killpg(self.pid, sig)
-            except ProcessLookupError:
-                break
-            try:
-                self.popen.wait(timeout)
-            except subprocess.TimeoutExpired:
-                continue
-            # The leader is gone; give the rest of the group the same time to follow.
-            deadline = time.monotonic() + timeout
-            while time.monotonic() < deadline:
-                try:
-                    os.killpg(self.pid, 0)
-                except ProcessLookupError:
-                    return
-                time.sleep(0.05)
-        try:
-            self.popen.wait(timeout)
-        except subprocess.TimeoutExpired:
-            pass
 
 
 class Rig:
@@ -119,31 +76,39 @@ class Rig:
             self.stop()
             raise
 
-    def _spawn(self, name, argv, env=None):
-        process = Process(argv, env or self.env, os.path.join(self.run, name + ".log"))
+    def spawn(self, name, argv, env=None):
+        """Starts argv in a process group of its own, with its output in name.log."""
+        process = Process(argv, env or self.env, os.path.join(self.run, name + ".log"), group=True)
         self.processes.append(process)
         return process
 
+    def program_env(self, home):
+        """The program's environment: a Wayland client of this desktop with the home's own
+        directories, the runtime one (where the desktop's sockets are) excepted."""
+        return {**self.env, **home, "XDG_RUNTIME_DIR": self.run, "XDG_SESSION_TYPE": "wayland"}
+
+    def program_up(self, program):
+        # Its bus name comes after the window and the screen cast.
+        return self.bus.name_has_owner(BUS_NAME)
+
     def _start_bus(self):
-        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                             "--address=" + self.bus_address])
-        wait_for("the session bus", lambda: os.path.exists(os.path.join(self.run, "bus")))
+        start_bus(self, os.path.join(self.run, "bus"))
         self.bus = wait_for("a connection to the session bus",
-                            _quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
+                            quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
 
     def _wait_for_service(self, what, name, _path=None, timeout=20):
         """Waits until name has an owner (a path, where given, is not asked). Asking the service
         itself would D-Bus-activate a second copy where the first is not up yet, and GNOME's
         portal backend 48 reaches mutter over a service channel that two copies break for each
         other."""
-        wait_for(what, _quietly(lambda: self.bus.name_has_owner(name)), timeout)
+        wait_for(what, quietly(lambda: self.bus.name_has_owner(name)), timeout)
 
     def _start_portal(self, backend, executable, env=None):
         """The portal's backend, then xdg-desktop-portal itself, each waited for. Started by hand,
         not by D-Bus activation, so that they get this environment."""
-        self._spawn("portal-backend", [executable], env)
+        self.spawn("portal-backend", [executable], env)
         self._wait_for_service("the portal backend", backend)
-        self._spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
+        self.spawn("portal", ["/usr/libexec/xdg-desktop-portal"])
         self._wait_for_service("the portal", "org.freedesktop.portal.Desktop")
         # xdg-desktop-portal 1.19 and later: the program names itself; before, it has no id.
         # Asked only now that the portal runs, so no second copy is activated.
@@ -163,10 +128,10 @@ class Rig:
         os.makedirs(conf, exist_ok=True)
         with open(os.path.join(conf, "no-rt.conf"), "w") as f:
             f.write("context.properties = { module.rt = false }\n")
-        self._spawn("pipewire" + tag, ["pipewire"])
+        self.spawn("pipewire" + tag, ["pipewire"])
         wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
         back = time.monotonic()
-        self._spawn("wireplumber" + tag, ["wireplumber"])
+        self.spawn("wireplumber" + tag, ["wireplumber"])
         return back
 
     def _store_consent(self, data, app_id):

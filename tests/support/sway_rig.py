@@ -8,7 +8,9 @@ import json
 import os
 import subprocess
 
-from .rig import Rig, RigFailure, _quietly, wait_for
+from .rig import Rig, RigFailure, quietly
+from .tray_user import TrayItem
+from .xsession import wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -22,7 +24,7 @@ class SwayRig(Rig):
         self._start_bus()
         compositor = dict(self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
                           WLR_LIBINPUT_NO_DEVICES="1")
-        self.sway = self._spawn("sway", ["sway", "-c", os.path.join(HERE, "sway.config")],
+        self.sway = self.spawn("sway", ["sway", "-c", os.path.join(HERE, "sway.config")],
                                 compositor)
 
         def ipc_socket():
@@ -30,7 +32,7 @@ class SwayRig(Rig):
             return names[0] if names else None
 
         self.env["SWAYSOCK"] = os.path.join(self.run, wait_for("sway's IPC socket", ipc_socket))
-        wait_for("sway's output", _quietly(lambda: self.swaymsg("get_outputs")))
+        wait_for("sway's output", quietly(lambda: self.swaymsg("get_outputs")))
         sockets = [n for n in os.listdir(self.run) if n.startswith("wayland-") and
                    not n.endswith(".lock")]
         self.env["WAYLAND_DISPLAY"] = sockets[0]
@@ -42,7 +44,7 @@ class SwayRig(Rig):
             raise RigFailure("sway started without XWayland")
         # Qt decides between StatusNotifierItem and XEmbed once, when the icon is made: the host
         # has to be there first.
-        wait_for("swaybar's StatusNotifierItem host", _quietly(self.host_registered))
+        wait_for("swaybar's StatusNotifierItem host", quietly(self.host_registered))
 
     def host_registered(self):
         watcher = self.bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
@@ -79,15 +81,18 @@ class SwayRig(Rig):
                        timeout=10)
 
     def program_env(self, home):
-        """Environment for the program on XWayland in this session, with its own HOME and XDG
-        dirs."""
-        runtime = os.path.join(home, "run")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
-        return dict(self.env, DISPLAY=self.display, HOME=home,
-                    XDG_CONFIG_HOME=os.path.join(home, ".config"), XDG_RUNTIME_DIR=runtime,
-                    XDG_SESSION_TYPE="wayland", QT_QPA_PLATFORM="xcb")
+        """The program on XWayland in this session."""
+        return dict(self.env, **home, DISPLAY=self.display, XDG_SESSION_TYPE="wayland",
+                    QT_QPA_PLATFORM="xcb")
 
-    def spawn(self, name, argv, env):
-        return self._spawn(name, argv, env)
+    def program_up(self, program):
+        """Its tray item is there, and its window, which it always shows at start (sway sees it
+        only on XWayland)."""
+        program.item = TrayItem.of_process(self.bus, program.proc.pid)
+        return program.item and (program.env["DISPLAY"] != self.display or
+                                 self.window_of(program))
 
-
+    def window_of(self, program):
+        """sway's node of the program's main window while it is mapped, else None."""
+        return next((w for w in self.windows() if w.get("pid") == program.proc.pid and
+                     w.get("window_properties", {}).get("window_type") == "utility"), None)

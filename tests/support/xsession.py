@@ -19,8 +19,9 @@ class TestFailure(Exception):
     __test__ = False  # not a class of tests for pytest
 
 
-def wait_for(what, condition, timeout=5.0, interval=0.05):
-    """Polls condition() until it returns something true; fails naming what was awaited."""
+def wait_for(what, condition, timeout=10.0, interval=0.05):
+    """Polls condition() until it returns something true; fails naming what was awaited. The
+    default is long enough for a compositor to start; a test that waits for less says so."""
     if os.environ.get("VISTREL_E2E_TRACE"):
         print(f"  {time.strftime('%T')} waiting for {what}", flush=True)
     deadline = time.monotonic() + timeout
@@ -31,6 +32,47 @@ def wait_for(what, condition, timeout=5.0, interval=0.05):
         if time.monotonic() > deadline:
             raise TestFailure(f"timed out after {timeout:.1f} s waiting for {what}")
         time.sleep(interval)
+
+
+class Process(subprocess.Popen):
+    """A process with its output in a log file; with group, the leader of a process group of its
+    own, which stop() ends as a whole (a desktop's helpers start more processes)."""
+
+    def __init__(self, argv, env, log, group=False, append=False, **kwargs):
+        self.log, self.group = log, group
+        with open(log, "ab" if append else "wb") as out:
+            super().__init__(argv, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                             stderr=subprocess.STDOUT, process_group=0 if group else None,
+                             **kwargs)
+
+    def running(self):
+        return self.poll() is None
+
+    def stop(self, sig=signal.SIGTERM, timeout=5.0):
+        """sig, and SIGKILL to what is left after timeout."""
+        for sent in (sig, signal.SIGKILL):
+            try:
+                os.killpg(self.pid, sent) if self.group else self.send_signal(sent)
+            except ProcessLookupError:
+                break
+            try:
+                self.wait(timeout)
+            except subprocess.TimeoutExpired:
+                continue
+            # The leader is gone; give the rest of the group the same time to follow.
+            deadline = time.monotonic() + timeout
+            while self.group and time.monotonic() < deadline:
+                try:
+                    os.killpg(self.pid, 0)
+                except ProcessLookupError:
+                    return
+                time.sleep(0.05)
+            if not self.group:
+                return
+        try:
+            self.wait(timeout)
+        except subprocess.TimeoutExpired:
+            pass
 
 
 class Window:
@@ -52,6 +94,8 @@ _TREE_LINE = re.compile(
 class XSession:
     """Xvfb of the given size (1024x768 unless said) at 24 bits and 96 DPI, with the given extras
     ("trayer", "icewm" or nothing)."""
+
+    view_timeout = 3.0  # how long the program's view may take to show a change (picture.py)
 
     def __init__(self, host="trayer", xvfb_args=(), workdir=None, size=(1024, 768)):
         self.size = size
@@ -75,10 +119,7 @@ class XSession:
         if host == "trayer":
             self.start_trayer()
         elif host == "notray":  # with the session bus that a second start talks over
-            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.workdir, "bus")
-            self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                        "--address=" + self.env["DBUS_SESSION_BUS_ADDRESS"]], log="bus.log")
-            wait_for("the session bus", lambda: os.path.exists(os.path.join(self.workdir, "bus")))
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = start_bus(self, os.path.join(self.workdir, "bus"))
         elif host == "icewm":
             cfg = os.path.join(self.workdir, "icewm")
             os.makedirs(cfg, exist_ok=True)
@@ -86,17 +127,16 @@ class XSession:
                 f.write("TaskBarShowClock=0\nTaskBarShowAPMStatus=0\nTaskBarShowMailboxStatus=0\n"
                         "TaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nShowPopupsAbovePointer=0\n"
                         "FocusRequestFlashTime=0\nQuickSwitch=0\n")
-            self.wm = self.spawn(["icewm"], env=dict(self.env, ICEWM_PRIVCFG=cfg), log="icewm.log")
+            self.wm = self.spawn("icewm", ["icewm"], dict(self.env, ICEWM_PRIVCFG=cfg))
             wait_for("icewm's tray", lambda: self.selection_owned("_NET_SYSTEM_TRAY_S0"), 10)
             wait_for("icewm to manage windows", lambda: self.selection_owned("WM_S0"), 10)
 
     def _start_xvfb(self, xvfb_args):
         read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
+        self.xvfb = Process(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % self.size, "-dpi", "96",
              "-nolisten", "tcp", "-noreset", *xvfb_args],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.workdir, "xvfb.log"), "a"))
+            None, os.path.join(self.workdir, "xvfb.log"), append=True, pass_fds=(write_fd,))
         os.close(write_fd)
         text = b""
         deadline = time.monotonic() + 15
@@ -109,7 +149,7 @@ class XSession:
                 text += chunk
         os.close(read_fd)
         if not text.strip().isdigit():
-            self.stop_process(self.xvfb)
+            self.xvfb.stop()
             return None
         return text.decode().strip()
 
@@ -127,39 +167,26 @@ class XSession:
                               stderr=subprocess.DEVNULL).returncode == 0
 
     # --- processes -------------------------------------------------------------------------
-    def spawn(self, argv, env=None, log=None, **kwargs):
-        out = open(os.path.join(self.workdir, log), "a") if log else subprocess.DEVNULL
-        proc = subprocess.Popen(argv, env=env or self.env, stdout=out, stderr=subprocess.STDOUT,
-                                **kwargs)
+    def spawn(self, name, argv, env=None):
+        """Starts argv with its output in name.log, which the runs of a name share."""
+        proc = Process(argv, env or self.env, os.path.join(self.workdir, name + ".log"),
+                       append=True)
         self.procs.append(proc)
         return proc
 
-    def start_trayer(self):
-        self.trayer = self.spawn(["trayer", "--edge", "bottom", "--align", "right",
-                                  "--widthtype", "request", "--height", "24",
-                                  "--SetDockType", "true", "--transparent", "false"],
-                                 log="trayer.log")
-        wait_for("trayer to own the tray", lambda: self.selection_owned("_NET_SYSTEM_TRAY_S0"), 10)
+    def program_env(self, home):
+        return dict(self.env, **home)
 
-    def stop_process(self, proc, sig=signal.SIGTERM, timeout=5):
-        if proc.poll() is None:
-            proc.send_signal(sig)
-            try:
-                proc.wait(timeout)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+    def start_trayer(self):
+        self.trayer = self.spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right",
+                                            "--widthtype", "request", "--height", "24",
+                                            "--SetDockType", "true", "--transparent", "false"])
+        wait_for("trayer to own the tray", lambda: self.selection_owned("_NET_SYSTEM_TRAY_S0"), 10)
 
     def stop(self):
         for proc in reversed(self.procs):
-            self.stop_process(proc)
-        if self.xvfb.poll() is None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
+            proc.stop()
+        self.xvfb.stop()
 
     def run(self, argv, check=True, timeout=20, env=None, **kwargs):
         t0 = time.monotonic()
@@ -268,21 +295,36 @@ def pixel(shot, x, y):
     return rgb[i:i + 3]
 
 
+def start_bus(session, path):
+    """A session bus of its own at path for a session's programs (a desktop has one); its
+    address."""
+    address = "unix:path=" + path
+    session.spawn("bus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                          "--address=" + address])
+    wait_for("the session bus", lambda: os.path.exists(path))
+    return address
+
+
 NO_TRAY_MARK = os.path.join("Tarnwell", "Vistrel.no-tray-notice-shown")
 
 
 def new_home(root, name):
-    """A HOME with its own XDG directories for one test, of a user who has seen the box about a
-    desktop without a tray (which would stand in the way of tests there)."""
+    """A new HOME with its own XDG directories for one test (home_dirs)."""
     home = os.path.join(root, name)
     if os.path.exists(home):
         shutil.rmtree(home)
+    return home_dirs(home)
+
+
+def home_dirs(home):
+    """The XDG directories of a HOME, made where missing, of a user who has seen the box about a
+    desktop without a tray (which would stand in the way of tests there)."""
     dirs = {k: os.path.join(home, d) for k, d in
             (("HOME", ""), ("XDG_CONFIG_HOME", ".config"), ("XDG_RUNTIME_DIR", "run"),
              ("XDG_DATA_HOME", ".local/share"), ("XDG_CACHE_HOME", ".cache"),
              ("XDG_STATE_HOME", ".local/state"))}
     for path in dirs.values():
         os.makedirs(path, mode=0o700, exist_ok=True)
-    os.makedirs(os.path.join(dirs["XDG_STATE_HOME"], "Tarnwell"))
+    os.makedirs(os.path.join(dirs["XDG_STATE_HOME"], "Tarnwell"), exist_ok=True)
     open(os.path.join(dirs["XDG_STATE_HOME"], NO_TRAY_MARK), "w").close()
     return dirs

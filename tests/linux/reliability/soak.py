@@ -14,7 +14,6 @@ import argparse
 import os
 import re
 import shutil
-import signal
 import sys
 import tempfile
 import time
@@ -80,7 +79,7 @@ def main():
         v = program.Vistrel(session, home, env=env, name="soak")
         window = v.main_window(timeout=30).id
         total = options.warmup + options.seconds
-        wiggle = session.spawn([xsession.PROBE, "wiggle", str(total + 5), "50"])
+        wiggle = session.spawn("wiggle", [xsession.PROBE, "wiggle", str(total + 5), "50"])
         start = time.monotonic()
         time.sleep(options.warmup)
         first = sample(session, v.proc.pid, window)
@@ -94,9 +93,8 @@ def main():
             samples.append(sample(session, v.proc.pid, window))
             print(f"{time.monotonic() - start - options.warmup:5.0f} s: {samples[-1]}", flush=True)
         last = samples[-1]
-        v.proc.send_signal(signal.SIGTERM)
-        status = v.ended(30)
-        session.stop_process(wiggle)
+        status = v.end(30)
+        wiggle.stop()
         growth = last["rss_kb"] - first["rss_kb"]
         peak = max(s["rss_kb"] for s in samples) - first["rss_kb"]
         print(f"RSS: {first['rss_kb']} -> {last['rss_kb']} KiB (growth {growth} KiB, peak "

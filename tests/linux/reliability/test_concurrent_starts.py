@@ -69,14 +69,14 @@ def test_twenty_copies_at_once_leave_one_running_also_over_a_dead_copys_lock(ses
     after.main_window()
     term_and_wait(after)
     # A dead copy's lock whose process number now belongs to another program is taken over too.
-    other = session.spawn(["sleep", "60"])
+    other = session.spawn("sleep", ["sleep", "60"])
     lock = os.path.join(home["XDG_RUNTIME_DIR"], "vistrel.lock")
     with open(lock, "w") as f:
         f.write(f"{other.pid}\nvistrel\n{os.uname().nodename}\n")
     reused = Vistrel(session, home, name="reused")
     reused.main_window()
     term_and_wait(reused)
-    session.stop_process(other)
+    other.stop()
     figure("single instance: 20 copies started at once over a killed copy's lock: 1 ran, 19 "
            "showed the already-running box and ended with status 0; the next start after a "
            "kill -9 ran, also when the dead copy's process number belonged to another program")

@@ -28,7 +28,7 @@ def test_help_from_a_directory_full_of_shell_characters_runs_only_the_viewer(ses
     with open(os.path.join(env["PATH"].split(os.pathsep)[0], "xdg-open"), "w") as f:
         f.write(f'#!/bin/sh\nprintf "%s\\0" "$@" > "{record}.tmp"; mv "{record}.tmp" "{record}"\n')
     home = corner_home(session, "shellhome")
-    v = Vistrel(session, home, binary=binary, env=env, name="shell")
+    v = Vistrel(session, home, command=[binary], env=env, name="shell")
     v.main_window()
     for _ in range(2):
         if os.path.exists(record):

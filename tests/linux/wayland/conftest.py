@@ -1,5 +1,5 @@
-"""Fixtures of the Wayland tests: a headless sway session per test module (see sway_rig.py),
-and the Linux program started in it with a home of its own per test."""
+"""Fixtures of the Wayland tests: a headless desktop per test module (sway, GNOME or Plasma; see
+their rigs in tests/support), and the Linux program started in it with a home of its own."""
 
 import os
 
@@ -7,9 +7,8 @@ import pytest
 
 from support.kwin_rig import KWinRig
 from support.mutter_rig import MutterRig
-from support.rig import wait_for
+from support.program import Vistrel
 from support.sway_rig import SwayRig
-from support.tray_user import TrayItem
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 
@@ -78,50 +77,17 @@ def kwin_picture(tmp_path_factory, request):
     yield from _rig(KWinRig, tmp_path_factory, frame_feed=feed)
 
 
-class Vistrel:
-    """The program running in the rig: its process, home, settings file and tray item."""
-
-    def __init__(self, rig, binary, home, args=(), display=None):
-        self.rig = rig
-        self.home = home
-        self.settings = os.path.join(home, ".config", "Tarnwell", "Vistrel.conf")
-        env = rig.program_env(home)
-        if display:
-            env["DISPLAY"] = display
-        self.process = rig.spawn("vistrel-" + os.path.basename(home), [binary, *args], env)
-        self.item = wait_for("the program's StatusNotifierItem",
-                             lambda: self._alive() and TrayItem.of_process(rig.bus, self.process.pid))
-        # The program always shows its window at start (sway sees it on XWayland only).
-        if not display:
-            wait_for("the program's window", self.window)
-
-    def _alive(self):
-        if not self.process.running():
-            with open(self.process.log, errors="replace") as f:
-                raise AssertionError(f"the program ended early: {f.read()}")
-        return True
-
-    def window(self):
-        """sway's node of the program's main window while it is mapped, else None."""
-        return next((w for w in self.rig.windows() if w.get("pid") == self.process.pid and
-                     w.get("window_properties", {}).get("window_type") == "utility"), None)
-
-    def stop(self):
-        self.process.stop()
-
-
 @pytest.fixture
-def start_vistrel(sway, tmp_path, request):
+def start_vistrel(tmp_path):
+    """Starts the program in a rig, with a home of its own unless given (options: Vistrel's);
+    what it started ends after the test."""
     started = []
 
-    def start(*args, home=None, display=None):
-        """Starts the program on XWayland, or on the X server display if given."""
-        home = home or str(tmp_path / f"home{len(started)}")
-        os.makedirs(home, exist_ok=True)
-        program = Vistrel(sway, request.config.getoption("--vistrel"), home, args, display)
-        started.append(program)
-        return program
+    def start(rig, *args, home=None, **options):
+        started.append(Vistrel(rig, home or str(tmp_path / f"home{len(started)}"), args,
+                               **options))
+        return started[-1]
 
     yield start
     for program in started:
-        program.stop()
+        program.proc.stop()

@@ -4,14 +4,13 @@ through XWayland, in the same process."""
 
 import os
 
-from support.rig import wait_for
+from support.xsession import home_dirs, wait_for
 from support.tray_user import TrayItem
 
 
 def test_a_desktop_without_a_usable_screen_cast_is_told_and_the_program_goes_on_on_x11(
         sway, request, tmp_path):
-    home = str(tmp_path / "home")
-    env = sway.program_env(home)
+    env = sway.program_env(home_dirs(str(tmp_path / "home")))
     env["QT_QPA_PLATFORM"] = "wayland"
     env["WAYLAND_DISPLAY"] = os.path.join(sway.run, sway.env["WAYLAND_DISPLAY"])
     process = sway.spawn("vistrel-fallback", [request.config.getoption("--vistrel")], env)

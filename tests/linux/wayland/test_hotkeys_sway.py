@@ -5,7 +5,7 @@ check mark in the tray menu."""
 
 import time
 
-from support.rig import wait_for
+from support.xsession import wait_for
 
 FREEZE = "Freeze (press Alt + Spacebar to toggle)"
 
@@ -15,7 +15,7 @@ def frozen(program):
 
 
 def test_alt_space_bound_in_sway_toggles_freeze_once_per_press(sway, start_vistrel):
-    program = start_vistrel()
+    program = start_vistrel(sway)
     assert not frozen(program)
     sway.type_keys("-M", "alt", "-k", "space", "-m", "alt")
     wait_for("Freeze after Alt+Space", lambda: frozen(program))
@@ -24,7 +24,7 @@ def test_alt_space_bound_in_sway_toggles_freeze_once_per_press(sway, start_vistr
 
 
 def test_alt_v_bound_in_sway_holds_for_the_command_line_seconds(sway, start_vistrel):
-    program = start_vistrel("1")
+    program = start_vistrel(sway, "1")
     pressed = time.monotonic()
     sway.type_keys("-M", "alt", "-k", "v", "-m", "alt")
     # Freeze and Lock waits a second, holds the picture for the given second, then leaves the

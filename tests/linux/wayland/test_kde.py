@@ -13,8 +13,7 @@ import time
 import dbus
 import pytest
 
-from support.rig import wait_for
-from support.wayland_view import WaylandVistrel
+from support.xsession import wait_for
 
 ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
 KEY_SPACE, KEY_V = 0x20, 0x56
@@ -126,10 +125,10 @@ def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
 
 
 def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(kwin_picture,
-                                                                              request, tmp_path):
-    rig, home = kwin_picture, str(tmp_path / "home")
-    vistrel = WaylandVistrel(rig, request.config.getoption("--vistrel"), home, rig.seed_consent())
-    at = lambda x, y: any(line.startswith(f"Vistrel {vistrel.process.pid} {x} {y} ")
+                                                                              start_vistrel):
+    rig = kwin_picture
+    vistrel = start_vistrel(rig, token=rig.seed_consent())
+    at = lambda x, y: any(line.startswith(f"Vistrel {vistrel.proc.pid} {x} {y} ")
                           for line in window_state(rig))
     watching = lambda: rig.bus.get_object("org.kde.KWin", "/Scripting").isScriptLoaded(
         "vistrel-place-watch", dbus_interface="org.kde.kwin.Scripting")
@@ -139,14 +138,13 @@ def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(k
     time.sleep(2)
     wait_for("the window where the program puts it", lambda: at(205, 209))
     # Without a tray the second copy brings the running one forward and ends.
-    second = rig._spawn("second", vistrel.process.popen.args,
-                        dict(rig.env, HOME=home, XDG_SESSION_TYPE="wayland"))
+    second = rig.spawn("second", vistrel.proc.args, vistrel.env)
     assert second.wait(20) == 0
     time.sleep(1)
     move(rig, 400, 200)
     wait_for("the window at its new place", lambda: at(400, 200))
     time.sleep(1)  # KWin's report of the place, on its way to the program
-    vistrel.stop()
-    with open(vistrel.settings) as f:
+    vistrel.end()
+    with open(vistrel.config_file) as f:
         assert {"Left=6000", "Top=3000"} <= set(f.read().splitlines())
     assert not watching()

@@ -4,14 +4,15 @@ makes the view black and asks once, to share again or to end; a portal that does
 said within seconds. The orders these can come in are the share table's, in the unit layer."""
 
 import os
-import pathlib
 import signal
 import time
 
 import pytest
 
-from support.rig import wait_for
-from support.wayland_view import ProbeToken, WaylandVistrel, expect_view, screenshot
+from support.picture import expect_view
+from support.program import Vistrel
+from support.wayland_view import VIEW, CastScreen
+from support.xsession import wait_for
 
 ASKS = "Vistrel asks: "  # the box's text goes to stderr too
 
@@ -19,47 +20,43 @@ ASKS = "Vistrel asks: "  # the box's text goes to stderr too
 @pytest.fixture(scope="module")
 def shots(gnome, request, tmp_path_factory):
     """The screenshots' probe, over a still picture (mutter's background changes at each repaint)."""
-    probe = ProbeToken(request.config.getoption("--screencast-probe"),
+    probe = CastScreen(gnome, request.config.getoption("--screencast-probe"),
                        str(tmp_path_factory.mktemp("probe") / "token"))
-    with open(probe.file, "w") as f:
-        f.write(gnome.seed_consent())
-    gnome._spawn("share-pattern", [os.path.join(os.path.dirname(probe.probe), "pattern_window")])
+    gnome.spawn("share-pattern", [os.path.join(os.path.dirname(probe.probe), "pattern_window")])
     time.sleep(1)
     return probe
 
 
 @pytest.fixture
-def vistrel(gnome, shots, request, tmp_path):
-    program = WaylandVistrel(gnome, request.config.getoption("--vistrel"), str(tmp_path / "home"),
-                             gnome.seed_consent())
+def vistrel(gnome, shots, tmp_path):
+    program = Vistrel(gnome, str(tmp_path / "home"), token=gnome.seed_consent())
     program.shots = shots
-    program.log = lambda: pathlib.Path(program.process.log).read_text(errors="replace")
     yield program
-    program.process.stop()
+    program.proc.stop()
 
 
 def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path):
     gnome.pointer_to(300, 300)
-    expect_view(gnome, vistrel.shots, tmp_path, 2, (300, 300))
+    expect_view(vistrel.shots, VIEW, 2, (300, 300))
     back = gnome.restart_pipewire()
     # Away from the view, which mutter 48 opens in the middle: a view that shows itself stays
     # as black as the end left it.
     gnome.pointer_to(800, 600)
     # A screenshot takes about a second (a cast of the probe's own), which counts here too.
-    expect_view(gnome, vistrel.shots, tmp_path, 2, (800, 600))
+    expect_view(vistrel.shots, VIEW, 2, (800, 600))
     assert time.monotonic() - back < 5, "the view came back late"
     assert "PipeWire went away" in vistrel.log() and ASKS not in vistrel.log(), vistrel.log()
     # The bus answers, and the end of the session saves.
     for _ in range(2):
         vistrel.call("ToggleFreeze")
-    vistrel.stop()
-    with open(vistrel.settings) as f:
+    vistrel.end()
+    with open(vistrel.config_file) as f:
         assert len(f.read().split()) == 9, "the settings were not saved"
 
 
 def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel, tmp_path):
     def view_pixels():
-        width, _, rgb = screenshot(gnome, vistrel.shots, tmp_path)
+        width, _, rgb = vistrel.shots.screenshot()
         return [rgb[(y * width + x) * 3:(y * width + x) * 3 + 3]
                 for y in range(view.y, view.y + view.height)
                 for x in range(view.x, view.x + view.width)]
@@ -77,22 +74,22 @@ def test_desktop_stopping_the_share_blanks_the_view_and_asks_once(gnome, vistrel
         return asked + 1
 
     gnome.pointer_to(600, 200)
-    view = expect_view(gnome, vistrel.shots, tmp_path, 2, (600, 200))
+    view = expect_view(vistrel.shots, VIEW, 2, (600, 200))
     stop_sharing(gnome.stop_sharing)
     gnome.press_key(0xff0d)  # Return: Share Again, with the kept consent (no dialog)
     gnome.pointer_to(650, 250)
-    expect_view(gnome, vistrel.shots, tmp_path, 2, (650, 250))
+    expect_view(vistrel.shots, VIEW, 2, (650, 250))
     # The source alone goes: no portal session closes.
     stop_sharing(gnome.destroy_sources)
     time.sleep(1)  # the text is written as the box opens; it takes the keys once shown
     gnome.press_key(0xff09)  # Tab to End
     gnome.press_key(0x20)
-    assert vistrel.process.wait(10) == 0
-    with open(vistrel.settings) as f:
+    assert vistrel.proc.wait(10) == 0
+    with open(vistrel.config_file) as f:
         assert len(f.read().split()) == 9, "the settings were not saved"
 
 
-def test_a_portal_that_does_not_answer_is_said_within_seconds(gnome, shots, request, tmp_path):
+def test_a_portal_that_does_not_answer_is_said_within_seconds(gnome, shots, tmp_path):
     # The process that owns the portal's name (the rig's readiness check may have started it).
     portal = int(gnome.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus")
                  .GetConnectionUnixProcessID("org.freedesktop.portal.Desktop",
@@ -101,18 +98,16 @@ def test_a_portal_that_does_not_answer_is_said_within_seconds(gnome, shots, requ
     os.kill(portal, signal.SIGSTOP)
     try:
         started = time.monotonic()
-        program = WaylandVistrel(gnome, request.config.getoption("--vistrel"),
-                                 str(tmp_path / "home"), token)
+        program = Vistrel(gnome, str(tmp_path / "home"), token=token)
         assert time.monotonic() - started < 3, "the window waited for the portal"
-        log = pathlib.Path(program.process.log)
-        wait_for("the box", lambda: ASKS in log.read_text(errors="replace"), 8)
+        wait_for("the box", lambda: ASKS in program.log(), 8)
     finally:
         os.kill(portal, signal.SIGCONT)
-    said = log.read_text(errors="replace")
+    said = program.log()
     assert "has not answered the screen-sharing request" in said, said
     assert "no screen cast portal" not in said, said
     time.sleep(1)  # the text is written as the box opens; it takes the keys once shown
     gnome.press_key(0xff0d)  # Return: Share Again, now answered
     gnome.pointer_to(800, 600)  # away from the view, which mutter 48 opens in the middle
-    expect_view(gnome, shots, tmp_path, 2, (800, 600))
-    program.process.stop()
+    expect_view(shots, VIEW, 2, (800, 600))
+    program.proc.stop()

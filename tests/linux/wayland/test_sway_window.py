@@ -7,7 +7,7 @@ import socket
 
 import pytest
 
-from support.rig import wait_for
+from support.xsession import wait_for
 
 
 def run_probe(sway, request, tmp_path, env, *args):

@@ -3,15 +3,14 @@ XWayland (and once on its own Xvfb, where its picture can be read). The tests do
 a host does when the user clicks: Activate, ContextMenu, and dbusmenu's AboutToShow, GetLayout
 and Event."""
 
-import os
 import subprocess
 import time
 
 import pytest
 
 from support import xsession
-from support.rig import Process, wait_for
-from support.xsession import parse_ppm
+from support.program import Vistrel, write_settings
+from support.xsession import home_dirs, parse_ppm, start_bus, wait_for
 
 MENU = ["Show", "Hide", "-", "Zoom In", "Zoom Out", "Keep 1/1 (No Zooming)", "-", "Refresh High",
         "Refresh Always", "Freeze (press Alt + Spacebar to toggle)",
@@ -32,13 +31,6 @@ def disabled(entries):
     return {e.label for e in entries if not e.enabled}
 
 
-def write_settings(home, text):
-    folder = os.path.join(home, ".config", "Tarnwell")
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "Vistrel.conf"), "w") as f:
-        f.write(text)
-
-
 def bar_changes(before, after, bar_height=30):
     """Bounding box (x0, y0, x1, y1) of the bar's pixels that differ between two shots."""
     width, _, a = before
@@ -54,7 +46,7 @@ def bar_changes(before, after, bar_height=30):
 
 def test_swaybar_shows_the_icon_with_its_tip(sway, start_vistrel):
     before = parse_ppm(sway.screenshot())
-    program = start_vistrel()
+    program = start_vistrel(sway)
     assert program.item.tooltip_title() == "Vistrel 1.05"
     assert program.item.prop("Status") == "Active"
     sizes = {(w, h) for w, h, data in program.item.icon_pixmaps() if len(data) == w * h * 4}
@@ -67,9 +59,9 @@ def test_swaybar_shows_the_icon_with_its_tip(sway, start_vistrel):
 
 
 def test_menu_entries_marks_and_states_follow_the_program(sway, start_vistrel, tmp_path):
-    home = str(tmp_path / "marks")
+    home = home_dirs(str(tmp_path / "marks"))
     write_settings(home, "[General]\nRefreshHigh=True\nOnTop=True\n")
-    program = start_vistrel(home=home)
+    program = start_vistrel(sway, home=home)
     entries = program.item.menu()
     assert labels(entries) == MENU
     assert marks(entries) == {"Refresh High", "Always on Top"}
@@ -83,31 +75,31 @@ def test_menu_entries_marks_and_states_follow_the_program(sway, start_vistrel, t
     wait_for("Freeze's mark to go", lambda: FREEZE not in marks(program.item.menu()))
 
     program.item.click("Hide")
-    wait_for("the window to go", lambda: program.window() is None)
+    wait_for("the window to go", lambda: sway.window_of(program) is None)
     assert disabled(program.item.menu()) == {"Hide"}
     # A host's click on the icon (StatusNotifier hosts send no double click) shows it again.
     program.item.activate()
-    wait_for("the window to come back", program.window)
+    wait_for("the window to come back", lambda: sway.window_of(program))
     assert disabled(program.item.menu()) == {"Show"}
 
 
-def frame(program):
+def frame(sway, program):
     """The outer frame's top-left corner: sway's rect leaves out the title bar."""
-    window = program.window()
+    window = sway.window_of(program)
     return window["rect"]["x"], window["rect"]["y"] - window["deco_rect"]["height"]
 
 
 def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
-    home = str(tmp_path / "exit")
+    home = home_dirs(str(tmp_path / "exit"))
     write_settings(home, "; kept\n[General]\nKeep1to1=True\nLeft=1500\nTop=4500\n")
-    program = start_vistrel(home=home)
+    program = start_vistrel(sway, home=home)
     # sway puts the window where the program asks over its IPC socket.
-    wait_for("the window at the stored place", lambda: frame(program) == (100, 300))
+    wait_for("the window at the stored place", lambda: frame(sway, program) == (100, 300))
     program.item.click("Refresh Always")
     wait_for("Refresh Always's mark", lambda: "Refresh Always" in marks(program.item.menu()))
     program.item.click("Exit")
-    assert program.process.wait(10) == 0
-    with open(program.settings) as f:
+    assert program.proc.wait(10) == 0
+    with open(program.config_file) as f:
         text = f.read()
     assert text.startswith("; kept\n[General]\n")
     values = dict(line.split("=", 1) for line in text.splitlines()[2:])
@@ -119,30 +111,30 @@ def test_exit_from_the_menu_saves_the_settings(sway, start_vistrel, tmp_path):
 
 
 def test_a_window_the_user_moved_is_saved_where_it_is(sway, start_vistrel, tmp_path):
-    home = str(tmp_path / "moved")
+    home = home_dirs(str(tmp_path / "moved"))
     write_settings(home, "[General]\nLeft=1500\nTop=4500\n")
-    program = start_vistrel(home=home)
-    wait_for("the window at the stored place", lambda: frame(program) == (100, 300))
+    program = start_vistrel(sway, home=home)
+    wait_for("the window at the stored place", lambda: frame(sway, program) == (100, 300))
     # As a drag with the pointer would.
-    sway.swaymsg("command", f"[pid={program.process.pid}] move absolute position 400 200")
-    wait_for("the window at its new place", lambda: frame(program) == (400, 200))
+    sway.swaymsg("command", f"[pid={program.proc.pid}] move absolute position 400 200")
+    wait_for("the window at its new place", lambda: frame(sway, program) == (400, 200))
     program.item.click("Exit")
-    assert program.process.wait(10) == 0
-    with open(program.settings) as f:
+    assert program.proc.wait(10) == 0
+    with open(program.config_file) as f:
         assert {"Left=6000", "Top=3000"} <= set(f.read().splitlines())
 
 
 def test_a_right_click_on_swaybar_opens_the_programs_own_menu(sway, start_vistrel):
     # swaybar 1.7 does not draw dbusmenu menus: its right click asks the item for its menu.
-    program = start_vistrel()
+    program = start_vistrel(sway)
     program.item.object.ContextMenu(1012, 11, dbus_interface="org.kde.StatusNotifierItem")
     time.sleep(1)
     # The popup has the keyboard: the first entry (Show) is disabled, so Down lands on Hide.
     sway.type_keys("-k", "Down", "-k", "Return")
-    wait_for("Hide chosen in the popup menu", lambda: program.window() is None)
+    wait_for("Hide chosen in the popup menu", lambda: sway.window_of(program) is None)
     # The popup's choice left nothing behind: the host's menu works as before.
     program.item.click("Show")
-    wait_for("the window to come back", program.window)
+    wait_for("the window to come back", lambda: sway.window_of(program))
 
 
 def most_common_run(row):
@@ -169,7 +161,7 @@ def test_zoom_in_from_the_menu_zooms_the_picture_on_x11(sway, start_vistrel, xvf
     # neighbouring pixels all differ, so each screen pixel shows as a run of zoom view pixels.
     xvfb.run([probe, "pattern"])
     xvfb.move(200, 200)
-    program = start_vistrel(display=xvfb.display)
+    program = start_vistrel(sway, env={"DISPLAY": xvfb.display})
     window = wait_for("the view", lambda: xvfb.find(name="Vistrel"))[0]
 
     def zoom():
@@ -184,17 +176,10 @@ def test_zoom_in_from_the_menu_zooms_the_picture_on_x11(sway, start_vistrel, xvf
 
 
 
-def test_without_any_tray_the_menu_opens_from_the_keyboard_and_the_bus(xvfb, tmp_path, request):
+def test_without_any_tray_the_menu_opens_from_the_keyboard_and_the_bus(xvfb, tmp_path):
     # An X11 desktop with a session bus but no tray of either kind (GNOME without its extension).
-    bus_address = "unix:path=" + str(tmp_path / "bus")
-    bus = Process(["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                   "--address=" + bus_address], dict(xvfb.env), str(tmp_path / "bus.log"))
-    request.addfinalizer(bus.stop)
-    wait_for("the session bus", lambda: (tmp_path / "bus").exists())
-    dirs = xsession.new_home(str(tmp_path), "home")
-    env = dict(xvfb.env, DBUS_SESSION_BUS_ADDRESS=bus_address, **dirs)
-    program = Process([request.config.getoption("--vistrel")], env, str(tmp_path / "vistrel.log"))
-    request.addfinalizer(program.stop)
+    bus = start_bus(xvfb, str(tmp_path / "bus"))
+    program = Vistrel(xvfb, str(tmp_path / "home"), env={"DBUS_SESSION_BUS_ADDRESS": bus})
     window = wait_for("the view", lambda: xvfb.find(name="Vistrel"))[0]
 
     def menu_open():
@@ -209,11 +194,10 @@ def test_without_any_tray_the_menu_opens_from_the_keyboard_and_the_bus(xvfb, tmp
 
     subprocess.run(["gdbus", "call", "--session", "--dest", "example.tarnwell.Vistrel",
                     "--object-path", "/example/tarnwell/Vistrel",
-                    "--method", "example.tarnwell.Vistrel.ShowMenu"], env=env, check=True,
+                    "--method", "example.tarnwell.Vistrel.ShowMenu"], env=program.env, check=True,
                    capture_output=True, timeout=10)
     wait_for("the menu", menu_open)
     xvfb.key("Down", "Return")  # now Show is the first enabled entry
     wait_for("the window to come back", lambda: [w.id for w in xvfb.find(wm_class="vistrel")]
              == [window.id])
-    with open(program.log) as f:
-        assert f.read().count("no tray is running") == 1
+    assert program.log().count("no tray is running") == 1

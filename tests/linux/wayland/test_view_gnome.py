@@ -10,24 +10,9 @@ import time
 import pytest
 
 from support.mutter_rig import run_probe
-from support.rig import wait_for
-from support.wayland_view import (CLIENT_H, CLIENT_W, ProbeToken, WaylandVistrel, expect_view,
-                                  screenshot)
-from support.picture import BLACK
-from support.xsession import pixel
-
-
-@pytest.fixture
-def program(request):
-    started = []
-
-    def start(rig, home, token=None):
-        started.append(WaylandVistrel(rig, request.config.getoption("--vistrel"), home, token))
-        return started[-1]
-
-    yield start
-    for p in started:
-        p.process.stop()
+from support.picture import BLACK, expect_view
+from support.wayland_view import CLIENT_H, CLIENT_W, VIEW, CastScreen
+from support.xsession import pixel, wait_for
 
 
 def show_pattern(rig, shots, tmp_path):
@@ -37,43 +22,42 @@ def show_pattern(rig, shots, tmp_path):
     for monitor in reversed(range(rig.monitors)):
         # mutter opens a window where the pointer is
         rig.pointer_to(monitor * rig.width + rig.width // 2, rig.height // 2)
-        rig._spawn(f"pattern{monitor}", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
+        rig.spawn(f"pattern{monitor}", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
         time.sleep(1)
     # The last monitor's, far from where the view opens.
     x, y = rig.monitors * rig.width - 100, rig.height - 68
-    wait_for("the pattern on every monitor", lambda: pixel(screenshot(rig, shots, tmp_path), x, y)
+    wait_for("the pattern on every monitor", lambda: pixel(shots.screenshot(), x, y)
              == bytes(((x * 7) & 255, (y * 5) & 255, ((x // 37) * 50 + (y // 29) * 90) & 255)))
 
 
-def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, program, request,
-                                                                      tmp_path):
-    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(gnome.seed_consent())
+def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, start_vistrel,
+                                                                      request, tmp_path):
+    shots = CastScreen(gnome, request.config.getoption("--screencast-probe"),
+                       str(tmp_path / "probe"))
     show_pattern(gnome, shots, tmp_path)
     home = str(tmp_path / "home")
-    vistrel = program(gnome, home, gnome.seed_consent())
+    vistrel = start_vistrel(gnome, home=home, token=gnome.seed_consent())
 
     gnome.pointer_to(150, 600)
-    view = expect_view(gnome, shots, tmp_path, 2, (150, 600))
+    view = expect_view(shots, VIEW, 2, (150, 600))
     gnome.pointer_to(800, 120)
-    expect_view(gnome, shots, tmp_path, 2, (800, 120))
+    expect_view(shots, VIEW, 2, (800, 120))
 
     # A left click on the view zooms in.
     gnome.click(view.x + 10, view.y + 10)
     gnome.pointer_to(700, 500)
-    expect_view(gnome, shots, tmp_path, 3, (700, 500))
+    expect_view(shots, VIEW, 3, (700, 500))
 
     vistrel.call("ToggleFreeze")
     gnome.pointer_to(300, 650)
     time.sleep(0.5)
-    expect_view(gnome, shots, tmp_path, 3, (700, 500))
+    expect_view(shots, VIEW, 3, (700, 500))
     vistrel.call("ToggleFreeze")
-    expect_view(gnome, shots, tmp_path, 3, (300, 650))
-    vistrel.stop()
-    with open(vistrel.process.log, errors="replace") as f:  # KDE's portal failed the hot keys
-        assert "Bind the desktop's own shortcuts" in f.read(), "not the hint but a box"
-    with open(vistrel.settings) as f:
+    expect_view(shots, VIEW, 3, (300, 650))
+    vistrel.end()
+    # KDE's portal failed the hot keys
+    assert "Bind the desktop's own shortcuts" in vistrel.log(), "not the hint but a box"
+    with open(vistrel.config_file) as f:
         saved = dict(line.split("=", 1) for line in f.read().split()[1:])
     # The place is the defined one: a GNOME client can neither read nor set it.
     assert (saved["Left"], saved["Top"]) == ("3075", "3135"), saved
@@ -81,14 +65,14 @@ def test_view_follows_clicks_and_bus_and_a_second_start_asks_nothing(gnome, prog
 
     # The stored place stays as stored, the size applies; the token the first start kept opens
     # the screen cast again without a dialog.
-    with open(vistrel.settings, "w") as f:
+    with open(vistrel.config_file, "w") as f:
         f.write("[General]\nLeft=9000\nTop=6000\nWidth=4500\nHeight=3600\n")
-    again = program(gnome, home)
+    again = start_vistrel(gnome, home=home)
     gnome.pointer_to(500, 700)
     client = (300 - margins[0], 240 - margins[1])
-    expect_view(gnome, shots, tmp_path, 2, (500, 700), client)
-    again.stop()
-    with open(vistrel.settings) as f:
+    expect_view(shots, client, 2, (500, 700))
+    again.end()
+    with open(vistrel.config_file) as f:
         saved = dict(line.split("=", 1) for line in f.read().split()[1:])
     assert [saved[k] for k in ("Left", "Top", "Width", "Height")] == [
         "9000", "6000", "4500", "3600"], saved
@@ -98,9 +82,8 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
                                                                           request, tmp_path):
     rig = gnome_two_monitors
     rig.require_a_picture_of_every_monitor()
-    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(rig.seed_consent())
+    shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
+                       str(tmp_path / "probe"))
     # One PipeWire connection for both streams: over two connections on the one remote, PipeWire
     # linked one stream at most and neither received anything.
     out = run_probe(rig, shots.probe, shots.file, str(tmp_path / "probe"),
@@ -122,38 +105,38 @@ def test_two_monitors_each_on_its_own_stream_with_its_own_pointer_reports(gnome_
     ("gnome_scale_15", ((768, 975), (1533, 675), (1533, 0))),
 ], ids=["two monitors", "scale 2", "scale 1.5"])
 def test_view_exact_on_each_monitor_across_the_border_and_at_the_far_edge(
-        desktop, cursors, program, request, tmp_path):
+        desktop, cursors, start_vistrel, request, tmp_path):
     rig = request.getfixturevalue(desktop)
     rig.require_a_picture_of_every_monitor()
-    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(rig.seed_consent())
+    shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
+                       str(tmp_path / "probe"))
     show_pattern(rig, shots, tmp_path)
-    vistrel = program(rig, str(tmp_path / "home"), rig.seed_consent())
+    vistrel = start_vistrel(rig, token=rig.seed_consent())
     # The view in physical pixels, a half rounded up as Qt rounds it.
     client = (int(CLIENT_W * rig.scale + 0.5), int(CLIENT_H * rig.scale + 0.5))
     for cursor in cursors:
         rig.pointer_to(*cursor)
-        expect_view(rig, shots, tmp_path, 2, cursor, client, cut=int(rig.scale % 1 > 0))
-    vistrel.stop()
+        expect_view(shots, client, 2, cursor, cut=int(rig.scale % 1 > 0))
+    vistrel.end()
 
 
-def test_a_monitor_without_a_picture_says_so_on_the_view(gnome_two_monitors, program, request,
-                                                          tmp_path):
+def test_a_monitor_without_a_picture_says_so_on_the_view(gnome_two_monitors, start_vistrel,
+                                                          request, tmp_path):
     rig = gnome_two_monitors
     if rig.pictures_of_every_monitor():
         pytest.skip("this mutter sends a picture of every monitor")
     # The screenshots see the last monitor, where the view opens; it shows the border.
-    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
+    shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
+                       str(tmp_path / "probe"))
     with open(shots.file, "w") as f:
         f.write(rig.seed_consent(only=1))
     rig.pointer_to(1536, 384)
-    program(rig, str(tmp_path / "home"), rig.seed_consent())
-    wait_for("the window's title bar", lambda: b"\xff" * 300 in screenshot(rig, shots, tmp_path)[2])
+    start_vistrel(rig, token=rig.seed_consent())
+    wait_for("the window's title bar", lambda: b"\xff" * 300 in shots.screenshot()[2])
     rig.pointer_to(1000, 600)
 
     def noted():  # a row through the view's black part, with white letters in it
-        width, height, rgb = screenshot(rig, shots, tmp_path)
+        width, height, rgb = shots.screenshot()
         rows = (rgb[(y * width + rig.width) * 3:(y + 1) * width * 3] for y in range(height))
         return any(BLACK * 50 in row and max(row) > 200 for row in rows)
     wait_for("a note on the view where the first monitor sends no picture", noted, 10, 0.5)

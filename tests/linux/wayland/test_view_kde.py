@@ -6,35 +6,31 @@ bound through the GlobalShortcuts portal while the screen cast is open."""
 import os
 import time
 
-from support.wayland_view import ProbeToken, WaylandVistrel, expect_view
+from support.picture import expect_view
+from support.wayland_view import VIEW, CastScreen
 
 
-def test_view_matches_the_screen_to_the_pixel_where_the_pointer_goes(kwin_picture, request,
-                                                                     tmp_path):
+def test_view_matches_the_screen_to_the_pixel_where_the_pointer_goes(kwin_picture, start_vistrel,
+                                                                     request, tmp_path):
     rig = kwin_picture
-    shots = ProbeToken(request.config.getoption("--screencast-probe"), str(tmp_path / "probe"))
-    with open(shots.file, "w") as f:
-        f.write(rig.seed_consent())
+    shots = CastScreen(rig, request.config.getoption("--screencast-probe"),
+                       str(tmp_path / "probe"))
     # A still picture under the view, every pixel unlike its neighbours.
     pattern = os.path.join(os.path.dirname(shots.probe), "pattern_window")
-    rig._spawn("pattern", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
+    rig.spawn("pattern", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
     time.sleep(1)
-    vistrel = WaylandVistrel(rig, request.config.getoption("--vistrel"), str(tmp_path / "home"),
-                             rig.seed_consent())
-    try:
-        # Away from the view, which KWin shows near the top left; the last two are clamped at
-        # the right and bottom edges.
-        for cursor in ((800, 120), (150, 650), (1020, 400), (600, 766)):
-            rig.pointer_to(*cursor)
-            expect_view(rig, shots, tmp_path, 2, cursor)
+    start_vistrel(rig, token=rig.seed_consent())
+    # Away from the view, which KWin shows near the top left; the last two are clamped at the
+    # right and bottom edges.
+    for cursor in ((800, 120), (150, 650), (1020, 400), (600, 766)):
+        rig.pointer_to(*cursor)
+        expect_view(shots, VIEW, 2, cursor)
 
-        # Alt+Space as kglobalaccel fires it: the view holds, then follows again. The two portal
-        # sessions once shared a handle, and KDE's backend refused the hot keys' one.
-        rig.invoke_shortcut("vistrel", "VBHotKey1")
-        rig.pointer_to(800, 500)
-        time.sleep(0.5)
-        expect_view(rig, shots, tmp_path, 2, (600, 766))
-        rig.invoke_shortcut("vistrel", "VBHotKey1")
-        expect_view(rig, shots, tmp_path, 2, (800, 500))
-    finally:
-        vistrel.stop()
+    # Alt+Space as kglobalaccel fires it: the view holds, then follows again. The two portal
+    # sessions once shared a handle, and KDE's backend refused the hot keys' one.
+    rig.invoke_shortcut("vistrel", "VBHotKey1")
+    rig.pointer_to(800, 500)
+    time.sleep(0.5)
+    expect_view(shots, VIEW, 2, (600, 766))
+    rig.invoke_shortcut("vistrel", "VBHotKey1")
+    expect_view(shots, VIEW, 2, (800, 500))

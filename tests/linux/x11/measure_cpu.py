@@ -12,13 +12,13 @@ trayer: the cursor still, then moving a few pixels every 50 ms, with the view at
 import argparse
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
 import time
 
 from support import xsession
+from support.program import Vistrel, write_settings
 from support.xsession import XSession, new_home
 
 TICK = os.sysconf("SC_CLK_TCK")
@@ -52,14 +52,13 @@ def main():
     session = XSession("trayer", workdir=workdir)
     try:
         session.run([xsession.PROBE, "pattern"])
-        session.spawn(["xclock", "-update", "1", "-geometry", "120x120+880+20"])
+        session.spawn("xclock", ["xclock", "-update", "1", "-geometry", "120x120+880+20"])
         print(f"{'view':>10} {'cursor':>8} {'vistrel ms/s':>13} {'Xvfb ms/s':>10}")
         for width, height in ((220, 165), (1000, 700)):
             home = new_home(workdir, f"{width}x{height}")
-            os.makedirs(os.path.join(home["XDG_CONFIG_HOME"], "Tarnwell"))
-            with open(os.path.join(home["XDG_CONFIG_HOME"], "Tarnwell", "Vistrel.conf"), "w") as f:
-                f.write(f"[General]\nLeft=0\nTop=0\nWidth={width * 15}\nHeight={height * 15}\n")
-            proc = session.spawn([os.path.abspath(options.vistrel)], env=dict(session.env, **home))
+            write_settings(home, f"[General]\nLeft=0\nTop=0\nWidth={width * 15}\n"
+                                 f"Height={height * 15}\n")
+            proc = Vistrel(session, home, command=[os.path.abspath(options.vistrel)]).proc
             session.move(700, 500)
             time.sleep(1.5)
             pids = (proc.pid, session.xvfb.pid)
@@ -69,7 +68,7 @@ def main():
             for label, result in (("still", still), ("moving", moving)):
                 print(f"{width}x{height:<6} {label:>8} {result[proc.pid]:13.1f} "
                       f"{result[session.xvfb.pid]:10.1f}", flush=True)
-            session.stop_process(proc, signal.SIGTERM)
+            proc.stop()
     finally:
         session.stop()
         shutil.rmtree(workdir, ignore_errors=True)

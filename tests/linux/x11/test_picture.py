@@ -11,7 +11,7 @@ import pytest
 from support import xsession
 from support.picture import expect_view, view_shows
 from support.program import Vistrel, corner_home, write_settings
-from support.xsession import TestFailure, new_home, pixel, wait_for
+from support.xsession import TestFailure, new_home, pixel, start_bus, wait_for
 
 
 def test_picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):
@@ -25,9 +25,9 @@ def test_picture_follows_cursor_at_centre_and_edges_and_clicks_zoom(session):
         expect_view(session, win, 2, cursor)
     # A window laid over the view and taken away again: the view is drawn anew on the expose,
     # though the cursor stands still.
-    cover = session.spawn([xsession.PROBE, "window", "40", "30", "120", "90", "00ff00"])
+    cover = session.spawn("cover", [xsession.PROBE, "window", "40", "30", "120", "90", "00ff00"])
     wait_for("the covering window", lambda: pixel(session.screenshot(), 100, 60) == b"\x00\xff\x00")
-    session.stop_process(cover)
+    cover.stop()
     expect_view(session, win, 2, (1023, 767))
     # Left click zooms in, right click zooms out (down to 1, no further).
     centre = (win.x + 110, win.y + 80)
@@ -95,7 +95,7 @@ def test_alt_v_holds_the_picture_for_the_command_line_seconds(session):
     session.key("alt+v")
     start = time.monotonic()
     time.sleep(1.4)  # the first second stays live; after it the picture stands still
-    red = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+    red = session.spawn("red", [xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
     time.sleep(0.4)
     if view_shows(session, win, b"\xff\x00\x00"):
         raise TestFailure("the picture changed during the hold")
@@ -104,7 +104,7 @@ def test_alt_v_holds_the_picture_for_the_command_line_seconds(session):
     held = time.monotonic() - start
     if not 2.7 <= held <= 4.5:
         raise TestFailure(f"the picture came back after {held:.2f} s, not after 1 + 2 s")
-    session.stop_process(red)
+    red.stop()
     # Frozen afterwards: moving the cursor does not move the source.
     session.move(300, 600)
     expect_view(session, win, 2, (600, 450))
@@ -133,14 +133,14 @@ def test_a_hold_keeps_its_length_when_the_clock_is_set_back_an_hour(session):
     start = time.monotonic()
     time.sleep(2.0)
     os.replace(offset + "-3600", offset)  # a second into the hold, summer time ends
-    red = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+    red = session.spawn("red", [xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
     time.sleep(1.0)
     if view_shows(session, win, b"\xff\x00\x00"):
         raise TestFailure("the step back of the clock ended the hold")
     wait_for("the view after the hold", lambda: view_shows(session, win, b"\xff\x00\x00"), 8)
     if not 4.7 <= time.monotonic() - start <= 6.5:
         raise TestFailure(f"the hold did not last 1 + 4 s: {time.monotonic() - start:.2f}")
-    session.stop_process(red)
+    red.stop()
 
 
 def test_still_cursor_redraws_only_with_a_refresh_option(session):
@@ -150,14 +150,15 @@ def test_still_cursor_redraws_only_with_a_refresh_option(session):
         win = v.main_window()
         session.move(600, 450)
         expect_view(session, win, 2, (600, 450))
-        cover = session.spawn([xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
+        cover = session.spawn("cover", [xsession.PROBE, "window", "500", "380", "200", "140",
+                                        "ff0000"])
         if redraws:
             wait_for("the refreshed view", lambda: view_shows(session, win, red), 3)
         else:
             time.sleep(0.6)
             if view_shows(session, win, red):
                 raise TestFailure("the view was redrawn under a still cursor without a refresh option")
-        session.stop_process(cover)
+        cover.stop()
         v.stop()
 
 
@@ -203,11 +204,8 @@ def test_without_render_the_client_side_copy_is_exact(session):
 
 def test_the_hot_key_actions_on_the_session_bus(session):
     # A bus of the test's own; the desktop's shortcuts would call the same methods.
-    bus = os.path.join(session.workdir, "session-bus.socket")
-    session.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={bus}"],
-                  log="dbus.log")
-    wait_for("the session bus", lambda: os.path.exists(bus))
-    env = {"DBUS_SESSION_BUS_ADDRESS": f"unix:path={bus}"}
+    env = {"DBUS_SESSION_BUS_ADDRESS": start_bus(session, os.path.join(session.workdir,
+                                                                       "session-bus.socket"))}
     v = Vistrel(session, corner_home(session, "bus"), args=["2"], env=env)
     win = v.main_window()
 

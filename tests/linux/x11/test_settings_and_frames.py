@@ -2,7 +2,6 @@
 top, no creep between runs, the close button) and where the stored place no screen shows."""
 
 import os
-import signal
 import time
 
 import pytest
@@ -37,7 +36,7 @@ def test_settings_written_on_exit_are_applied_at_the_next_start(session):
     win2 = v2.main_window()
     if (win2.x, win2.y, win2.width, win2.height) != (20, 209, 220, 165):
         raise TestFailure(f"the window moved between runs: {win2}")
-    session.stop_process(v2.proc, signal.SIGTERM)
+    v2.proc.stop()
     if v2.proc.returncode != 0:
         raise TestFailure("SIGTERM did not end the program through its normal close")
     if read_settings(v2) != text:
@@ -48,7 +47,7 @@ def test_a_write_after_the_settings_file_was_deleted_stores_nothing(session):
     v = Vistrel(session, corner_home(session, "deleted"))
     v.main_window()
     os.remove(v.config_file)
-    session.stop_process(v.proc, signal.SIGTERM)
+    v.proc.stop()
     if os.path.exists(v.config_file):
         raise TestFailure("closing re-created the deleted settings file")
 
@@ -134,7 +133,7 @@ def test_stored_frame_no_screen_shows_comes_back_and_a_partly_shown_one_stays(
     win = v.main_window()
     if (win.x, win.y, win.width, win.height) != expected:
         raise TestFailure(f"{name}: the window is at {win}, not at {expected}")
-    session.stop_process(v.proc, signal.SIGTERM)
+    v.proc.stop()
     saved = settings_values(read_settings(v))
     if name.startswith(("20 pixels", "as tall", "across")) and any(
             saved.get(key) != value for key, value in (line.split("=") for line in stored.split())):

@@ -104,7 +104,7 @@ def test_without_a_tray_a_second_start_brings_the_hidden_window_back(session):
         raise TestFailure("the second start did not end normally")
     wait_for("the window to come back", lambda: session.viewable(win.id))
     # Once a tray has the icon, a further start shows the box that points there.
-    session.spawn(["trayer", "--edge", "bottom", "--align", "right"], log="trayer-late.log")
+    session.spawn("trayer-late", ["trayer", "--edge", "bottom", "--align", "right"])
     first.tray_icon()
     third = Vistrel(session, home, name="third")
     third.press(third.box("Vistrel"), "Return")
@@ -135,7 +135,7 @@ def test_help_opens_readme_with_xdg_open_or_says_it_is_missing(session, vistrel_
     binary = os.path.join(app_dir, "vistrel")
     shutil.copy2(vistrel_binary, binary)
     env, record = fake_xdg_open(session, "help")
-    v = Vistrel(session, home, binary=binary, env=env)
+    v = Vistrel(session, home, command=[binary], env=env)
     v.main_window()
     v.menu_command("h")
     box = v.box("Info")
@@ -205,7 +205,7 @@ def test_about_shows_the_version_and_ok_closes_it(session):
 
 
 def test_taken_hot_key_is_reported_once(session):
-    holder = session.spawn([xsession.PROBE, "grab-alt-space"], log="grab.log")
+    holder = session.spawn("grab", [xsession.PROBE, "grab-alt-space"])
     wait_for("the other program's grab",
              lambda: "ready" in open(os.path.join(session.workdir, "grab.log")).read())
     try:
@@ -219,14 +219,14 @@ def test_taken_hot_key_is_reported_once(session):
         v.main_window()
         v.stop()
     finally:
-        session.stop_process(holder)
+        holder.stop()
 
 
 def test_tray_icon_comes_back_when_the_tray_host_restarts(session):
     v = Vistrel(session, corner_home(session, "rehost"))
     v.main_window()
     v.tray_icon()
-    session.stop_process(session.trayer)
+    session.trayer.stop()
     session.procs.remove(session.trayer)
     session.start_trayer()
     icon = v.tray_icon()
@@ -251,7 +251,7 @@ def test_installed_program_finds_its_help_beside_its_real_file(session, vistrel_
             os.path.realpath(link) != os.path.join(prefix, "lib", "vistrel", "vistrel"):
         raise TestFailure("the icon or the bin/ link is missing")
     env, record = fake_xdg_open(session, "installed")
-    v = Vistrel(session, corner_home(session, "installed"), binary=link, env=env)
+    v = Vistrel(session, corner_home(session, "installed"), command=[link], env=env)
     v.main_window()
     v.menu_command("h")
     args = recorded(record)
