@@ -8,15 +8,22 @@
 #include <QShortcut>
 
 namespace vistrel::linux_shell {
+namespace {
+
+void SetTitleAndText(QMessageBox& box, const std::string& title, const QString& text) {
+  box.setWindowTitle(QString::fromStdString(title));
+  // Plain text: a path or a setting value must never be read as markup.
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
+}
+
+}  // namespace
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const platform::MessageBoxRequest& request) {
   auto box = std::make_unique<QMessageBox>();
-  box->setWindowTitle(QString::fromStdString(request.title));
   QString text = QString::fromStdString(request.text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  // Plain text: a path or a setting value must never be read as markup.
-  box->setTextFormat(Qt::PlainText);
-  box->setText(text);
+  SetTitleAndText(*box, request.title, text);
   // In the order of platform::BoxIcon.
   constexpr QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
                                           QMessageBox::Question, QMessageBox::Warning,
@@ -56,9 +63,7 @@ class TwoAnswerBox : public QMessageBox {
 std::unique_ptr<QMessageBox> BuildTwoAnswerBox(const std::string& title, const std::string& text,
                                                const QString& yes, const QString& no) {
   auto box = std::make_unique<TwoAnswerBox>();
-  box->setWindowTitle(QString::fromStdString(title));
-  box->setTextFormat(Qt::PlainText);
-  box->setText(QString::fromStdString(text));
+  SetTitleAndText(*box, title, QString::fromStdString(text));
   box->setIcon(QMessageBox::Question);
   box->setDefaultButton(box->addButton(yes, QMessageBox::AcceptRole));
   box->addButton(no, QMessageBox::RejectRole);

@@ -24,7 +24,7 @@ double PrimaryScreenRatio() {
 double TwipsPerPixelOfPrimaryScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return 15.0;
-  const double dpi = screen->logicalDotsPerInchX() * PrimaryScreenRatio();
+  const double dpi = screen->logicalDotsPerInchX() * screen->devicePixelRatio();
   return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
 
@@ -98,7 +98,7 @@ ShellWindow::ShellWindow(double twipsPerPixel, std::unique_ptr<DesktopWindowCont
 
 ShellWindow::~ShellWindow() = default;
 
-int ShellWindow::ToPixels(double twips) {
+int ShellWindow::ToPixels(double twips) const {
   return TwipsToPixels(twips, TwipsPerDevicePixel());
 }
 

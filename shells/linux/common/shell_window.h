@@ -84,10 +84,10 @@ class ShellWindow : public platform::MainWindow {
   static void Dress(QWidget& widget);
   // Twips to device pixels, within the 16-bit coordinates window systems take (anything beyond
   // is off every screen anyway).
-  int ToPixels(double twips);
+  int ToPixels(double twips) const;
   // What one device pixel of the window is in twips: the start-up value, unless a backend's
   // window learns its own scale later.
-  virtual double TwipsPerDevicePixel() { return twipsPerPixel_; }
+  virtual double TwipsPerDevicePixel() const { return twipsPerPixel_; }
   // Device pixels to Qt's logical ones, for the widget's geometry.
   int Logical(int devicePixels);
 

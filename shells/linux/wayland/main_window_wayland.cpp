@@ -17,7 +17,7 @@ WaylandMainWindow::WaylandMainWindow(double twipsPerPixel,
 
 WaylandMainWindow::~WaylandMainWindow() = default;
 
-double WaylandMainWindow::TwipsPerDevicePixel() {
+double WaylandMainWindow::TwipsPerDevicePixel() const {
   return widget_ ? twipsPerLogical_ / widget_->devicePixelRatioF() : twipsPerPixel_;
 }
 

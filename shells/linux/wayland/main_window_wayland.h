@@ -47,7 +47,7 @@ class WaylandMainWindow : public ShellWindow {
   // A compositor with fractional scales tells the window its scale only once it is shown, after
   // the screen's whole-number ratio set the start-up value (Qt's screen ratio stays whole): a
   // twip keeps its logical size, so a size saved at one ratio comes back the same at the next.
-  double TwipsPerDevicePixel() override;
+  double TwipsPerDevicePixel() const override;
 
  private:
   // The frame's width and height beyond the client area, in device pixels (the decorations Qt

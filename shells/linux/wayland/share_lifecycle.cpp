@@ -82,7 +82,7 @@ ShareLifecycle::Commands ShareLifecycle::Decide(Ms now) {
   }
   // Once per end: a question put off waits for the user to come back to the view.
   if (!putOff_) {
-    Commands ask = Asking("The desktop stopped sharing the screen with Vistrel.");
+    Commands ask = Ask("The desktop stopped sharing the screen with Vistrel.");
     commands.insert(commands.end(), ask.begin(), ask.end());
   }
   return commands;
@@ -97,14 +97,10 @@ ShareLifecycle::Commands ShareLifecycle::ReconnectFailed(Failure failure, const 
     due_ = now + kReconnectEvery;
     return {{Command::kWake, 0, {}, due_}};
   }
-  return Asking("Vistrel lost the screen when PipeWire stopped and could not get it back: " + why);
+  return Ask("Vistrel lost the screen when PipeWire stopped and could not get it back: " + why);
 }
 
 ShareLifecycle::Commands ShareLifecycle::Ask(std::string why) {
-  return Asking(std::move(why));
-}
-
-ShareLifecycle::Commands ShareLifecycle::Asking(std::string why) {
   // One box at a time.
   if (asking_) return {};
   asking_ = true;
@@ -124,13 +120,13 @@ ShareLifecycle::Commands ShareLifecycle::Answered(ShareAnswer answer) {
 }
 
 ShareLifecycle::Commands ShareLifecycle::OpenFailed(const std::string& why) {
-  return Asking("Vistrel can not show the screen: " + why);
+  return Ask("Vistrel can not show the screen: " + why);
 }
 
 std::optional<ShareLifecycle::Commands> ShareLifecycle::CameBack() {
   if (asking_) return Commands{};
   if (!putOff_) return std::nullopt;
-  return Asking(*putOff_);
+  return Ask(*putOff_);
 }
 
 }  // namespace vistrel::linux_shell::wayland

@@ -87,7 +87,6 @@ class ShareLifecycle {
   Commands Ended(Ms now);
   void Settle(Commands& commands, Ms now);
   Commands Decide(Ms now);
-  Commands Asking(std::string why);
 
   int cast_ = 0;
   bool live_ = false;
