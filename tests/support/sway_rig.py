@@ -7,6 +7,7 @@ tests/linux/wayland/run-suite.sh runs these tests as an ordinary user."""
 import json
 import os
 import subprocess
+import time
 
 from .rig import Rig, RigFailure, quietly
 from .tray_user import TrayItem
@@ -91,6 +92,12 @@ class SwayRig(Rig):
         program.item = TrayItem.of_process(self.bus, program.proc.pid)
         return program.item and (program.env["DISPLAY"] != self.display or
                                  self.window_of(program))
+
+    def wait_window_gone(self, program, what):
+        """Until sway no longer has the window, and a second longer: a window mapped again at
+        once is sometimes never shown by sway 1.10 (docs/linux.md)."""
+        wait_for(what, lambda: self.window_of(program) is None)
+        time.sleep(1.2)
 
     def window_of(self, program):
         """sway's node of the program's main window while it is mapped, else None."""

@@ -75,7 +75,7 @@ def test_menu_entries_marks_and_states_follow_the_program(sway, start_vistrel, t
     wait_for("Freeze's mark to go", lambda: FREEZE not in marks(program.item.menu()))
 
     program.item.click("Hide")
-    wait_for("the window to go", lambda: sway.window_of(program) is None)
+    sway.wait_window_gone(program, "the window to go")
     assert disabled(program.item.menu()) == {"Hide"}
     # A host's click on the icon (StatusNotifier hosts send no double click) shows it again.
     program.item.activate()
@@ -131,7 +131,7 @@ def test_a_right_click_on_swaybar_opens_the_programs_own_menu(sway, start_vistre
     time.sleep(1)
     # The popup has the keyboard: the first entry (Show) is disabled, so Down lands on Hide.
     sway.type_keys("-k", "Down", "-k", "Return")
-    wait_for("Hide chosen in the popup menu", lambda: sway.window_of(program) is None)
+    sway.wait_window_gone(program, "Hide chosen in the popup menu")
     # The popup's choice left nothing behind: the host's menu works as before.
     program.item.click("Show")
     wait_for("the window to come back", lambda: sway.window_of(program))
