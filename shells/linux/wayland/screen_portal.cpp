@@ -139,11 +139,14 @@ bool PortalScreen::Open(ScreenCastError& error) {
   return true;
 }
 
+bool PortalScreen::AwaitsPicture(const Monitor& monitor) {
+  return monitor.stream && !monitor.stream->HasPicture();
+}
+
 void PortalScreen::NoteMissingPictures() {
-  picturesOverdue_ = true;
   bool missing = false;
   for (const Monitor& monitor : monitors_) {
-    if (!monitor.stream || monitor.stream->HasPicture()) continue;
+    if (!AwaitsPicture(monitor)) continue;
     const ScreenCastStream& p = monitor.place;
     std::fprintf(stderr,
                  "Vistrel: the desktop has sent no picture of the monitor at %d,%d (%dx%d) yet; "
@@ -151,6 +154,7 @@ void PortalScreen::NoteMissingPictures() {
                  p.x, p.y, p.width, p.height);
     missing = true;
   }
+  picturesOverdue_ = missing;
   // A still pointer draws nothing: the note is drawn now.
   if (missing) Redraw();
 }
@@ -163,8 +167,10 @@ bool PortalScreen::WriteMissingPictureNotes(QImage& image, int srcX, int srcY, i
   const double y = image.height() / double(srcHeight) / image.devicePixelRatio();
   const QRectF view(QPointF(0, 0), image.deviceIndependentSize());
   bool wrote = false;
+  bool missing = false;
   for (const Monitor& monitor : monitors_) {
-    if (!monitor.stream || monitor.stream->HasPicture()) continue;
+    if (!AwaitsPicture(monitor)) continue;
+    missing = true;
     const platform::PixelRect at = PixelPlace(monitor);
     const QRectF part =
         QRectF((at.left - srcX) * x, (at.top - srcY) * y, at.width * x, at.height * y) & view;
@@ -175,6 +181,8 @@ bool PortalScreen::WriteMissingPictureNotes(QImage& image, int srcX, int srcY, i
                      QStringLiteral("No picture from this screen yet"));
     wrote = true;
   }
+  // Once every monitor sent one, the tick asks no stream again.
+  picturesOverdue_ = missing;
   return wrote;
 }
 

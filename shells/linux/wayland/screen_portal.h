@@ -94,6 +94,8 @@ class PortalScreen : public platform::Screen {
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
   // say nothing about why. From then on the view says so on their part of it.
   void NoteMissingPictures();
+  // A monitor still without its first picture (a monitor whose share ended awaits none).
+  static bool AwaitsPicture(const Monitor& monitor);
   // Does what the share's lifecycle says, in order.
   void Run(const ShareLifecycle::Commands& commands);
   static ShareLifecycle::Ms Now();
@@ -110,7 +112,7 @@ class PortalScreen : public platform::Screen {
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
   ShareLifecycle life_;
-  bool picturesOverdue_ = false;  // the first pictures had their time
+  bool picturesOverdue_ = false;  // a monitor's first picture is late
   ShareEvents share_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;

@@ -5,13 +5,13 @@
 
 namespace vistrel::linux_shell::wayland {
 
-int ShareLifecycle::Opened(std::size_t monitors) {
+void ShareLifecycle::Opened(std::size_t monitors) {
   live_ = true;
   lost_.assign(monitors, false);
   pipewireWent_ = false;
   pending_ = Pending::kNone;
   putOff_.reset();
-  return ++cast_;
+  ++cast_;
 }
 
 ShareLifecycle::Commands ShareLifecycle::MonitorLost(int cast, std::size_t monitor, Ms now) {

@@ -59,8 +59,9 @@ class ShareLifecycle {
   // Why a cast did not open.
   enum class Failure { kOther, kRefused, kUnanswered };
 
-  // A cast opened with this many monitors, live from now on; its number tags its events.
-  int Opened(std::size_t monitors);
+  // A cast opened with this many monitors, live from now on; its number, one more than the
+  // last, tags its events.
+  void Opened(std::size_t monitors);
   int Cast() const { return cast_; }
   // Whether the picture is the screen's now: a share that ended is never shown as live.
   bool Live() const { return live_; }
