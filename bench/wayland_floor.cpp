@@ -65,11 +65,11 @@ int main(int argc, char** argv) {
     last = cursor;
     const int x = std::clamp(cursor->x - 55, 0, std::max(0, stream.Width() - 110));
     const int y = std::clamp(cursor->y - 41, 0, std::max(0, stream.Height() - 82));
-    if (stream.CopyScaled(reinterpret_cast<std::uint32_t*>(view.picture.bits()),
-                          static_cast<int>(view.picture.bytesPerLine()), 220, 165, x, y, 110,
-                          82.5)) {
-      view.update();
-    }
+    const bool copied = stream.WithPicture([&](const vistrel::magnifier::PixelsIn& picture) {
+      vistrel::magnifier::CopyNearest(picture, {double(x), double(y), 110, 82.5},
+                                      {view.picture.bits(), view.picture.bytesPerLine(), 220, 165});
+    });
+    if (copied) view.update();
   });
   tick.start(50);
   return QApplication::exec();

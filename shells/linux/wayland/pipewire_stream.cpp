@@ -349,48 +349,18 @@ std::uint64_t PipeWireStream::CursorOnlyBuffers() const {
   return cursorOnly_;
 }
 
-bool PipeWireStream::CopyScaled(std::uint32_t* dest, int destStride, int destW, int destH,
-                                double sx, double sy, double sw, double sh) const {
+bool PipeWireStream::WithPicture(const std::function<void(const magnifier::PixelsIn&)>& use) const {
   std::lock_guard lock(mutex_);
-  if ((!held_ && kept_.rows == 0) || destW <= 0 || destH <= 0) return false;
-  const std::uint8_t* base = kept_.pixels.data();
-  int stride = kept_.stride, rows = kept_.rows, width = kept_.width;
+  if (!held_ && kept_.rows == 0) return false;
+  magnifier::PixelsIn picture{kept_.pixels.data(), kept_.stride, kept_.width, kept_.rows};
   if (held_) {
     const spa_data& data = held_->buffer->datas[0];
-    base = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
-    stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
-    rows = std::min<int>(height_, static_cast<int>(data.chunk->size / stride));
-    width = width_;
+    picture.rows = static_cast<const std::uint8_t*>(data.data) + data.chunk->offset;
+    picture.stride = data.chunk->stride > 0 ? data.chunk->stride : width_ * 4;
+    picture.height = std::min<int>(height_, static_cast<int>(data.chunk->size / picture.stride));
+    picture.width = width_;
   }
-  // The source column of each view column, once per copy rather than once per pixel. The
-  // columns grow with i, so those on the stream are one run, first to last.
-  columns_.resize(static_cast<std::size_t>(destW));
-  int first = destW, last = -1;
-  for (int i = 0; i < destW; ++i) {
-    columns_[i] = static_cast<int>(std::floor(sx + (i + 0.5) * sw / destW));
-    if (columns_[i] >= 0 && columns_[i] < width) {
-      first = std::min(first, i);
-      last = i;
-    }
-  }
-  if (last < 0) return true;
-  int lastY = -1;
-  const std::uint32_t* lastRow = nullptr;
-  for (int j = 0; j < destH; ++j) {
-    const int y = static_cast<int>(std::floor(sy + (j + 0.5) * sh / destH));
-    if (y < 0 || y >= rows) continue;
-    auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(dest) +
-                                                 std::size_t(j) * destStride);
-    // Enlarged, view rows repeat: the row above from the same source row is the same picture.
-    if (y == lastY) {
-      std::memcpy(row + first, lastRow + first, std::size_t(last - first + 1) * 4);
-      continue;
-    }
-    const auto* source = reinterpret_cast<const std::uint32_t*>(base + std::size_t(y) * stride);
-    for (int i = first; i <= last; ++i) row[i] = source[columns_[i]] | 0xff000000u;
-    lastY = y;
-    lastRow = row;
-  }
+  use(picture);
   return true;
 }
 

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "magnifier/nearest_copy.h"
+
 struct pw_buffer;
 struct pw_context;
 struct pw_core;
@@ -98,12 +100,9 @@ class PipeWireStream {
   int Width() const;
   int Height() const;
 
-  // For each pixel of a destW x destH view (32-bit xRGB rows of destStride bytes), the pixel of
-  // this stream under its centre, where the view pixel's centre maps into the stream: view pixel
-  // (i, j) shows stream pixel (floor(sx + (i + 0.5) * sw / destW), same for y); view pixels that
-  // map outside the stream are left alone. False (nothing written) without a picture.
-  bool CopyScaled(std::uint32_t* dest, int destStride, int destW, int destH, double sx, double sy,
-                  double sw, double sh) const;
+  // Lends the newest picture to use, under the stream's lock (PipeWire may hold the buffer).
+  // False, and use not called, without a picture.
+  bool WithPicture(const std::function<void(const magnifier::PixelsIn&)>& use) const;
 
   // Counters for the tests and the cost measurement.
   std::uint64_t PicturesReceived() const;
@@ -136,7 +135,6 @@ class PipeWireStream {
   std::function<void()> cursorWake_;  // armed by WakeOnCursorChange, cleared when it fires
   std::uint64_t pictures_ = 0, cursorOnly_ = 0;
   int maxFramesPerSecond_ = 20;
-  mutable std::vector<int> columns_;  // CopyScaled's column table, kept to spare an allocation
 };
 
 }  // namespace vistrel::linux_shell::wayland

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "magnifier/nearest_copy.h"
 #include "wayland/restore_token.h"
 
 namespace vistrel::linux_shell::wayland {
@@ -269,9 +270,11 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
   for (const Monitor& monitor : monitors_) {
     if (!monitor.stream) continue;
     const platform::PixelRect at = PixelPlace(monitor);
-    copied |= monitor.stream->CopyScaled(
-        reinterpret_cast<std::uint32_t*>(image.bits()), static_cast<int>(image.bytesPerLine()),
-        destWidth, destHeight, srcX - at.left, srcY - at.top, srcWidth, srcHeight);
+    copied |= monitor.stream->WithPicture([&](const magnifier::PixelsIn& picture) {
+      magnifier::CopyNearest(picture,
+                             {srcX - at.left, srcY - at.top, double(srcWidth), double(srcHeight)},
+                             {image.bits(), image.bytesPerLine(), destWidth, destHeight});
+    });
   }
   copied |= WriteMissingPictureNotes(image, srcX, srcY, srcWidth, srcHeight);
   // Before the first picture the view keeps what it showed; after the end it is black.

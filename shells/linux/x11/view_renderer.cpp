@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "magnifier/nearest_copy.h"
+
 namespace vistrel::linux_shell::x11 {
 namespace {
 
@@ -155,21 +157,11 @@ void ViewRenderer::DrawOnClient(std::int32_t destWidth, std::int32_t destHeight,
                       static_cast<std::uint16_t>(bottom - top), ~0u),
         nullptr));
     if (image) {
-      const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
-      const std::int32_t stride = right - left;
-      const double scaleX = static_cast<double>(source.width) / destWidth;
-      const double scaleY = static_cast<double>(source.height) / destHeight;
-      for (std::int32_t dy = 0; dy < destHeight; ++dy) {
-        // The pixel whose area holds the centre of the view pixel, as the composite picks it.
-        const auto sy = static_cast<std::int32_t>(std::floor((dy + 0.5) * scaleY)) + source.y;
-        if (sy < top || sy >= bottom) continue;
-        for (std::int32_t dx = 0; dx < destWidth; ++dx) {
-          const auto sx = static_cast<std::int32_t>(std::floor((dx + 0.5) * scaleX)) + source.x;
-          if (sx < left || sx >= right) continue;
-          buffer_[static_cast<std::size_t>(dy) * destWidth + dx] =
-              data[static_cast<std::size_t>(sy - top) * stride + (sx - left)];
-        }
-      }
+      magnifier::CopyNearest(
+          {xcb_get_image_data(image.get()), (right - left) * 4, right - left, bottom - top},
+          {double(source.x - left), double(source.y - top), double(source.width),
+           double(source.height)},
+          {reinterpret_cast<std::uint8_t*>(buffer_.data()), destWidth * 4, destWidth, destHeight});
     }
   }
   // Rows in slices that stay under the request size limit.

@@ -113,11 +113,18 @@ int main(int argc, char** argv) {
     h = std::max(h, cast->streams[i].y + streams[i]->Height());
   }
   std::vector<std::uint32_t> full(std::size_t(w) * h, 0xff000000u), zoom(220 * 164);
+  const auto copy = [](const PipeWireStream& stream, std::vector<std::uint32_t>& view, int w, int h,
+                       vistrel::magnifier::SourceArea area) {
+    stream.WithPicture([&](const vistrel::magnifier::PixelsIn& picture) {
+      vistrel::magnifier::CopyNearest(picture, area,
+                                      {reinterpret_cast<std::uint8_t*>(view.data()), w * 4, w, h});
+    });
+  };
   for (std::size_t i = streams.size(); i-- > 0;) {
-    streams[i]->CopyScaled(full.data(), w * 4, w, h, -cast->streams[i].x, -cast->streams[i].y, w,
-                           h);
+    copy(*streams[i], full, w, h,
+         {double(-cast->streams[i].x), double(-cast->streams[i].y), double(w), double(h)});
   }
-  streams.front()->CopyScaled(zoom.data(), 220 * 4, 220, 164, 100, 100, 110, 82);
+  copy(*streams.front(), zoom, 220, 164, {100, 100, 110, 82});
   WritePpm(std::string(argv[3]) + "-full.ppm", full, w, h);
   WritePpm(std::string(argv[3]) + "-zoom.ppm", zoom, 220, 164);
   return 0;
