@@ -148,24 +148,19 @@ class MutterRig(Rig):
                                timeout=10, capture_output=True)
 
     def destroy_sources(self, last=False):
-        """Destroys mutter's screen-cast source nodes in PipeWire (or, last, the last monitor's
-        of the one cast left): mutter keeps its cast and the portal its session, so only
-        PipeWire tells a client that its stream lost its source."""
-        def listed():
+        """Destroys mutter's screen-cast source nodes in PipeWire (or, last, the last monitor's):
+        mutter keeps its cast and the portal its session, so only PipeWire tells a client that
+        its stream lost its source."""
+        def one_cast():  # by serial, which PipeWire never gives twice; a screenshot's may linger
             nodes = subprocess.run(["pw-cli", "ls", "Node"], env=self.env, check=True,
                                    timeout=10, capture_output=True, text=True).stdout
-            # By serial, which PipeWire never gives twice (unlike the ids of nodes gone before).
-            return sorted((int(re.search(r'object.serial = "(\d+)"', node)[1]),
-                           node.split(",")[0]) for node in nodes.split("\tid ")[1:]
-                          if 'media.class = "Stream/Output/Video"' in node
-                          and 'node.name = "mutter"' in node)
-        sources = listed()
-        if last:
-            def one_cast():  # the program's alone: a screenshot's may still be going
-                found = listed()
-                return found if len(found) == self.monitors else None
-            sources = wait_for("one cast's sources", one_cast, 10, 0.2)
-        for _serial, node in sources[-1:] if last else sources:
+            found = sorted((int(re.search(r'object.serial = "(\d+)"', node)[1]), node.split(",")[0])
+                           for node in nodes.split("\tid ")[1:]
+                           if 'media.class = "Stream/Output/Video"' in node
+                           and 'node.name = "mutter"' in node)
+            return found if len(found) == self.monitors else None
+        found = wait_for("one cast's sources", one_cast, 10, 0.2)
+        for _serial, node in found[-1:] if last else found:
             subprocess.run(["pw-cli", "destroy", node], env=self.env, timeout=10,
                            capture_output=True)
 

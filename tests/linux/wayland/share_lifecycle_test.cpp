@@ -108,9 +108,6 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
        "named; put off, a click on the live one zooms and one on the black one asks",
        {Open(2), Lost(0, 0), Lost(0, 1), Due(300), Answer(kLater), Back(1), Back(0)},
        "- | drop 0, blank, redraw, wake 300 | - | ask stopped m0 | - | not taken | ask stopped m0"},
-      {"a Share Again that fails keeps the monitor still shown, and its clicks",
-       {Open(2), Lost(1, 0), Due(300), Answer(kAgain), OpenFails(), Answer(kLater), Back(0)},
-       "- | drop 1, blank, redraw, wake 300 | ask stopped m1 | open | ask failed | - | not taken"},
       {"a Later, then Share Again: the new cast's view takes its clicks as ever",
        {Open(1), Closed(0), Due(300), Answer(kLater), Back(0), Answer(kAgain), Open(1), Back(0)},
        "- | drop 0, blank, wake 300 | release, ask stopped | - | ask stopped | open | - | "
@@ -161,12 +158,9 @@ TEST(ShareLifecycle, LiveOnlyWhileEveryEndIsAhead) {
   EXPECT_TRUE(life.Live()) << "the other monitor still shows the screen";
   life.MonitorLost(life.Cast(), 1, 0);
   EXPECT_FALSE(life.Live());
-  life.Opened({"0,0 (1024x768)", "1024,0 (1024x768)"});
-  life.MonitorLost(life.Cast(), 1, 0);
-  EXPECT_EQ(life.Due(300).back().text,
-            "The desktop stopped sharing the monitor at 1024,0 (1024x768) with Vistrel; the other "
-            "monitors are still shown.");
+  life.Opened({"a"});
   EXPECT_TRUE(life.Live());
+  EXPECT_EQ(life.Ask("first").front().text, "first");
   EXPECT_TRUE(life.Ask("second").empty()) << "one box at a time";
 }
 
