@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,8 +29,11 @@ class WaylandMainWindow : public ShellWindow {
   void ShowCanvas();
   // Black until the next picture.
   void Blank();
-  // Asked at each click on the view and after each showing; a click it answers true to is taken.
-  void SetViewOffer(std::function<bool()> offer) { offer_ = std::move(offer); }
+  // Asked at each click on the view (where, in device pixels) and after each showing (nullopt);
+  // a click it answers true to is taken.
+  void SetViewOffer(std::function<bool(std::optional<QPointF>)> offer) {
+    offer_ = std::move(offer);
+  }
 
   void Show() override;
   void Hide() override;
@@ -59,7 +63,7 @@ class WaylandMainWindow : public ShellWindow {
   void StoreOuter(int width, int height);
 
   MainWindowEvents events_;
-  std::function<bool()> offer_;
+  std::function<bool(std::optional<QPointF>)> offer_;
   std::unique_ptr<ViewWidget> widget_;
   QImage canvas_;
   QSize margins_;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,9 +54,10 @@ class PortalScreen : public platform::Screen {
   // The screen is not shown (why): asks the user to share it again, until a cast opens, or to
   // end the program. One box at a time.
   void Ask(std::string why);
-  // The user came back to the view (a click, the window shown): a question the user put off is
-  // asked again, from the event loop. True while it is (the click is taken).
-  bool OfferAgain();
+  // The user came back to the view (a click at a point of the view in device pixels, the
+  // window shown): a question the user put off is asked again, from the event loop, unless the
+  // click is on a monitor still shown. True while it is (the click is taken).
+  bool OfferAgain(std::optional<QPointF> click);
 
   platform::CursorPoint CursorPos() override;
   // Every move of the pointer comes as a new report on a stream, so a still Timer1 may idle
@@ -116,6 +118,10 @@ class PortalScreen : public platform::Screen {
   ShareEvents share_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;
+  // What the view shows last: the source rectangle and the view's size, in pixels.
+  struct {
+    int srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0, destWidth = 0, destHeight = 0;
+  } shown_;
   std::function<void()> wake_;
   // Ticks in a row that found the pointer where it was: a moving pointer that skips a tick does
   // not make the timer idle and wake again at once.
