@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -72,7 +73,9 @@ TEST_F(FileRegistryTest, WritesAndReadsBackEveryCharacter) {
   registry.WriteStringValue(kKey, "Top", "2880");
   // A save reaches the disk whole, at the flush: until then the file holds the old values.
   EXPECT_EQ(Contents(), "[General]\n");
+  ::testing::internal::CaptureStderr();
   EXPECT_EQ(api.Flush(), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // an ordinary save is not news
   EXPECT_EQ(Contents(), "[General]\nTop=2880\nLeft=-300\nWidth=12  \n");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "2880");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Width"), "12  ");
@@ -221,6 +224,60 @@ TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWrit
     fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Contents(), "[General]\nTop=1\n");
   }
+}
+
+// The size limit counts the whole file: one byte more is not settings text, rather than a file
+// cut to its first mebibyte.
+TEST_F(FileRegistryTest, AFileOfOneMebibyteReadsAndOneByteMoreIsAnError) {
+  const std::string head = "[General]\nTop=1\n";
+  for (const auto& [size, top] :
+       {std::pair<std::size_t, const char*>{1 << 20, "1"}, {(1 << 20) + 1, "Error"}}) {
+    Write(head + std::string(size - head.size() - 1, '#') + "\n");
+    FileRegistry api(path_);
+    EXPECT_EQ(Registry(api, boxes_).ReadStringValue(kKey, "Top"), top) << size;
+  }
+}
+
+const std::string kBroken("[General]\nTop=1\n\0", 17);
+
+// Where the broken file can not be kept aside (here its name with the suffix is too long for the
+// file system), it stays as it was and the save fails: the user's bytes are never lost unseen.
+TEST_F(FileRegistryTest, ABrokenFileThatCanNotBeKeptAsideStaysAndTheSaveFails) {
+  // 235 characters: room for the replacement's ".saving-XXXXXX", none for ".unreadable-<time>".
+  path_ = dir_ + "/config/Tarnwell/" + std::string(230, 'v') + ".conf";
+  Write(kBroken);
+  FileRegistry api(path_);
+  Registry registry(api, boxes_);
+  registry.WriteStringValue(kKey, "Top", "5");
+  EXPECT_EQ(api.Flush(), platform::kErrorAccessDenied);
+  EXPECT_EQ(Contents(), kBroken);
+}
+
+// A broken file whose name for this second is taken (one set aside a moment ago) is kept under
+// the next free name.
+TEST_F(FileRegistryTest, ASecondBrokenFileWithinOneSecondIsKeptAsideToo) {
+  Write(kBroken);
+  const auto keptName = [&](std::time_t at) {
+    std::tm local{};
+    ::localtime_r(&at, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return path_ + ".unreadable-" + stamp;
+  };
+  const std::time_t now = std::time(nullptr);
+  for (std::time_t at = now; at < now + 3; ++at) std::ofstream(keptName(at)) << "earlier";
+  FileRegistry api(path_);
+  Registry registry(api, boxes_);
+  registry.WriteStringValue(kKey, "Top", "5");
+  ASSERT_EQ(api.Flush(), 0);
+  EXPECT_EQ(Contents(), "[General]\nTop=5\n");
+  int kept = 0;
+  for (std::time_t at = now; at < now + 3; ++at) {
+    std::ifstream earlier(keptName(at)), second(keptName(at) + "-2", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "earlier");
+    if (second) kept += std::string(std::istreambuf_iterator<char>(second), {}) == kBroken;
+  }
+  EXPECT_EQ(kept, 1);
 }
 
 TEST_F(FileRegistryTest, ConfigHomeFromTheEnvironment) {
