@@ -126,6 +126,10 @@ TEST_F(CaptureTick, HugeScreenAndCursorStayInsideSixteenBits) {
   world.form.ScreenWidth = 32767;
   world.form.ScreenHeight = 32767;
   EXPECT_EQ(TickAt(40000, 40000), (StretchCall{220, 165, 32657, 32684, 110, 82}));
+  // A desktop that starts right of and below the origin ends beyond the 16-bit range.
+  world.form.ScreenLeft = 1000;
+  world.form.ScreenTop = 1000;
+  EXPECT_EQ(TickAt(40000, 40000), (StretchCall{220, 165, 32712, 32726, 110, 82}));
 }
 
 TEST_F(CaptureTick, DesktopWithAMonitorLeftOfThePrimaryClampsToItsNegativeEdge) {

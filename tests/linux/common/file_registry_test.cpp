@@ -69,7 +69,7 @@ TEST_F(FileRegistryTest, WritesAndReadsBackEveryCharacter) {
   registry.CreateKey(kKey);
   registry.WriteStringValue(kKey, "Top", "1440");
   registry.WriteStringValue(kKey, "Left", "-300");
-  registry.WriteStringValue(kKey, "Width", "12  ");
+  registry.WriteStringValue(kKey, "Width", std::string("12  \0", 5));  // a string with its NUL
   registry.WriteStringValue(kKey, "Top", "2880");
   // A save reaches the disk whole, at the flush: until then the file holds the old values.
   EXPECT_EQ(Contents(), "[General]\n");
@@ -172,13 +172,15 @@ TEST_F(FileRegistryTest, CreateKeyRemovesLeftoverReplacementsOnly) {
     Write("[General]\n");
     const std::string real = linked ? dir_ + "/real.conf" : path_;
     if (linked) fs::rename(path_, real), fs::create_symlink(real, path_);
-    for (const char* suffix : {".saving-a1B2c3", ".saving-keep", ".backup"}) {
+    for (const char* suffix : {".saving-a1B2c3", ".saving-keep", ".saving-a1B2c3d", ".backup"}) {
       std::ofstream(real + suffix) << "x";
     }
     FileRegistry api(path_);
     Registry(api, boxes_).CreateKey(kKey);
     EXPECT_FALSE(fs::exists(real + ".saving-a1B2c3")) << linked;
-    EXPECT_TRUE(fs::exists(real + ".saving-keep") && fs::exists(real + ".backup")) << linked;
+    EXPECT_TRUE(fs::exists(real + ".saving-keep") && fs::exists(real + ".saving-a1B2c3d") &&
+                fs::exists(real + ".backup"))
+        << linked;
     fs::remove_all(dir_);
   }
 }
@@ -211,6 +213,8 @@ TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWrit
       kept.push_back(entry.path());
   }
   ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].filename().string().size(),
+            std::string_view("Vistrel.conf.unreadable-YYYYMMDD-hhmmss").size());
   std::ifstream in(kept[0], std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), binary);
   EXPECT_EQ(told.find(kept[0].string()), told.rfind(kept[0].string())) << told;
