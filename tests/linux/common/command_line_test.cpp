@@ -19,6 +19,7 @@ TEST(CommandLine, HelpOrVersionAnywhereIsPrintedAndNothingElseIs) {
       {{"vistrel"}, kStarts},
       {{"vistrel", "5"}, kStarts},
       {{"vistrel", "-h"}, kStarts},
+      {{"vistrel", "--he"}, kStarts},  // no abbreviations
       {{"vistrel", "--versions"}, kStarts},
       {{"--help"}, kStarts},  // the program's own name is no argument
       {{"vistrel", "--help"}, kHelp},
