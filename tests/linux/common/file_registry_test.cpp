@@ -58,6 +58,7 @@ TEST_F(FileRegistryTest, CreateKeyMakesTheFileAndKeepsAnExistingOne) {
   Registry registry(api, boxes_);
   registry.CreateKey(kKey);
   EXPECT_EQ(Contents(), "[General]\n");
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   Write("[General]\nTop=1\n");
   registry.CreateKey(kKey);
   EXPECT_EQ(Contents(), "[General]\nTop=1\n");
@@ -71,8 +72,10 @@ TEST_F(FileRegistryTest, WritesAndReadsBackEveryCharacter) {
   registry.WriteStringValue(kKey, "Left", "-300");
   registry.WriteStringValue(kKey, "Width", std::string("12  \0", 5));  // a string with its NUL
   registry.WriteStringValue(kKey, "Top", "2880");
-  // A save reaches the disk whole, at the flush: until then the file holds the old values.
+  // A save reaches the disk whole, at the flush: until then the file holds the old values, and
+  // reads see the new ones.
   EXPECT_EQ(Contents(), "[General]\n");
+  EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "2880");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(api.Flush(), 0);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // an ordinary save is not news
@@ -80,6 +83,12 @@ TEST_F(FileRegistryTest, WritesAndReadsBackEveryCharacter) {
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "2880");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Width"), "12  ");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Height"), "Error");
+  // After the save the file counts again: an edit made meanwhile is read and kept.
+  Write("[General]\nTop=1\n");
+  EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "1");
+  registry.WriteStringValue(kKey, "Left", "2");
+  api.Flush();
+  EXPECT_EQ(Contents(), "[General]\nTop=1\nLeft=2\n");
 }
 
 TEST_F(FileRegistryTest, ValueLengthLimitOfTheReadBuffer) {
@@ -96,6 +105,8 @@ TEST_F(FileRegistryTest, ValueLengthLimitOfTheReadBuffer) {
   std::uint32_t length = sizeof buffer, type = 0;
   EXPECT_EQ(api.RegQueryValueEx(key, "A", type, buffer, length), platform::kErrorMoreData);
   EXPECT_EQ(length, 255u);
+  EXPECT_EQ(api.RegQueryValueEx(key, "C", type, buffer, length), platform::kErrorFileNotFound);
+  EXPECT_EQ(api.RegSetValueEx(key, "A", platform::kRegSz, "1"), platform::kErrorAccessDenied);
   EXPECT_EQ(api.RegCloseKey(key), 0);
   EXPECT_EQ(api.RegCloseKey(key), platform::kErrorInvalidHandle);
 }
@@ -129,6 +140,10 @@ TEST_F(FileRegistryTest, OnlyTheSettingsKeyExists) {
   EXPECT_NE(api.RegCreateKey(kHkeyCurrentUser, "", key), 0);
   EXPECT_FALSE(fs::exists(path_));
   EXPECT_EQ(api.RegCreateKey(kHkeyCurrentUser, "software\\tarnwell\\VISTREL", key), 0);
+  fs::remove(path_);
+  fs::create_directory(path_);  // not a file: no key
+  EXPECT_EQ(api.RegCreateKey(kHkeyCurrentUser, "Software\\Tarnwell\\Vistrel", key),
+            platform::kErrorAccessDenied);
   EXPECT_EQ(api.RegOpenKeyEx(kHkeyCurrentUser, "Software\\Other", 0, platform::kKeyRead, key),
             platform::kErrorFileNotFound);
 }
