@@ -69,9 +69,8 @@ class KWinRig(Rig):
         self.kwin = self.spawn("kwin", [kwin, "--virtual", "--width", "1024", "--height", "768",
                                          "--socket", self.env["WAYLAND_DISPLAY"],
                                          "--no-lockscreen"], env)
-        self._wait_for_service("kwin's D-Bus interface", "org.kde.KWin", "/KWin", 30)
-        self._wait_for_service("kwin's global shortcuts", "org.kde.kglobalaccel", "/kglobalaccel",
-                               10)
+        self._wait_for_service("kwin's D-Bus interface", "org.kde.KWin", 30)
+        self._wait_for_service("kwin's global shortcuts", "org.kde.kglobalaccel", 10)
         self._start_portal("org.freedesktop.impl.portal.desktop.kde", PORTAL_KDE,
                            dict(self.env, QT_QPA_PLATFORM="wayland"))
 
