@@ -84,6 +84,12 @@ def kwin_picture(tmp_path_factory, request):
     yield from _rig(KWinRig, tmp_path_factory, frame_feed=feed)
 
 
+@pytest.fixture(scope="module")
+def kwin_scale_15(tmp_path_factory, request):
+    """The Plasma rig at scale 1.5, with pictures where the frame feed is built."""
+    yield from _rig(KWinRig, tmp_path_factory, frame_feed=_frame_feed(request), scale=1.5)
+
+
 @pytest.fixture
 def start_vistrel(tmp_path):
     """Starts the program in a rig, with a home of its own unless given (options: Vistrel's);

@@ -111,10 +111,11 @@ def watching(kwin):
 
 
 def frame(kwin, pid):
-    """The process's window frame as KWin has it, in its logical pixels: x, y, width, height."""
+    """Where KWin has the process's window, in its logical pixels: the corner of its frame, and
+    the size of its client area (KWin 5.27 tells no client area, and the rig's draws no frame)."""
     lines = kwin.run_script("vistrel-test-frame", kwin.window_list + """.forEach(function (w) {
-        var g = w.frameGeometry;
-        if (w.pid === %d) print([g.x, g.y, g.width, g.height].join(" "));
+        var f = w.frameGeometry, c = w.clientGeometry || f;
+        if (w.pid === %d) print([f.x, f.y, c.width, c.height].join(" "));
     }); print("done");""" % pid)
     return tuple(round(float(n)) for n in lines[0].split()) if len(lines) > 1 else ()
 
@@ -165,11 +166,12 @@ def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(k
 
 
 @pytest.mark.parametrize("desktop, stored, placed", [
-    # Off every screen and wider than all of them: back on the screen at the designed size (the
-    # rig's KWin draws no frame around it), as on X11, before the first screen cast tells where
-    # the screens are.
-    ("kwin_picture", "Left=-30000\nTop=1500\nWidth=99999\n", (0, 100, 220, 165)),
-], ids=["off the screen and too wide"])
+    # Off every screen and wider than all of them: back on the screen at the designed size, as
+    # on X11, before the first screen cast tells where the screens are.
+    ("kwin", "Left=-30000\nTop=1500\nWidth=99999\n", (0, 100, 220, 165)),
+    # The window learns its fractional scale only once shown, after KWin was told the place.
+    ("kwin_scale_15", "Left=3000\nTop=1500\n", (200, 100)),
+], ids=["off the screen and too wide", "scale 1.5"])
 def test_a_stored_frame_is_placed_and_kept_over_two_starts(desktop, stored, placed, request,
                                                             start_vistrel, tmp_path):
     rig = request.getfixturevalue(desktop)
