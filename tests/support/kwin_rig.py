@@ -79,19 +79,14 @@ class KWinRig(Rig):
 
     def _store_output_scale(self):
         """KWin 6 makes its virtual output scale times as large, then takes the scale from its
-        output settings, which it makes at 1: they are stored first, for 1024 x 768 logical
-        pixels. KWin 5.27 reads no such file and applies the scale itself."""
-        size = {"width": round(1024 * self.scale), "height": round(768 * self.scale)}
-        outputs = [{"connectorName": "Virtual-0", "mode": dict(size, refreshRate=60000),
-                    "scale": self.scale}]
-        setups = [{"lidClosed": False, "outputs": [{"enabled": True, "outputIndex": 0,
-                                                    "position": {"x": 0, "y": 0},
-                                                    "priority": 0}]}]
-        config = os.path.join(self.env["HOME"], ".config")
-        os.makedirs(config, exist_ok=True)
-        with open(os.path.join(config, "kwinoutputconfig.json"), "w") as f:
-            json.dump([{"name": "outputs", "data": outputs}, {"name": "setups", "data": setups}],
-                      f)
+        output settings, which it would make at 1: they are stored first. KWin 5.27 reads none."""
+        mode = {"width": round(1024 * self.scale), "height": round(768 * self.scale)}
+        setup = {"outputs": [{"enabled": True, "outputIndex": 0, "position": {"x": 0, "y": 0}}]}
+        os.makedirs(os.path.join(self.env["HOME"], ".config"), exist_ok=True)
+        with open(os.path.join(self.env["HOME"], ".config", "kwinoutputconfig.json"), "w") as f:
+            json.dump([{"name": "outputs", "data": [{"connectorName": "Virtual-0", "mode": mode,
+                                                     "scale": self.scale}]},
+                       {"name": "setups", "data": [setup]}], f)
 
     def shortcut_component(self, session_token):
         """The kglobalaccel component that holds a GlobalShortcuts session's keys: the program's

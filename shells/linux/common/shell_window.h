@@ -92,7 +92,7 @@ class ShellWindow : public platform::MainWindow {
   // a device pixel unless a backend's desktop counts in pixels of its own.
   virtual double TwipsPerDesktopPixel() const { return TwipsPerDevicePixel(); }
   // Twips to those pixels, within 16 bits as above.
-  int ToDesktopPixels(double twips) const;
+  int PlacePixels(double twips) const;
   // Device pixels to Qt's logical ones, for the widget's geometry.
   int Logical(int devicePixels);
 

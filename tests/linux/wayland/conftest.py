@@ -65,29 +65,21 @@ def kwin(tmp_path_factory):
     yield from _rig(KWinRig, tmp_path_factory)
 
 
-def _frame_feed(request):
-    """The Plasma rig's KWin effect for screen-cast pictures, built beside the probes; None
-    without it."""
-    feed = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
-                        "kwin_frame_feed")
-    plugin = os.path.join(feed, "kwin", "effects", "plugins", "vistrel_frame_feed.so")
-    return feed if os.path.exists(plugin) else None
+@pytest.fixture(scope="module")
+def kwin_scale_15(tmp_path_factory):
+    yield from _rig(KWinRig, tmp_path_factory, scale=1.5)
 
 
 @pytest.fixture(scope="module")
 def kwin_picture(tmp_path_factory, request):
-    """The Plasma rig with screen-cast pictures."""
-    feed = _frame_feed(request)
-    if not feed:
+    """The Plasma rig with screen-cast pictures: its KWin effect is built beside the probes."""
+    feed = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
+                        "kwin_frame_feed")
+    if not os.path.exists(os.path.join(feed, "kwin", "effects", "plugins",
+                                       "vistrel_frame_feed.so")):
         pytest.skip("no KWin frame feed in the build: it needs VISTREL_TESTS and KWin 5's effect "
                     "headers (kwin-dev); KWin 6 casts the screen only with OpenGL on a render node")
     yield from _rig(KWinRig, tmp_path_factory, frame_feed=feed)
-
-
-@pytest.fixture(scope="module")
-def kwin_scale_15(tmp_path_factory, request):
-    """The Plasma rig at scale 1.5, with pictures where the frame feed is built."""
-    yield from _rig(KWinRig, tmp_path_factory, frame_feed=_frame_feed(request), scale=1.5)
 
 
 @pytest.fixture
