@@ -88,6 +88,11 @@ class ShellWindow : public platform::MainWindow {
   // What one device pixel of the window is in twips: the start-up value, unless a backend's
   // window learns its own scale later.
   virtual double TwipsPerDevicePixel() const { return twipsPerPixel_; }
+  // What one pixel of the place that the desktop's window control takes and tells is in twips:
+  // a device pixel unless a backend's desktop counts in pixels of its own.
+  virtual double TwipsPerDesktopPixel() const { return TwipsPerDevicePixel(); }
+  // Twips to those pixels, within 16 bits as above.
+  int PlacePixels(double twips) const;
   // Device pixels to Qt's logical ones, for the widget's geometry.
   int Logical(int devicePixels);
 

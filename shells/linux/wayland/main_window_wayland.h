@@ -52,6 +52,10 @@ class WaylandMainWindow : public ShellWindow {
   // the screen's whole-number ratio set the start-up value (Qt's screen ratio stays whole): a
   // twip keeps its logical size, so a size saved at one ratio comes back the same at the next.
   double TwipsPerDevicePixel() const override;
+  // The compositor places windows in its logical pixels, whatever the window's ratio: a place
+  // asked as the window shows (at the screen's whole-number ratio) and one read back later (at
+  // the fractional one) count alike, and a stored place is the one X11 shows at that scale.
+  double TwipsPerDesktopPixel() const override { return twipsPerLogical_; }
 
  private:
   // The frame's width and height beyond the client area, in device pixels (the decorations Qt

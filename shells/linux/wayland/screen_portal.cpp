@@ -317,15 +317,24 @@ PortalScreen::Box PortalScreen::Desktop() const {
         static_cast<int>(at.height));
   }
   if (first) {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-      const QRect g = screen->geometry();
-      const double r = screen->devicePixelRatio();
-      add(static_cast<int>(std::lround(g.x() * r)), static_cast<int>(std::lround(g.y() * r)),
-          static_cast<int>(std::lround(g.width() * r)),
-          static_cast<int>(std::lround(g.height() * r)));
+    for (const platform::Monitor& m : QtScreens()) {
+      add(static_cast<int>(m.whole.left), static_cast<int>(m.whole.top),
+          static_cast<int>(m.whole.width), static_cast<int>(m.whole.height));
     }
   }
   return box;
+}
+
+std::vector<platform::Monitor> PortalScreen::QtScreens() {
+  std::vector<platform::Monitor> monitors;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect g = screen->geometry();
+    const double r = screen->devicePixelRatio();
+    const platform::PixelRect whole{std::round(g.x() * r), std::round(g.y() * r),
+                                    std::round(g.width() * r), std::round(g.height() * r)};
+    monitors.push_back({whole, whole});
+  }
+  return monitors;
 }
 
 double PortalScreen::LeftTwips() {
@@ -350,7 +359,9 @@ std::vector<platform::Monitor> PortalScreen::Monitors() {
     const platform::PixelRect whole = PixelPlace(m);
     monitors.push_back({whole, whole});
   }
-  return monitors;
+  // The stored frame is placed before the first cast: what lies on no screen is brought back
+  // onto one as on X11.
+  return monitors.empty() ? QtScreens() : monitors;
 }
 
 }  // namespace vistrel::linux_shell::wayland

@@ -71,7 +71,8 @@ class PortalScreen : public platform::Screen {
   double HeightTwips() override;
   double TwipsPerPixelX() override { return twipsPerPixel_; }
   double TwipsPerPixelY() override { return twipsPerPixel_; }
-  // The shared monitors whole: a Wayland client is not told where panels lie.
+  // The shared monitors whole (a Wayland client is not told where panels lie); Qt's screens
+  // before the first cast.
   std::vector<platform::Monitor> Monitors() override;
 
  private:
@@ -91,6 +92,8 @@ class PortalScreen : public platform::Screen {
     int left = 0, top = 0, right = 0, bottom = 0;
   };
   Box Desktop() const;
+  // Qt's screens whole, in their device pixels: the streams' pixels at a whole-number scale.
+  static std::vector<platform::Monitor> QtScreens();
   void Redraw();
   void Reconnect();
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
