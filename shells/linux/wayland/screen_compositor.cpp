@@ -418,6 +418,7 @@ void CompositorScreen::PictureReady(Output& o) {
   o.frame = nullptr;
   // The other buffer lacks what this frame changed, besides what it lacked already.
   o.buffers[o.filling].stale = QRect();
+  const bool first = o.shown < 0;
   o.shown = o.filling;
   o.filling = 1 - o.filling;
   o.buffers[o.filling].stale |= o.damage.isNull() ? QRect(0, 0, o.width, o.height) : o.damage;
@@ -426,7 +427,9 @@ void CompositorScreen::PictureReady(Output& o) {
   } else {
     Capture(o);
   }
-  if (events_.redraw) events_.redraw();
+  // As on the other paths, a still pointer leaves the view as it is: only an output's first
+  // picture draws (and a redraw per picture would capture the view's own repaint, and so on).
+  if (first) Changed();
 }
 
 void CompositorScreen::Moved(bool moved) {
