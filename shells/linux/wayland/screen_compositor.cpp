@@ -99,7 +99,12 @@ struct CompositorScreen::Output {
     if (cursor) ext_image_copy_capture_cursor_session_v1_destroy(cursor);
     for (Buffer& b : buffers) b.Release();
     if (xdg) zxdg_output_v1_destroy(xdg);
-    if (output) wl_output_release(output);
+    // release came with version 3; before it the object can only be forgotten.
+    if (output && wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+      wl_output_release(output);
+    } else if (output) {
+      wl_output_destroy(output);
+    }
   }
   bool Shown() const { return shown >= 0 && buffers[shown].data != MAP_FAILED; }
 };
@@ -275,8 +280,16 @@ CompositorScreen::~CompositorScreen() {
   notifier_.reset();
   outputs_.clear();
   if (!display_) return;
-  if (wlPointer_) wl_pointer_release(wlPointer_);
-  if (seat_) wl_seat_release(seat_);
+  if (wlPointer_ && wl_pointer_get_version(wlPointer_) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+    wl_pointer_release(wlPointer_);
+  } else if (wlPointer_) {
+    wl_pointer_destroy(wlPointer_);
+  }
+  if (seat_ && wl_seat_get_version(seat_) >= WL_SEAT_RELEASE_SINCE_VERSION) {
+    wl_seat_release(seat_);
+  } else if (seat_) {
+    wl_seat_destroy(seat_);
+  }
   if (capture_) ext_image_copy_capture_manager_v1_destroy(capture_);
   if (sources_) ext_output_image_capture_source_manager_v1_destroy(sources_);
   if (xdgOutputs_) zxdg_output_manager_v1_destroy(xdgOutputs_);
