@@ -86,6 +86,8 @@ struct CompositorScreen::Output {
   bool formatKnown = false;
   bool constrained = false;
   bool renew = false;  // the buffers are to be made again to the constraints
+  int madeWidth = 0, madeHeight = 0;
+  std::uint32_t madeFormat = 0;
   Buffer buffers[2];
   int shown = -1;   // the buffer with the last whole picture
   int filling = 0;  // the buffer a frame is copied into
@@ -186,6 +188,13 @@ void OnSessionDone(void* data, ext_image_copy_capture_session_v1*) {
     return;
   }
   o.constrained = true;
+  // wlroots repeats the constraints whenever outputs change: the same ones keep the buffers.
+  const Buffer& made = o.buffers[0];
+  if (made.buffer && o.width == o.madeWidth && o.height == o.madeHeight &&
+      o.format == o.madeFormat) {
+    o.screen->Capture(o);
+    return;
+  }
   o.renew = true;
   // A frame in flight finishes (or fails) against the old buffers; new ones come after it.
   if (!o.frame) o.screen->Renew(o);
@@ -222,8 +231,8 @@ void OnFailed(void* data, ext_image_copy_capture_frame_v1*, std::uint32_t reason
     o.screen->Renew(o);
     return;
   }
-  if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS) return;
   if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED) return;
+  // Also after new constraints that turned out the same (the next done captures otherwise).
   o.screen->Capture(o);
 }
 constexpr ext_image_copy_capture_frame_v1_listener kFrame{OnTransform, OnDamage, OnPresentationTime,
@@ -422,6 +431,9 @@ void CompositorScreen::Renew(Output& o) {
       return;
     }
   }
+  o.madeWidth = o.width;
+  o.madeHeight = o.height;
+  o.madeFormat = o.format;
   Capture(o);
   Changed();
 }
