@@ -36,7 +36,7 @@ for workflow in debian13-unit debian13-x11 debian13-wayland debian13-win32 debia
   # prefixed by the number of the host's test that ran them (and of the root's ctest test that
   # ran pytest or Google Test).
   counts+=("$workflow ($((SECONDS - start)) s):"
-    "$(grep -E '^([0-9]+: )+(.*tests passed, .* out of|=+ .* in [0-9.]+s.*=+$|\[  (PASSED|SKIPPED) \] [0-9]|Debian package test passed)' "$log" |
+    "$(grep -E '^([0-9]+: )+(.*tests passed, .* out of|=+ .* in [0-9.]+s.*=+$|\[  (PASSED  |SKIPPED )\] [0-9]|Debian package test passed)' "$log" |
       sed -E 's/^([0-9]+: )+/  /')")
   echo "== $workflow: passed in $((SECONDS - start)) s"
 done
