@@ -107,9 +107,9 @@ std::string ShareLifecycle::Stopped() const {
 
 ShareLifecycle::Commands ShareLifecycle::ReconnectFailed(Failure failure, const std::string& why,
                                                          Ms now) {
-  // A refusal is the user's answer, and a portal that does not answer is said at once; anything
-  // else may be PipeWire not being back yet.
-  if (failure == Failure::kOther && now < reconnectUntil_) {
+  // A refusal is the user's answer, said at once. Anything else may be PipeWire not being back
+  // yet, or the portal not answering yet: it lost its own PipeWire connections with the rest.
+  if (failure != Failure::kRefused && now < reconnectUntil_) {
     pending_ = Pending::kReconnect;
     due_ = now + kReconnectEvery;
     return {{Command::kWake, 0, {}, due_}};

@@ -93,9 +93,10 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
       {"the portal closes first, PipeWire's end comes after: still a restart",
        {Open(1), Closed(0), PwLost(50), Due(300)},
        "- | drop 0, blank, wake 300 | - | release, say, reconnect"},
-      {"PipeWire not back yet: tried every half second for 30 s, then the user is asked",
-       {Open(1), PwLost(0), Due(300), Retry(kOther, 300), Due(800), Retry(kOther, 30299),
-        Due(30799), Retry(kOther, 30300)},
+      {"PipeWire, or the portal getting over its end, not back yet: tried every half second "
+       "for 30 s, then the user is asked",
+       {Open(1), PwLost(0), Due(300), Retry(kOther, 300), Due(800),
+        Retry(Life::Failure::kUnanswered, 30299), Due(30799), Retry(kOther, 30300)},
        "- | drop 0, blank, wake 300 | release, say, reconnect | wake 800 | reconnect | wake 30799 "
        "| reconnect | ask pipewire"},
       {"a refusal while reconnecting is asked at once",
