@@ -7,6 +7,7 @@ their process groups (rig.py)."""
 
 import os
 import re
+import signal
 import subprocess
 import time
 
@@ -126,15 +127,24 @@ class MutterRig(Rig):
             time.sleep(0.5)
         self._keyboard = True
 
-    def restart_pipewire(self, down=1.0):
-        """Ends PipeWire and WirePlumber as an update does, and starts them again after down
-        seconds; returns the moment PipeWire takes connections again."""
+    def restart_pipewire(self, down=1.0, portal_silent=6.0):
+        """Kills PipeWire and WirePlumber as a crash does (SIGKILL: PipeWire's socket stays
+        behind, its clients learn of the end only from the broken connection), and starts them
+        again after down seconds. Then the portal, itself a PipeWire client, answers nothing for
+        portal_silent seconds, longer than the program's bound on an answer, as was seen after a
+        real crash (held earlier, it would hold PipeWire 0.3's start, which asks it for realtime
+        priority). Returns the moment the portal answers again."""
         for process in [p for p in self.processes
                         if os.path.basename(p.log).startswith(("pipewire", "wireplumber"))]:
-            process.stop()
+            process.stop(signal.SIGKILL)
             self.processes.remove(process)
         time.sleep(down)
-        return self._start_pipewire(f"-{time.monotonic_ns()}")
+        self._start_pipewire(f"-{time.monotonic_ns()}")
+        portal = next(p for p in self.processes if os.path.basename(p.log) == "portal.log")
+        os.kill(portal.pid, signal.SIGSTOP)
+        time.sleep(portal_silent)
+        os.kill(portal.pid, signal.SIGCONT)
+        return time.monotonic()
 
     def stop_sharing(self):
         """Makes mutter end its screen casts, as "stop sharing" does (its Stop answers only the

@@ -6,6 +6,7 @@ mutter_rig.py and kwin_rig.py build their desktops on it."""
 
 import os
 import shutil
+import socket
 import subprocess
 import time
 import uuid
@@ -38,6 +39,11 @@ def quietly(condition):
             return None
 
     return attempt
+
+
+def _connects(path):
+    with socket.socket(socket.AF_UNIX) as s:
+        return s.connect(path) or True
 
 
 class Rig:
@@ -128,7 +134,8 @@ class Rig:
         with open(os.path.join(conf, "no-rt.conf"), "w") as f:
             f.write("context.properties = { module.rt = false }\n")
         self.spawn("pipewire" + tag, ["pipewire"])
-        wait_for("PipeWire", lambda: os.path.exists(os.path.join(self.run, "pipewire-0")))
+        # Connected to, not found: a PipeWire that was killed leaves its socket behind.
+        wait_for("PipeWire", quietly(lambda: _connects(os.path.join(self.run, "pipewire-0"))))
         back = time.monotonic()
         self.spawn("wireplumber" + tag, ["wireplumber"])
         return back

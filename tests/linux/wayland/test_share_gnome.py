@@ -39,6 +39,7 @@ def vistrel(gnome, shots, tmp_path):
 def test_pipewire_restarting_brings_the_view_back_without_asking(gnome, vistrel, tmp_path):
     gnome.pointer_to(300, 300)
     expect_view(vistrel.shots, VIEW, 2, (300, 300))
+    # From the moment the portal, silent after PipeWire's end, answers again.
     back = gnome.restart_pipewire()
     # Away from the view, which mutter 48 opens in the middle: a view that shows itself stays
     # as black as the end left it.
