@@ -1,0 +1,94 @@
+"""The program on wlroots desktops (sway and labwc; two outputs side by side, at scale 1 and 2)
+as the session starts it, which is a Wayland client there that takes the pointer and the picture
+from the compositor itself: its view against grim's picture of every output, over a native
+Wayland window, over the desktop and across the outputs' border; the pointer moved and clicked
+through the rig's virtual pointer, Alt+V typed into the compositor's binding of readme.txt, and
+the settings saved at SIGTERM. Coordinates are the outputs' buffer pixels."""
+
+import os
+import time
+
+from support.picture import expect_view
+from support.program import read_settings, settings_values, write_settings
+from support.wayland_view import CLIENT_H, CLIENT_W
+from support.xsession import home_dirs, pixel, wait_for
+
+
+def show_pattern(rig, request):
+    """A still picture over the whole first output, a native Wayland window (the desktop's
+    colour could not tell one place from another); the second output shows the desktop."""
+    if getattr(rig, "pattern", None):
+        return
+    pattern = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
+                           "pattern_window")
+    # labwc opens a window, and so makes it full screen, on the pointer's output.
+    rig.pointer_to(rig.width // 2, rig.height // 2)
+    rig.pattern = rig.spawn("pattern", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
+
+    def shown():
+        shot = rig.screenshot()
+        return all(pixel(shot, x, y) != pixel(shot, x + 1, y)
+                   for x, y in ((1, 1), (rig.width - 3, rig.height - 2)))
+    wait_for("the pattern over the first output", shown)
+
+
+def start_on_second_output(rig, start_vistrel, tmp_path, *args):
+    """The program with its view on the second output, clear of the places the tests look at:
+    sway puts it at the stored place, labwc where the pointer is."""
+    home = home_dirs(str(tmp_path / "home"))
+    left, top = rig.width // rig.scale + 150, 100
+    write_settings(home, f"[General]\nLeft={left * 15}\nTop={top * 15}\n")
+    rig.pointer_to(rig.width * 3 // 2, rig.height // 2)
+    program = start_vistrel(rig, *args, home=home)
+    return program, (left, top)
+
+
+def test_view_exact_over_a_window_the_desktop_and_both_outputs_and_clicks_zoom(
+        wlroots, start_vistrel, request, tmp_path):
+    rig = wlroots
+    show_pattern(rig, request)
+    start_on_second_output(rig, start_vistrel, tmp_path)
+    view = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)
+    # Over the window, across the border (the window's part and the desktop's), at the far
+    # corner of the desktop.
+    for cursor in ((150, 600), (rig.width, 300), (2 * rig.width - 2, rig.height - 2)):
+        rig.pointer_to(*cursor)
+        place = expect_view(rig, view, 2, cursor)
+    # A left click on the view zooms in.
+    rig.click(place.x + 10, place.y + 10)
+    rig.pointer_to(700, 500)
+    expect_view(rig, view, 3, (700, 500))
+
+
+def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, request,
+                                                       tmp_path):
+    rig = wlroots
+    show_pattern(rig, request)
+    program, stored = start_on_second_output(rig, start_vistrel, tmp_path, "3")
+    if rig.compositor == "sway":
+        # sway lets the program have its place and keep its view above other windows.
+        window = wait_for("the view in sway's tree", lambda: next(
+            (w for w in rig.windows() if w["pid"] == program.proc.pid), None))
+        rect, title_bar = window["rect"], window["deco_rect"]["height"]
+        assert (rect["x"], rect["y"] - title_bar) == stored and window["sticky"], window
+    view = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)
+    rig.pointer_to(200, 200)
+    expect_view(rig, view, 2, (200, 200))
+
+    # Alt+V freezes the view, and after a second holds its picture for the 3 seconds of the
+    # command line: the view freed from the bus within them stays, and follows only after them.
+    pressed = time.monotonic()
+    rig.type_keys("-M", "alt", "-k", "v", "-m", "alt")
+    time.sleep(2)
+    program.call("ToggleFreeze")
+    rig.pointer_to(600, 600)
+    time.sleep(max(0.0, pressed + 3.2 - time.monotonic()))
+    expect_view(rig, view, 2, (200, 200), timeout=0.5)
+    expect_view(rig, view, 2, (600, 600))
+
+    assert program.end() == 0
+    saved = settings_values(read_settings(program))
+    assert set(saved) == {"Top", "Left", "Height", "Width", "RefreshHigh", "RefreshAlways",
+                          "Keep1to1", "OnTop"}, saved
+    # Where the compositor places the window itself, the stored place stays as stored.
+    assert (int(saved["Left"]), int(saved["Top"])) == (stored[0] * 15, stored[1] * 15), saved
