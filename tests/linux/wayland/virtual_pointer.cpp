@@ -23,8 +23,8 @@ namespace {
 
 const wl_interface* kNoTypes[5] = {};
 const wl_message kPointerRequests[] = {
-    {"motion", "uff", kNoTypes},         {"motion_absolute", "uuuuu", kNoTypes},
-    {"button", "uuu", kNoTypes},         {"axis", "uuf", kNoTypes},
+    {"motion", "uff", kNoTypes}, {"motion_absolute", "uuuuu", kNoTypes},
+    {"button", "uuu", kNoTypes}, {"axis", "uuf", kNoTypes},
     {"frame", "", kNoTypes},
 };
 const wl_interface kPointer = {"zwlr_virtual_pointer_v1", 1, 5, kPointerRequests, 0, nullptr};
@@ -32,8 +32,8 @@ enum PointerRequest { kMotionAbsolute = 1, kButton = 2, kFrame = 4 };
 
 const wl_interface* kCreateTypes[] = {&wl_seat_interface, &kPointer};
 const wl_message kManagerRequests[] = {{"create_virtual_pointer", "?on", kCreateTypes}};
-const wl_interface kManager = {"zwlr_virtual_pointer_manager_v1", 1, 1, kManagerRequests, 0,
-                               nullptr};
+const wl_interface kManager = {
+    "zwlr_virtual_pointer_manager_v1", 1, 1, kManagerRequests, 0, nullptr};
 
 struct Globals {
   wl_seat* seat = nullptr;
@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
     std::printf("no seat or no virtual pointer manager\n");
     return 1;
   }
-  auto* pointer = wl_proxy_marshal_flags(globals.manager, 0, &kPointer, 1, 0, globals.seat, nullptr);
+  auto* pointer =
+      wl_proxy_marshal_flags(globals.manager, 0, &kPointer, 1, 0, globals.seat, nullptr);
   wl_display_roundtrip(display);
   std::printf("READY\n");
   std::fflush(stdout);
@@ -94,9 +95,9 @@ int main(int argc, char** argv) {
       wl_proxy_marshal_flags(pointer, kMotionAbsolute, nullptr, 1, 0, Milliseconds(), x, y, width,
                              height);
     } else if (what == "press" || what == "release") {
-      wl_proxy_marshal_flags(pointer, kButton, nullptr, 1, 0, Milliseconds(), BTN_LEFT,
-                             what == "press" ? WL_POINTER_BUTTON_STATE_PRESSED
-                                             : WL_POINTER_BUTTON_STATE_RELEASED);
+      wl_proxy_marshal_flags(
+          pointer, kButton, nullptr, 1, 0, Milliseconds(), BTN_LEFT,
+          what == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     } else {
       std::printf("unknown command: %s\n", line.c_str());
       continue;
