@@ -1,12 +1,16 @@
-// Vistrel on Linux: picks the way to meet the desktop (a Wayland client in a Wayland session,
-// else X11) and hands the command line to it.
+// Vistrel on Linux: picks the way to meet the desktop (in a Wayland session the compositor's own
+// capture, else the screen cast portal; else X11) and hands the command line to it.
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "common/command_line.h"
 #include "common/desktop_id.h"
+#include "wayland/compositor_probe.h"
+#include "wayland/run_compositor.h"
 #include "wayland/run_wayland.h"
+#include "wayland/startup_order.h"
 #include "x11/run_x11.h"
 
 namespace {
@@ -21,15 +25,26 @@ std::string JoinArguments(int argc, char** argv) {
   return text;
 }
 
+namespace wl = vistrel::linux_shell::wayland;
+
+// A cursor session enters as soon as it exists (within a roundtrip or two); the wait only bounds
+// a compositor that is slow to answer.
+constexpr std::chrono::milliseconds kEnterWait{250};
+
 // A platform the user named in QT_QPA_PLATFORM wins (its first choice); otherwise a Wayland
-// session gets the Wayland client, except on sway: its screen sharing tells no pointer position,
-// so the program runs through XWayland there.
-bool UseWayland() {
-  const QString named = qEnvironmentVariable("QT_QPA_PLATFORM").section(QLatin1Char(';'), 0, 0);
-  if (named.startsWith(QLatin1String("wayland"))) return true;
-  if (named == QLatin1String("xcb")) return false;
-  return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") &&
-         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("SWAYSOCK");
+// session gets the Wayland client by the start-up order.
+wl::Way ChooseWay() {
+  const std::string named =
+      qEnvironmentVariable("QT_QPA_PLATFORM").section(QLatin1Char(';'), 0, 0).toStdString();
+  const wl::Surroundings surroundings{
+      named,
+      qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") &&
+          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+      !qEnvironmentVariableIsEmpty("SWAYSOCK")};
+  const wl::CompositorCapture capture = wl::AskCompositor(surroundings)
+                                            ? wl::ProbeCompositor(kEnterWait)
+                                            : wl::CompositorCapture::kNone;
+  return wl::ChooseWay(surroundings, capture);
 }
 
 }  // namespace
@@ -39,7 +54,8 @@ int main(int argc, char** argv) {
     std::fputs(text->c_str(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
-  const bool wayland = UseWayland();
+  const wl::Way way = ChooseWay();
+  const bool wayland = way != wl::Way::kX11;
   qputenv("QT_QPA_PLATFORM", wayland ? "wayland" : "xcb");
   if (!wayland && qEnvironmentVariableIsEmpty("DISPLAY")) {
     std::fprintf(stderr,
@@ -55,6 +71,13 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Vistrel"));
   QApplication::setDesktopFileName(QString::fromLatin1(vistrel::linux_shell::kDesktopId));
   QApplication::setQuitOnLastWindowClosed(false);
-  return wayland ? vistrel::linux_shell::wayland::RunOnWayland(commandLine, argv)
-                 : vistrel::linux_shell::x11::RunOnX11(commandLine);
+  switch (way) {
+    case wl::Way::kCompositor:
+      return wl::RunOnCompositor(commandLine, argv);
+    case wl::Way::kPortal:
+      return wl::RunOnWayland(commandLine, argv);
+    case wl::Way::kX11:
+      break;
+  }
+  return vistrel::linux_shell::x11::RunOnX11(commandLine);
 }
