@@ -33,11 +33,11 @@ def show_pattern(rig, request):
 
 
 def start_on_second_output(rig, start_vistrel, tmp_path, *args):
-    """The program with its view on the second output, clear of the places the tests look at:
-    sway puts it at the stored place, labwc where the pointer is."""
+    """The program with its view on the second output, clear of the places the tests look at,
+    and Always on Top: sway puts it at the stored place, labwc where the pointer is."""
     home = home_dirs(str(tmp_path / "home"))
     left, top = rig.width // rig.scale + 150, 100
-    write_settings(home, f"[General]\nLeft={left * 15}\nTop={top * 15}\n")
+    write_settings(home, f"[General]\nLeft={left * 15}\nTop={top * 15}\nOnTop=True\n")
     rig.pointer_to(rig.width * 3 // 2, rig.height // 2)
     program = start_vistrel(rig, *args, home=home)
     return program, (left, top)
@@ -91,4 +91,5 @@ def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, r
     assert set(saved) == {"Top", "Left", "Height", "Width", "RefreshHigh", "RefreshAlways",
                           "Keep1to1", "OnTop"}, saved
     # Where the compositor places the window itself, the stored place stays as stored.
-    assert (int(saved["Left"]), int(saved["Top"])) == (stored[0] * 15, stored[1] * 15), saved
+    assert (int(saved["Left"]), int(saved["Top"]), saved["OnTop"]) == (
+        stored[0] * 15, stored[1] * 15, "True"), saved
