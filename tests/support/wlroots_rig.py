@@ -109,6 +109,13 @@ class WlrootsRig(Rig):
         s = self.scale
         self.pointer.write(f"move {x // s} {y // s} {self.outputs * WIDTH // s} {HEIGHT // s}\n")
 
+    def focus_output(self, index):
+        """Where the next window opens: labwc opens it on the pointer's output, sway on the
+        focused one."""
+        self.pointer_to(index * WIDTH + WIDTH // 2, HEIGHT // 2)
+        if self.compositor == "sway":
+            self.swaymsg("command", f"focus output HEADLESS-{index + 1}")
+
     def click(self, x, y):
         self.pointer_to(x, y)
         self.pointer.write("press\nrelease\n")

@@ -12,16 +12,18 @@ constexpr int kAttemptIntervalMs = 100;
 
 }  // namespace
 
-void DesktopWindowControl::Attempt(QWidget* window, int x, int y, bool above, int attemptsLeft) {
+void DesktopWindowControl::Attempt(QWidget* window, int x, int y, bool above, QSize size,
+                                   int attemptsLeft) {
   QTimer::singleShot(kAttemptIntervalMs, window, [=, this, window = QPointer<QWidget>(window)] {
     if (!window || !window->isVisible()) return;
     Move(x, y, [=, this](bool moved) {
       if (!window || !window->isVisible()) return;
       if (!moved) {
-        if (attemptsLeft > 1) Attempt(window, x, y, above, attemptsLeft - 1);
+        if (attemptsLeft > 1) Attempt(window, x, y, above, size, attemptsLeft - 1);
         return;
       }
       placed_ = true;
+      if (window->size() != size) window->resize(size);
       KeepAbove(above);
     });
   });
@@ -29,7 +31,7 @@ void DesktopWindowControl::Attempt(QWidget* window, int x, int y, bool above, in
 
 void DesktopWindowControl::ApplyWhenShown(QWidget& window, int x, int y, bool above) {
   placed_ = false;
-  Attempt(&window, x, y, above, kAttempts);
+  Attempt(&window, x, y, above, window.size(), kAttempts);
 }
 
 }  // namespace vistrel::linux_shell

@@ -102,6 +102,10 @@ int ShellWindow::ToPixels(double twips) const {
   return TwipsToPixels(twips, TwipsPerDevicePixel());
 }
 
+int ShellWindow::ToDesktop(double twips) const {
+  return TwipsToPixels(twips, TwipsPerDesktopPixel());
+}
+
 int ShellWindow::Logical(int devicePixels) {
   return static_cast<int>(std::lround(devicePixels / Widget()->devicePixelRatioF()));
 }
@@ -116,7 +120,7 @@ double ShellWindow::ClientHeight() {
 void ShellWindow::Place(float left, float top) {
   placedLeft_ = left;
   placedTop_ = top;
-  if (control_ && Widget()->isVisible()) control_->Move(ToPixels(left), ToPixels(top));
+  if (control_ && Widget()->isVisible()) control_->Move(ToDesktop(left), ToDesktop(top));
 }
 
 void ShellWindow::ReadBackPlace() {
@@ -124,14 +128,14 @@ void ShellWindow::ReadBackPlace() {
   const std::optional<QPoint> where = control_->Where();
   if (!where) return;
   // Where it was put, the place stays to the twip.
-  const double twipsPerPixel = TwipsPerDevicePixel();
-  if (where->x() != ToPixels(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), twipsPerPixel);
-  if (where->y() != ToPixels(placedTop_)) placedTop_ = PixelsToTwips(where->y(), twipsPerPixel);
+  const double twipsPerPixel = TwipsPerDesktopPixel();
+  if (where->x() != ToDesktop(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), twipsPerPixel);
+  if (where->y() != ToDesktop(placedTop_)) placedTop_ = PixelsToTwips(where->y(), twipsPerPixel);
 }
 
 void ShellWindow::PlaceOnceShown() {
   if (control_) {
-    control_->ApplyWhenShown(*Widget(), ToPixels(placedLeft_), ToPixels(placedTop_), topmost_);
+    control_->ApplyWhenShown(*Widget(), ToDesktop(placedLeft_), ToDesktop(placedTop_), topmost_);
   }
 }
 

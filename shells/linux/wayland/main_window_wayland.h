@@ -48,6 +48,8 @@ class WaylandMainWindow : public ShellWindow {
   // the screen's whole-number ratio set the start-up value (Qt's screen ratio stays whole): a
   // twip keeps its logical size, so a size saved at one ratio comes back the same at the next.
   double TwipsPerDevicePixel() const override;
+  // The compositor places windows in logical pixels (sway's IPC, KWin's scripts).
+  double TwipsPerDesktopPixel() const override { return twipsPerLogical_; }
 
  private:
   // The frame's width and height beyond the client area, in device pixels (the decorations Qt

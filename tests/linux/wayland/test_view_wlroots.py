@@ -21,8 +21,7 @@ def show_pattern(rig, request):
         return
     pattern = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
                            "pattern_window")
-    # labwc opens a window, and so makes it full screen, on the pointer's output.
-    rig.pointer_to(rig.width // 2, rig.height // 2)
+    rig.focus_output(0)
     rig.pattern = rig.spawn("pattern", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
 
     def shown():
@@ -38,7 +37,7 @@ def start_on_second_output(rig, start_vistrel, tmp_path, *args):
     home = home_dirs(str(tmp_path / "home"))
     left, top = rig.width // rig.scale + 150, 100
     write_settings(home, f"[General]\nLeft={left * 15}\nTop={top * 15}\nOnTop=True\n")
-    rig.pointer_to(rig.width * 3 // 2, rig.height // 2)
+    rig.focus_output(1)
     program = start_vistrel(rig, *args, home=home)
     return program, (left, top)
 
@@ -48,16 +47,17 @@ def test_view_exact_over_a_window_the_desktop_and_both_outputs_and_clicks_zoom(
     rig = wlroots
     show_pattern(rig, request)
     start_on_second_output(rig, start_vistrel, tmp_path)
-    view = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)
-    # Over the window, across the border (the window's part and the desktop's), at the far
-    # corner of the desktop.
-    for cursor in ((150, 600), (rig.width, 300), (2 * rig.width - 2, rig.height - 2)):
+    # Over the window (where the view is found: the desktop is all one colour), across the
+    # border (the window's part and the desktop's), at the far corner of the desktop.
+    rig.pointer_to(150, 600)
+    place = expect_view(rig, (CLIENT_W * rig.scale, CLIENT_H * rig.scale), 2, (150, 600))
+    for cursor in ((rig.width, 300), (2 * rig.width - 2, rig.height - 2)):
         rig.pointer_to(*cursor)
-        place = expect_view(rig, view, 2, cursor)
+        expect_view(rig, place, 2, cursor)
     # A left click on the view zooms in.
     rig.click(place.x + 10, place.y + 10)
     rig.pointer_to(700, 500)
-    expect_view(rig, view, 3, (700, 500))
+    expect_view(rig, place, 3, (700, 500))
 
 
 def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, request,
@@ -66,14 +66,15 @@ def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, r
     show_pattern(rig, request)
     program, stored = start_on_second_output(rig, start_vistrel, tmp_path, "3")
     if rig.compositor == "sway":
-        # sway lets the program have its place and keep its view above other windows.
-        window = wait_for("the view in sway's tree", lambda: next(
-            (w for w in rig.windows() if w["pid"] == program.proc.pid), None))
-        rect, title_bar = window["rect"], window["deco_rect"]["height"]
-        assert (rect["x"], rect["y"] - title_bar) == stored and window["sticky"], window
-    view = (CLIENT_W * rig.scale, CLIENT_H * rig.scale)
+        # sway lets the program have its place, its size and its view above other windows.
+        def placed():
+            w = next((w for w in rig.windows() if w["pid"] == program.proc.pid), None)
+            return w and (w["rect"]["x"], w["rect"]["y"] - w["deco_rect"]["height"],
+                          w["window_rect"]["width"], w["window_rect"]["height"], w["sticky"])
+        wait_for("the view at its place, of its size, above others",
+                 lambda: placed() == (*stored, CLIENT_W, CLIENT_H, True))
     rig.pointer_to(200, 200)
-    expect_view(rig, view, 2, (200, 200))
+    place = expect_view(rig, (CLIENT_W * rig.scale, CLIENT_H * rig.scale), 2, (200, 200))
 
     # Alt+V freezes the view, and after a second holds its picture for the 3 seconds of the
     # command line: the view freed from the bus within them stays, and follows only after them.
@@ -83,8 +84,8 @@ def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, r
     program.call("ToggleFreeze")
     rig.pointer_to(600, 600)
     time.sleep(max(0.0, pressed + 3.2 - time.monotonic()))
-    expect_view(rig, view, 2, (200, 200), timeout=0.5)
-    expect_view(rig, view, 2, (600, 600))
+    expect_view(rig, place, 2, (200, 200), timeout=0.5)
+    expect_view(rig, place, 2, (600, 600))
 
     assert program.end() == 0
     saved = settings_values(read_settings(program))
