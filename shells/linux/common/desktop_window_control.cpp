@@ -23,15 +23,22 @@ void DesktopWindowControl::Attempt(QWidget* window, int x, int y, bool above, QS
         return;
       }
       placed_ = true;
-      if (window->size() != size) window->resize(size);
       KeepAbove(above);
+      // sway may first tile a Wayland window, which then floats with the tile's size: that
+      // comes with a configure after sway's answer, so the window takes back its own size a
+      // moment later.
+      QTimer::singleShot(kAttemptIntervalMs, window, [window, size] {
+        if (window && window->size() != size) window->resize(size);
+      });
     });
   });
 }
 
 void DesktopWindowControl::ApplyWhenShown(QWidget& window, int x, int y, bool above) {
+  // Hidden before the desktop placed it, the window may have the tile's size by now.
+  if (placed_ || !ownSize_.isValid()) ownSize_ = window.size();
   placed_ = false;
-  Attempt(&window, x, y, above, window.size(), kAttempts);
+  Attempt(&window, x, y, above, ownSize_, kAttempts);
 }
 
 }  // namespace vistrel::linux_shell

@@ -50,6 +50,7 @@ class DesktopWindowControl {
   void Attempt(QWidget* window, int x, int y, bool above, QSize size, int attemptsLeft);
 
   bool placed_ = false;
+  QSize ownSize_;  // the window's size when it was last shown after being placed
 };
 
 }  // namespace vistrel::linux_shell
