@@ -86,6 +86,8 @@ struct CompositorScreen::Output {
   bool formatKnown = false;
   bool constrained = false;
   bool renew = false;  // the buffers are to be made again to the constraints
+  int madeWidth = 0, madeHeight = 0;
+  std::uint32_t madeFormat = 0;
   Buffer buffers[2];
   int shown = -1;   // the buffer with the last whole picture
   int filling = 0;  // the buffer a frame is copied into
@@ -99,7 +101,12 @@ struct CompositorScreen::Output {
     if (cursor) ext_image_copy_capture_cursor_session_v1_destroy(cursor);
     for (Buffer& b : buffers) b.Release();
     if (xdg) zxdg_output_v1_destroy(xdg);
-    if (output) wl_output_release(output);
+    // release came with version 3; before it the object can only be forgotten.
+    if (output && wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+      wl_output_release(output);
+    } else if (output) {
+      wl_output_destroy(output);
+    }
   }
   bool Shown() const { return shown >= 0 && buffers[shown].data != MAP_FAILED; }
 };
@@ -181,6 +188,13 @@ void OnSessionDone(void* data, ext_image_copy_capture_session_v1*) {
     return;
   }
   o.constrained = true;
+  // wlroots repeats the constraints whenever outputs change: the same ones keep the buffers.
+  const Buffer& made = o.buffers[0];
+  if (made.buffer && o.width == o.madeWidth && o.height == o.madeHeight &&
+      o.format == o.madeFormat) {
+    o.screen->Capture(o);
+    return;
+  }
   o.renew = true;
   // A frame in flight finishes (or fails) against the old buffers; new ones come after it.
   if (!o.frame) o.screen->Renew(o);
@@ -217,8 +231,8 @@ void OnFailed(void* data, ext_image_copy_capture_frame_v1*, std::uint32_t reason
     o.screen->Renew(o);
     return;
   }
-  if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS) return;
   if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED) return;
+  // Also after new constraints that turned out the same (the next done captures otherwise).
   o.screen->Capture(o);
 }
 constexpr ext_image_copy_capture_frame_v1_listener kFrame{OnTransform, OnDamage, OnPresentationTime,
@@ -275,8 +289,16 @@ CompositorScreen::~CompositorScreen() {
   notifier_.reset();
   outputs_.clear();
   if (!display_) return;
-  if (wlPointer_) wl_pointer_release(wlPointer_);
-  if (seat_) wl_seat_release(seat_);
+  if (wlPointer_ && wl_pointer_get_version(wlPointer_) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+    wl_pointer_release(wlPointer_);
+  } else if (wlPointer_) {
+    wl_pointer_destroy(wlPointer_);
+  }
+  if (seat_ && wl_seat_get_version(seat_) >= WL_SEAT_RELEASE_SINCE_VERSION) {
+    wl_seat_release(seat_);
+  } else if (seat_) {
+    wl_seat_destroy(seat_);
+  }
   if (capture_) ext_image_copy_capture_manager_v1_destroy(capture_);
   if (sources_) ext_output_image_capture_source_manager_v1_destroy(sources_);
   if (xdgOutputs_) zxdg_output_manager_v1_destroy(xdgOutputs_);
@@ -409,6 +431,9 @@ void CompositorScreen::Renew(Output& o) {
       return;
     }
   }
+  o.madeWidth = o.width;
+  o.madeHeight = o.height;
+  o.madeFormat = o.format;
   Capture(o);
   Changed();
 }
@@ -418,6 +443,7 @@ void CompositorScreen::PictureReady(Output& o) {
   o.frame = nullptr;
   // The other buffer lacks what this frame changed, besides what it lacked already.
   o.buffers[o.filling].stale = QRect();
+  const bool first = o.shown < 0;
   o.shown = o.filling;
   o.filling = 1 - o.filling;
   o.buffers[o.filling].stale |= o.damage.isNull() ? QRect(0, 0, o.width, o.height) : o.damage;
@@ -426,7 +452,9 @@ void CompositorScreen::PictureReady(Output& o) {
   } else {
     Capture(o);
   }
-  if (events_.redraw) events_.redraw();
+  // As on the other paths, a still pointer leaves the view as it is: only an output's first
+  // picture draws (and a redraw per picture would capture the view's own repaint, and so on).
+  if (first) Changed();
 }
 
 void CompositorScreen::Moved(bool moved) {

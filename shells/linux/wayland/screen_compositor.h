@@ -32,7 +32,7 @@ namespace vistrel::linux_shell::wayland {
 
 // What the screen tells the program, each from the event loop.
 struct CompositorEvents {
-  std::function<void()> redraw;  // a new picture, or an output came or went: draw again
+  std::function<void()> redraw;  // an output's first picture, or an output came or went
   std::function<void()> wake;    // the pointer moved while Timer1 was idle
   std::function<void()> ended;   // the compositor went away: save and end
 };
