@@ -96,13 +96,11 @@ class WlrootsRig(Rig):
         self.pointer = os.fdopen(fd, "w", buffering=1)
 
     def lacks_capture(self):
-        """Why the program's compositor capture path cannot work here, or None."""
+        """Why the program's compositor capture path cannot work here, or nothing."""
         missing = [g for g in CAPTURE_GLOBALS if g not in self.globals]
-        if not missing:
-            return None
-        version = subprocess.run([self.compositor, "--version"], capture_output=True,
-                                 text=True, timeout=10).stdout.strip().splitlines()[0]
-        return f"{version} offers no {' and no '.join(missing)}"
+        version = subprocess.run([self.compositor, "--version"], capture_output=True, text=True,
+                                 timeout=10).stdout.splitlines()[0]
+        return missing and f"{version} offers no {' and no '.join(missing)}"
 
     def pointer_to(self, x, y):
         """(x, y) in the screenshot's pixels, the outputs' buffer pixels."""

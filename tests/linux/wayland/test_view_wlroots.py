@@ -14,39 +14,34 @@ from support.wayland_view import CLIENT_H, CLIENT_W
 from support.xsession import home_dirs, pixel, wait_for
 
 
-def show_pattern(rig, request):
-    """A still picture over the whole first output, a native Wayland window (the desktop's
-    colour could not tell one place from another); the second output shows the desktop."""
-    if getattr(rig, "pattern", None):
-        return
-    pattern = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
-                           "pattern_window")
-    rig.focus_output(0)
-    rig.pattern = rig.spawn("pattern", [pattern], dict(rig.env, QT_QPA_PLATFORM="wayland"))
-
-    def shown():
-        shot = rig.screenshot()
-        return all(pixel(shot, x, y) != pixel(shot, x + 1, y)
-                   for x, y in ((1, 1), (rig.width - 3, rig.height - 2)))
-    wait_for("the pattern over the first output", shown)
-
-
-def start_on_second_output(rig, start_vistrel, tmp_path, *args):
-    """The program with its view on the second output, clear of the places the tests look at,
-    and Always on Top: sway puts it at the stored place, labwc where the pointer is."""
-    home = home_dirs(str(tmp_path / "home"))
-    left, top = rig.width // rig.scale + 150, 100
-    write_settings(home, f"[General]\nLeft={left * 15}\nTop={top * 15}\nOnTop=True\n")
-    rig.focus_output(1)
-    program = start_vistrel(rig, *args, home=home)
-    return program, (left, top)
-
-
-def test_view_exact_over_a_window_the_desktop_and_both_outputs_and_clicks_zoom(
-        wlroots, start_vistrel, request, tmp_path):
+def test_view_exact_clicks_zoom_alt_v_holds_and_sigterm_saves(wlroots, start_vistrel, request,
+                                                              tmp_path):
     rig = wlroots
-    show_pattern(rig, request)
-    start_on_second_output(rig, start_vistrel, tmp_path)
+    # A still picture over the whole first output, a native Wayland window (the desktop's colour
+    # could not tell one place from another); the second output shows the desktop.
+    rig.focus_output(0)
+    rig.spawn("pattern", [os.path.join(os.path.dirname(request.config.getoption(
+        "--screencast-probe")), "pattern_window")], dict(rig.env, QT_QPA_PLATFORM="wayland"))
+    wait_for("the pattern over the first output", lambda: all(
+        pixel(shot, x, y) != pixel(shot, x + 1, y) for shot in [rig.screenshot()]
+        for x, y in ((1, 1), (rig.width - 3, rig.height - 2))))
+
+    # The view on the second output, clear of the places looked at, and Always on Top: sway
+    # puts it at the stored place, labwc where the pointer is.
+    home = home_dirs(str(tmp_path / "home"))
+    stored = (rig.width // rig.scale + 150, 100)
+    write_settings(home, f"[General]\nLeft={stored[0] * 15}\nTop={stored[1] * 15}\nOnTop=True\n")
+    rig.focus_output(1)
+    program = start_vistrel(rig, "3", home=home)
+    if rig.compositor == "sway":
+        # sway lets the program have its place, its size and its view above other windows.
+        def placed():
+            w = next((w for w in rig.windows() if w["pid"] == program.proc.pid), None)
+            return w and (w["rect"]["x"], w["rect"]["y"] - w["deco_rect"]["height"],
+                          w["window_rect"]["width"], w["window_rect"]["height"], w["sticky"])
+        wait_for("the view at its place, of its size, above others",
+                 lambda: placed() == (*stored, CLIENT_W, CLIENT_H, True))
+
     # Over the window (where the view is found: the desktop is all one colour), across the
     # border (the window's part and the desktop's), at the far corner of the desktop.
     rig.pointer_to(150, 600)
@@ -56,25 +51,8 @@ def test_view_exact_over_a_window_the_desktop_and_both_outputs_and_clicks_zoom(
         expect_view(rig, place, 2, cursor)
     # A left click on the view zooms in.
     rig.click(place.x + 10, place.y + 10)
-    rig.pointer_to(700, 500)
-    expect_view(rig, place, 3, (700, 500))
-
-
-def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, request,
-                                                       tmp_path):
-    rig = wlroots
-    show_pattern(rig, request)
-    program, stored = start_on_second_output(rig, start_vistrel, tmp_path, "3")
-    if rig.compositor == "sway":
-        # sway lets the program have its place, its size and its view above other windows.
-        def placed():
-            w = next((w for w in rig.windows() if w["pid"] == program.proc.pid), None)
-            return w and (w["rect"]["x"], w["rect"]["y"] - w["deco_rect"]["height"],
-                          w["window_rect"]["width"], w["window_rect"]["height"], w["sticky"])
-        wait_for("the view at its place, of its size, above others",
-                 lambda: placed() == (*stored, CLIENT_W, CLIENT_H, True))
     rig.pointer_to(200, 200)
-    place = expect_view(rig, (CLIENT_W * rig.scale, CLIENT_H * rig.scale), 2, (200, 200))
+    expect_view(rig, place, 3, (200, 200))
 
     # Alt+V freezes the view, and after a second holds its picture for the 3 seconds of the
     # command line: the view freed from the bus within them stays, and follows only after them.
@@ -84,8 +62,8 @@ def test_alt_v_through_the_bus_holds_and_sigterm_saves(wlroots, start_vistrel, r
     program.call("ToggleFreeze")
     rig.pointer_to(600, 600)
     time.sleep(max(0.0, pressed + 3.2 - time.monotonic()))
-    expect_view(rig, place, 2, (200, 200), timeout=0.5)
-    expect_view(rig, place, 2, (600, 600))
+    expect_view(rig, place, 3, (200, 200), timeout=0.5)
+    expect_view(rig, place, 3, (600, 600))
 
     assert program.end() == 0
     saved = settings_values(read_settings(program))

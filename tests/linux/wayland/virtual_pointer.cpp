@@ -15,9 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 namespace {
 
@@ -35,19 +32,16 @@ const wl_message kManagerRequests[] = {{"create_virtual_pointer", "?on", kCreate
 const wl_interface kManager = {
     "zwlr_virtual_pointer_manager_v1", 1, 1, kManagerRequests, 0, nullptr};
 
-struct Globals {
-  wl_seat* seat = nullptr;
-  wl_proxy* manager = nullptr;
-};
+wl_proxy* seat = nullptr;
+wl_proxy* manager = nullptr;
 
-void Announce(void* data, wl_registry* registry, uint32_t name, const char* interface,
+void Announce(void*, wl_registry* registry, uint32_t name, const char* interface,
               uint32_t version) {
-  auto* globals = static_cast<Globals*>(data);
   std::printf("GLOBAL %s %u\n", interface, version);
-  if (!std::strcmp(interface, wl_seat_interface.name) && !globals->seat)
-    globals->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+  if (!std::strcmp(interface, wl_seat_interface.name))
+    seat = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
   else if (!std::strcmp(interface, kManager.name))
-    globals->manager = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &kManager, 1));
+    manager = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &kManager, 1));
 }
 
 void Remove(void*, wl_registry*, uint32_t) {}
@@ -61,46 +55,28 @@ uint32_t Milliseconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: virtual_pointer FIFO\n");
-    return 2;
-  }
   wl_display* display = wl_display_connect(nullptr);
-  if (!display) {
-    std::fprintf(stderr, "no Wayland display\n");
-    return 1;
-  }
-  Globals globals;
+  if (argc != 2 || !display) return 2;
   const wl_registry_listener listener = {Announce, Remove};
-  wl_registry_add_listener(wl_display_get_registry(display), &listener, &globals);
+  wl_registry_add_listener(wl_display_get_registry(display), &listener, nullptr);
   wl_display_roundtrip(display);
-  if (!globals.seat || !globals.manager) {
-    std::printf("no seat or no virtual pointer manager\n");
-    return 1;
-  }
-  auto* pointer =
-      wl_proxy_marshal_flags(globals.manager, 0, &kPointer, 1, 0, globals.seat, nullptr);
+  if (!seat || !manager) return 1;
+  auto* pointer = wl_proxy_marshal_flags(manager, 0, &kPointer, 1, 0, seat, nullptr);
   wl_display_roundtrip(display);
   std::printf("READY\n");
   std::fflush(stdout);
 
-  std::ifstream commands(argv[1]);
-  for (std::string line; std::getline(commands, line);) {
-    std::istringstream words(line);
-    std::string what;
-    words >> what;
-    if (what == "move") {
-      uint32_t x = 0, y = 0, width = 1, height = 1;
-      words >> x >> y >> width >> height;
+  FILE* commands = std::fopen(argv[1], "r");
+  char line[128];
+  unsigned x, y, width, height;
+  while (commands && std::fgets(line, sizeof line, commands)) {
+    if (std::sscanf(line, "move %u %u %u %u", &x, &y, &width, &height) == 4) {
       wl_proxy_marshal_flags(pointer, kMotionAbsolute, nullptr, 1, 0, Milliseconds(), x, y, width,
                              height);
-    } else if (what == "press" || what == "release") {
-      wl_proxy_marshal_flags(
-          pointer, kButton, nullptr, 1, 0, Milliseconds(), BTN_LEFT,
-          what == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     } else {
-      std::printf("unknown command: %s\n", line.c_str());
-      continue;
+      wl_proxy_marshal_flags(pointer, kButton, nullptr, 1, 0, Milliseconds(), BTN_LEFT,
+                             std::strncmp(line, "press", 5) ? WL_POINTER_BUTTON_STATE_RELEASED
+                                                            : WL_POINTER_BUTTON_STATE_PRESSED);
     }
     wl_proxy_marshal_flags(pointer, kFrame, nullptr, 1, 0);
     if (wl_display_roundtrip(display) < 0) return 1;
