@@ -79,16 +79,10 @@ class WlrootsRig(Rig):
         """The mouse, and from what it saw first the compositor's globals."""
         fifo = os.path.join(self.run, "pointer")
         os.mkfifo(fifo)
-        tool = self.spawn("virtual-pointer", [self.pointer_tool, fifo])
-
-        def said():
-            with open(tool.log) as f:
-                text = f.read()
-            if tool.poll() is not None:
-                raise RigFailure(f"the virtual pointer ended: {text}")
-            return "READY\n" in text and text
-        said = wait_for("the virtual pointer", said)
-        self.globals = dict(re.findall(r"^GLOBAL (\S+) (\d+)$", said, re.M))
+        log = self.spawn("virtual-pointer", [self.pointer_tool, fifo]).log
+        said = wait_for("the virtual pointer (its log: virtual-pointer.log)",
+                        lambda: "READY\n" in open(log).read() and open(log).read())
+        self.globals = set(re.findall(r"^GLOBAL (\S+)", said, re.M))
         # Opened without waiting, so it fails while the tool has not opened its end yet.
         fd = wait_for("the virtual pointer's FIFO",
                       quietly(lambda: os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)))
