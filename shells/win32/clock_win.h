@@ -1,4 +1,4 @@
-// The local wall clock: seconds since midnight to the millisecond, and the year.
+// The calendar year of the local clock, and the steady clock.
 #pragma once
 
 #include "platform/clock.h"
@@ -8,15 +8,18 @@ namespace vistrel::win32 {
 
 class WinClock : public platform::Clock {
  public:
-  double SecondsSinceMidnight() override {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
-  }
   int CurrentYear() override {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return t.wYear;
+  }
+  // The performance counter, which setting the clock does not move. Asked directly rather than
+  // through the C++ library's steady clock, which some MinGW builds take from the time of day.
+  double SteadySeconds() override {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
   }
 };
 

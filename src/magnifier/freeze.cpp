@@ -1,9 +1,6 @@
 // Freeze (hold the source rectangle, keep it live) and Freeze and Lock (also hold the picture
 // still for the command-line number of seconds), and Pause, the wait that keeps the program
 // responsive: handlers, including Freeze and Lock itself, run inside it.
-#include <algorithm>
-#include <utility>
-
 #include "app/frm_main.h"
 #include "app/numeric.h"
 #include "app/startup_messages.h"
@@ -11,9 +8,6 @@
 
 namespace vistrel {
 namespace {
-constexpr double kSecondsPerDay = 86400.0;
-constexpr double kLongestWait = 3600.0;
-constexpr double kLeastStepBack = 0.1;
 constexpr const char* kDefaultHold = "10";
 }  // namespace
 
@@ -78,32 +72,17 @@ void frmMain::ShowFreezeAndLockFailure(const Failure& failure) {
 }
 
 void frmMain::Pause(float nSecond) {
-  // Seconds since midnight, read as single precision like the runtime's timer.
-  const auto timeOfDay = [&] { return static_cast<float>(p_.clock.SecondsSinceMidnight()); };
-  double reading = timeOfDay();
-  double steady = p_.clock.SteadySeconds();
-  double start = reading;
+  // Pause returns once at least nSecond seconds have passed, and the steady clock alone can
+  // promise that: the time of day goes back at midnight and whenever the clock is set (summer
+  // time ending, a correction, a time zone that changes at midnight), and forward as often, so a
+  // hold measured by it was lengthened by every step back and shortened by every step forward,
+  // whatever rule tried to tell the steps from the midnights.
+  const double start = p_.clock.SteadySeconds();
   for (;;) {
-    const float elapsed = static_cast<float>(reading - start);
+    const double elapsed = p_.clock.SteadySeconds() - start;
     if (!(elapsed < nSecond)) return;
-    // Sleep until an event arrives or the time is up, handling every event meanwhile. No single
-    // wait spans a midnight unseen: each is at most an hour.
-    p_.pump.WaitForEvents(std::min(static_cast<double>(nSecond) - elapsed, kLongestWait));
-    const double previous = std::exchange(reading, timeOfDay());
-    const double previousSteady = std::exchange(steady, p_.clock.SteadySeconds());
-    // How far the time of day fell behind the time that passed in this round. More than half a
-    // day is a midnight; with the last reading as the reference, a hold of a day or more sees
-    // every midnight.
-    double fall = (steady - previousSteady) - (reading - previous);
-    if (fall > kSecondsPerDay / 2) {
-      start -= kSecondsPerDay;
-      fall -= kSecondsPerDay;
-    }
-    // What is left is the clock set back (summer time ending, a correction): the start
-    // goes back with it, so the time already held counts and the hold keeps its length. A step
-    // forward is left alone: it ends the hold early, which is harmless. Readings jitter by a few
-    // milliseconds against each other, which must not add up over the rounds of a long hold.
-    if (fall > kLeastStepBack) start -= fall;
+    // Sleep until an event arrives or the time is up, handling every event meanwhile.
+    p_.pump.WaitForEvents(nSecond - elapsed);
   }
 }
 

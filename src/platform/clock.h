@@ -1,23 +1,16 @@
-// Wall-clock readings: seconds since midnight with fractions (for Pause) and the calendar year
-// (for the copyright line), and a steady clock beside them.
+// The clocks the core reads: the calendar year (for the copyright line), and a steady clock that
+// measures waits. The time of day is not offered: nothing should measure a wait by it.
 #pragma once
-
-#include <chrono>
 
 namespace vistrel::platform {
 
 class Clock {
  public:
   virtual ~Clock() = default;
-  virtual double SecondsSinceMidnight() = 0;
   virtual int CurrentYear() = 0;
   // Seconds from any fixed point, moving only with the time that passes, whatever is done to the
-  // time of day: the measure that tells a midnight or a clock set back from a wait that lasted.
-  // The standard library's steady clock serves every platform.
-  virtual double SteadySeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-  }
+  // time of day (midnight, summer time, a correction).
+  virtual double SteadySeconds() = 0;
 };
 
 }  // namespace vistrel::platform

@@ -1,7 +1,7 @@
 """A private headless KDE Plasma compositor for the Wayland tests: its own runtime directory and
-session bus, kwin_wayland on a 1024 x 768 virtual output (its global shortcuts service inside),
-and the real portal stack (xdg-desktop-portal with its KDE backend) for the GlobalShortcuts
-portal. Processes are stopped by their process groups (rig.py).
+session bus, kwin_wayland on a 1024 x 768 virtual output at a scale (1 unless given; its global
+shortcuts service inside), and the real portal stack (xdg-desktop-portal with its KDE backend)
+for the GlobalShortcuts portal. Processes are stopped by their process groups (rig.py).
 
 With a frame feed (the folder that holds kwin/effects/plugins/vistrel_frame_feed.so, built from
 tests/linux/wayland/kwin_frame_feed) it also serves the ScreenCast portal with real pictures:
@@ -15,6 +15,7 @@ What differs between KWin 5.27 and 6 is said here and nowhere else: where a load
 object lives, what the scripts' list of windows is called, and which kglobalaccel component
 KDE's portal backend files a program's keys under."""
 
+import json
 import os
 import re
 import shutil
@@ -35,8 +36,8 @@ APPLICATIONS_MENU = """<!DOCTYPE Menu PUBLIC "-//freedesktop//DTD Menu 1.0//EN"
 
 
 class KWinRig(Rig):
-    def __init__(self, run_dir, frame_feed=None):
-        self.frame_feed = frame_feed
+    def __init__(self, run_dir, frame_feed=None, scale=1):
+        self.frame_feed, self.scale = frame_feed, scale
         super().__init__(run_dir, "run the tests as an ordinary user",
                          {"XDG_CURRENT_DESKTOP": "KDE", "XDG_SESSION_TYPE": "wayland",
                           "KDE_FULL_SESSION": "true", "WAYLAND_DISPLAY": "wayland-vistrel",
@@ -56,6 +57,8 @@ class KWinRig(Rig):
         # Debian's kwin_wayland carries a file capability (cap_sys_resource) that a container's
         # bounding set may lack, and then exec fails; a plain copy runs anywhere. Its name stays:
         # KWin's own Qt platform plugin refuses a binary of another name.
+        if self.scale != 1:
+            self._store_output_scale()
         kwin = os.path.join(self.run, "kwin_wayland")
         shutil.copyfile(shutil.which("kwin_wayland") or "/usr/bin/kwin_wayland", kwin)
         os.chmod(kwin, 0o700)
@@ -68,12 +71,22 @@ class KWinRig(Rig):
         self.window_list = "workspace.windowList()" if self.major >= 6 else "workspace.clientList()"
         self.kwin = self.spawn("kwin", [kwin, "--virtual", "--width", "1024", "--height", "768",
                                          "--socket", self.env["WAYLAND_DISPLAY"],
-                                         "--no-lockscreen"], env)
-        self._wait_for_service("kwin's D-Bus interface", "org.kde.KWin", "/KWin", 30)
-        self._wait_for_service("kwin's global shortcuts", "org.kde.kglobalaccel", "/kglobalaccel",
-                               10)
+                                         "--scale", str(self.scale), "--no-lockscreen"], env)
+        self._wait_for_service("kwin's D-Bus interface", "org.kde.KWin", 30)
+        self._wait_for_service("kwin's global shortcuts", "org.kde.kglobalaccel", 10)
         self._start_portal("org.freedesktop.impl.portal.desktop.kde", PORTAL_KDE,
                            dict(self.env, QT_QPA_PLATFORM="wayland"))
+
+    def _store_output_scale(self):
+        """KWin 6 makes its virtual output scale times as large, then takes the scale from its
+        output settings, which it would make at 1: they are stored first. KWin 5.27 reads none."""
+        mode = {"width": round(1024 * self.scale), "height": round(768 * self.scale)}
+        setup = {"outputs": [{"enabled": True, "outputIndex": 0, "position": {"x": 0, "y": 0}}]}
+        os.makedirs(os.path.join(self.env["HOME"], ".config"), exist_ok=True)
+        with open(os.path.join(self.env["HOME"], ".config", "kwinoutputconfig.json"), "w") as f:
+            json.dump([{"name": "outputs", "data": [{"connectorName": "Virtual-0", "mode": mode,
+                                                     "scale": self.scale}]},
+                       {"name": "setups", "data": [setup]}], f)
 
     def shortcut_component(self, session_token):
         """The kglobalaccel component that holds a GlobalShortcuts session's keys: the program's

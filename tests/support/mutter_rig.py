@@ -6,6 +6,7 @@ in the permission store, as the desktop keeps it under a restore token. Processe
 their process groups (rig.py)."""
 
 import os
+import re
 import subprocess
 import time
 
@@ -146,15 +147,22 @@ class MutterRig(Rig):
                 subprocess.run(["pw-cli", "destroy", client.split(",")[0]], env=self.env,
                                timeout=10, capture_output=True)
 
-    def destroy_sources(self):
-        """Destroys mutter's screen-cast source nodes in PipeWire: mutter keeps its cast and the
-        portal its session, so only PipeWire tells a client that its stream lost its source."""
-        nodes = subprocess.run(["pw-cli", "ls", "Node"], env=self.env, check=True, timeout=10,
-                               capture_output=True, text=True).stdout
-        for node in nodes.split("\tid ")[1:]:
-            if 'media.class = "Stream/Output/Video"' in node and 'node.name = "mutter"' in node:
-                subprocess.run(["pw-cli", "destroy", node.split(",")[0]], env=self.env,
-                               timeout=10, capture_output=True)
+    def destroy_sources(self, last=False):
+        """Destroys mutter's screen-cast source nodes in PipeWire (or, last, the last monitor's):
+        mutter keeps its cast and the portal its session, so only PipeWire tells a client that
+        its stream lost its source."""
+        def one_cast():  # by serial, which PipeWire never gives twice; a screenshot's may linger
+            nodes = subprocess.run(["pw-cli", "ls", "Node"], env=self.env, check=True,
+                                   timeout=10, capture_output=True, text=True).stdout
+            found = sorted((int(re.search(r'object.serial = "(\d+)"', node)[1]), node.split(",")[0])
+                           for node in nodes.split("\tid ")[1:]
+                           if 'media.class = "Stream/Output/Video"' in node
+                           and 'node.name = "mutter"' in node)
+            return found if len(found) == self.monitors else None
+        found = wait_for("one cast's sources", one_cast, 10, 0.2)
+        for _serial, node in found[-1:] if last else found:
+            subprocess.run(["pw-cli", "destroy", node], env=self.env, timeout=10,
+                           capture_output=True)
 
 
 def run_probe(rig, probe, token_file, prefix, moves=(), seconds=3):

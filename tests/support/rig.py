@@ -96,11 +96,10 @@ class Rig:
         self.bus = wait_for("a connection to the session bus",
                             quietly(lambda: dbus.bus.BusConnection(self.bus_address)))
 
-    def _wait_for_service(self, what, name, _path=None, timeout=20):
-        """Waits until name has an owner (a path, where given, is not asked). Asking the service
-        itself would D-Bus-activate a second copy where the first is not up yet, and GNOME's
-        portal backend 48 reaches mutter over a service channel that two copies break for each
-        other."""
+    def _wait_for_service(self, what, name, timeout=20):
+        """Waits until name has an owner. Asking the service itself would D-Bus-activate a second
+        copy where the first is not up yet, and GNOME's portal backend 48 reaches mutter over a
+        service channel that two copies break for each other."""
         wait_for(what, quietly(lambda: self.bus.name_has_owner(name)), timeout)
 
     def _start_portal(self, backend, executable, env=None):

@@ -126,15 +126,32 @@ TEST_F(CaptureTick, HugeScreenAndCursorStayInsideSixteenBits) {
   world.form.ScreenWidth = 32767;
   world.form.ScreenHeight = 32767;
   EXPECT_EQ(TickAt(40000, 40000), (StretchCall{220, 165, 32657, 32684, 110, 82}));
+  // A desktop that starts right of and below the origin ends beyond the 16-bit range.
+  world.form.ScreenLeft = 1000;
+  world.form.ScreenTop = 1000;
+  EXPECT_EQ(TickAt(40000, 40000), (StretchCall{220, 165, 32712, 32726, 110, 82}));
 }
 
 TEST_F(CaptureTick, DesktopWithAMonitorLeftOfThePrimaryClampsToItsNegativeEdge) {
-  // A 1280-pixel monitor left of the 1024-pixel primary: the desktop spans -1280 .. 1024.
+  // A 1280-pixel monitor left of the 1024-pixel primary: the desktop spans -1280 .. 1024 across,
+  // and still 0 .. 768 down: the top and bottom clamps stay where they were.
   world.form.ScreenLeft = -1280;
   world.form.ScreenWidth = 2304;
   EXPECT_EQ(TickAt(-1279, 384).srcX, -1280);
   EXPECT_EQ(TickAt(-20, 384).srcX, -75);  // across the border between the two
   EXPECT_EQ(TickAt(1023, 384).srcX, 914);
+  EXPECT_EQ(TickAt(-1279, 2), (StretchCall{220, 165, -1280, 0, 110, 82}));
+  EXPECT_EQ(TickAt(-1279, 767), (StretchCall{220, 165, -1280, 686, 110, 82}));
+}
+
+TEST_F(CaptureTick, AnOddFarEdgeOfTheDesktopRoundsTheClampedOriginToEven) {
+  // 1023 - 110.5 and 767 - 82.5 are ties: both go to the even neighbour, as the stored corner.
+  world.form.ScreenWidth = 1023;
+  world.form.ScreenHeight = 767;
+  SetView(221, 165, 2);
+  EXPECT_EQ(TickAt(1022, 766), (StretchCall{221, 165, 912, 684, 110, 82}));
+  EXPECT_EQ(world.form.LockedSourceX, 912);
+  EXPECT_EQ(world.form.LockedSourceY, 684);
 }
 
 TEST_F(CaptureTick, StillCursorDrawsNothingAndTakesNoDeviceContext) {

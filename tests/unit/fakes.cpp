@@ -118,12 +118,6 @@ std::int32_t FakeRegistryApi::RegCloseKey(platform::KeyHandle key) {
   return open.erase(key) ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
 }
 
-void FakeClock::Advance(double seconds) {
-  monotonic += seconds;
-  now += seconds;
-  if (now >= 86400.0) now -= 86400.0;
-}
-
 void FakeEventPump::After(double seconds, std::function<void()> body) {
   scheduled_.push_back({world_.clock.monotonic + seconds, std::move(body)});
 }

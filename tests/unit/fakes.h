@@ -278,14 +278,11 @@ class FakeLauncher : public platform::Launcher {
 
 class FakeClock : public platform::Clock {
  public:
-  double now = 12 * 3600.0;  // noon
-  double monotonic = 0;      // never wraps; the timers run on it
+  double monotonic = 0;  // the steady clock; the timers and waits run on it
   int year = 2026;
-  double SecondsSinceMidnight() override { return now; }
   int CurrentYear() override { return year; }
   double SteadySeconds() override { return monotonic; }
-  // Moves on, wrapping at midnight as the real clock does.
-  void Advance(double seconds);
+  void Advance(double seconds) { monotonic += seconds; }
 };
 
 class FakeRuntime : public platform::Runtime {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "fakes.h"
 
@@ -97,61 +96,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, FreezeHold,
                                            HoldCase{"fraction with comma", "2,5", ',', 2.5},
                                            HoldCase{"blanks around", " 3 ", '.', 3},
                                            HoldCase{"exponent", "1E1", '.', 10},
+                                           HoldCase{"more than a day", "200000", '.', 200000},
                                            HoldCase{"zero", "0", '.', 0},
                                            HoldCase{"negative", "-4", '.', 0}),
                          fakes::NameFromWhat());
-
-TEST_F(Freeze, HoldAcrossMidnightLastsTheRequestedTime) {
-  StartWith("10");
-  world.clock.now = 86400 - 3;
-  world.form.VBHotKey2_HotKey();
-  ExpectSwitches({{false, 1.0}, {true, 11.0}});
-  EXPECT_NEAR(world.clock.now, 8.0, 0.01);
-}
-
-TEST_F(Freeze, HoldOfMoreThanADaySeesEveryMidnightAndEnds) {
-  // From noon, 200000 s cross two midnights: a wait that compares each reading with the start
-  // instead of the previous reading would only see the first.
-  StartWith("200000");
-  world.pump.deliverTimers = false;
-  world.form.VBHotKey2_HotKey();
-  ExpectSwitches({{false, 1.0}, {true, 200001.0}});
-}
-
-// A ten-second hold keeps its length when the clock is set back, by a step or by jitter, and
-// when a midnight passes; a fall of more than half a day counts as a midnight, and a step forward
-// ends the hold early.
-TEST(FreezeClock, StepsOfTheClockKeepTheHoldsLengthOrEndItEarly) {
-  using Steps = std::vector<std::pair<double, double>>;  // seconds after Alt + V, step back
-  struct Row {
-    const char* what;
-    double timeOfDay;
-    Steps steps;
-    double holdEnds;
-  };
-  constexpr double kHour = 3600, kEvening = 20 * kHour;
-  for (const Row& row :
-       std::vector<Row>{{"equal readings", kEvening, {{4, 0}, {4.001, 0}}, 11},
-                        {"half a second back", kEvening, {{3.9, 0}, {4, 0.5}}, 11},
-                        {"a second back", kEvening, {{4, 1}}, 11},
-                        {"an hour back", kEvening, {{4, kHour}}, 11},
-                        {"eleven hours back", kEvening, {{4, 11 * kHour}}, 11},
-                        {"a midnight", 86400 - 3, {}, 11},
-                        {"a fall of thirteen hours is a midnight", kEvening, {{4, 13 * kHour}}, 4},
-                        {"an hour forward", kEvening, {{4, -kHour}}, 4}}) {
-    FakeWorld world;
-    world.runtime.commandLine = "10";
-    world.Start();
-    world.clock.now = row.timeOfDay;
-    for (const auto& [at, back] : row.steps)
-      world.pump.After(at, [&, back = back] {
-        world.clock.now = std::fmod(world.clock.now - back + 86400, 86400);
-      });
-    world.form.VBHotKey2_HotKey();
-    ASSERT_EQ(world.timer1.switches.size(), 2u) << row.what;
-    EXPECT_NEAR(world.timer1.switches[1].second, row.holdEnds, 0.01) << row.what;
-  }
-}
 
 TEST_F(Freeze, PauseWaitsForEventsWithADeadlineInsteadOfSpinning) {
   StartWith("10");

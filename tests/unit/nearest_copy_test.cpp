@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ struct NearestCase {
   int viewW, viewH;
   const char* shown;
 };
+
+void PrintTo(const NearestCase& c, std::ostream* os) {
+  *os << c.what;
+}
 
 class NearestCopy : public ::testing::TestWithParam<NearestCase> {};
 

@@ -1,11 +1,14 @@
-// What both shells compute alike from their platform's events: whole pixels of twips, the mouse
-// codes, the tray message of an activation, and when a woken timer ticks.
+// What both shells compute alike from their platform's events: whole pixels of twips, the limits
+// of the numeric stores, the mouse codes, the tray message of an activation, and when a woken
+// timer ticks.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <tuple>
 
+#include "app/failure.h"
 #include "app/mouse_codes.h"
+#include "app/numeric.h"
 #include "app/twips.h"
 #include "magnifier/tick_schedule.h"
 #include "tray/tray_icon_record.h"
@@ -22,6 +25,14 @@ TEST(Twips, BecomeWholePixelsWithTiesToEvenWithinWindowCoordinates) {
   // And back, by the ratio of the axis.
   EXPECT_EQ(PixelsToTwips(205, 15), 3075.0f);
   EXPECT_EQ(PixelsToTwips(-20, 12), -240.0f);
+}
+
+TEST(Numeric, StoresTakeTheLimitsOfTheirTypeAndFailBeyondThem) {
+  EXPECT_EQ(ToInt32(2147483647.0), 2147483647);
+  EXPECT_EQ(ToInt32(-2147483648.0), -2147483647 - 1);
+  for (const double beyond : {2147483647.5, -2147483648.6, double(NAN)})
+    EXPECT_THROW(ToInt32(beyond), Failure) << beyond;
+  EXPECT_THROW(ToSingle(NAN), Failure);
 }
 
 TEST(MouseCodes, ButtonsAndModifierKeysAreTheBitsOfThePlatformsMouseMessages) {

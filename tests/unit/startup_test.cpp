@@ -277,10 +277,19 @@ TEST_F(Startup, AScreenThatChangesIsReadAgainWhenTheShellSaysSo) {
   world.screen.leftTwips = -1280 * 15.0;
   world.screen.widthTwips = 4096 * 15.0;
   world.screen.heightTwips = 1536 * 15.0;
+  world.screen.topTwips = -300 * 15.0;
+  world.screen.wakesOnMotion = true;
+  world.Run(0.5);  // the pointer stands still: Timer1 idles
+  world.screen.stretches.clear();
   world.form.ScreenChanged();
   EXPECT_EQ(world.form.ScreenLeft, -1280);
+  EXPECT_EQ(world.form.ScreenTop, -300);
   EXPECT_EQ(world.form.ScreenWidth, 4096);
   EXPECT_EQ(world.form.ScreenHeight, 1536);
+  // The new screen is drawn at the next tick though the pointer stands still and the timer
+  // idled (after Share Again the view would stay black until the pointer moved).
+  world.Run(0.1);
+  EXPECT_EQ(world.screen.stretches.size(), 1u);
 }
 
 struct ScreenCase {

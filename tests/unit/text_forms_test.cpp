@@ -53,6 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
         NumberText{"largest single", "3.4028234663852886e38", '.', kMaxFloat, 0},
         NumberText{"largest single as written", "3.4028235E+38", '.', kMaxFloat, 0},
         NumberText{"just beyond single", "3.4028236E+38", '.', 0, 6},
+        // The exact edge: 2^128 - 2^103 is halfway to the next power of two and rounds beyond
+        // single precision; the double just below it still rounds to the largest single.
+        NumberText{"last double to the largest single", "3.4028235677973362E+38", '.', kMaxFloat,
+                   0},
+        NumberText{"first double beyond single", "3.4028235677973366E+38", '.', 0, 6},
+        NumberText{"last negative double", "-3.4028235677973362E+38", '.', -kMaxFloat, 0},
+        NumberText{"first negative double beyond", "-3.4028235677973366E+38", '.', 0, 6},
         NumberText{"underflow is zero", "1e-400", '.', 0, 0}, NumberText{"word", "abc", '.', 0, 13},
         NumberText{"NaN", "NaN", '.', 0, 13}, NumberText{"infinity", "inf", '.', 0, 13},
         NumberText{"empty", "", '.', 0, 13}, NumberText{"blanks only", "   ", '.', 0, 13},

@@ -1,7 +1,8 @@
-// The local wall clock: seconds since midnight to the millisecond, and the year.
+// The calendar year of the local clock, and the steady clock.
 #pragma once
 
-#include <QDateTime>
+#include <QDate>
+#include <chrono>
 
 #include "platform/clock.h"
 
@@ -9,10 +10,12 @@ namespace vistrel::linux_shell {
 
 class QtClock : public platform::Clock {
  public:
-  double SecondsSinceMidnight() override {
-    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
-  }
   int CurrentYear() override { return QDate::currentDate().year(); }
+  // CLOCK_MONOTONIC: setting the clock does not move it.
+  double SteadySeconds() override {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
 };
 
 }  // namespace vistrel::linux_shell

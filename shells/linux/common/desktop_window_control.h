@@ -21,10 +21,10 @@ class DesktopWindowControl {
 
   virtual ~DesktopWindowControl() = default;
   // The main window of this process (found by its process id and its title), moved so that its
-  // outer frame's top-left corner is at x, y desktop pixels. The request returns at once, with no
-  // event handled meanwhile; the answer comes from the event loop when the desktop gives it (sway,
-  // and a request that fails at once, answer before the call returns). No answer comes once the
-  // control is gone.
+  // outer frame's top-left corner is at x, y desktop pixels (a Wayland compositor's logical
+  // ones, whatever the window's scale). The request returns at once, with no event handled
+  // meanwhile; the answer comes from the event loop when the desktop gives it (sway, and a request
+  // that fails at once, answer before the call returns). No answer comes once the control is gone.
   virtual void Move(int x, int y, Answer answer = {}) = 0;
   // Keeps the window above all others, or takes that back. Answered as above.
   virtual void KeepAbove(bool above, Answer answer = {}) = 0;

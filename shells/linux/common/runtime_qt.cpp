@@ -80,6 +80,7 @@ void QtRuntime::End() {
   std::fflush(stderr);
   // _exit skips the leak check that a sanitizer build runs at exit: run it here instead.
   if (__lsan_do_leak_check) __lsan_do_leak_check();
+  if (end_) end_();
   ::_exit(0);
 }
 

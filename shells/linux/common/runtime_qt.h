@@ -33,10 +33,14 @@ class QtRuntime : public platform::Runtime {
   [[noreturn]] void End() override;
   // Runs just before the process ends (the settings file's flush).
   void SetBeforeEnd(std::function<void()> beforeEnd) { beforeEnd_ = std::move(beforeEnd); }
+  // Runs in place of the process's end, once the lock is given up (for a backend that gives up:
+  // it starts another program, or ends with a failure).
+  void SetEnd(std::function<void()> end) { end_ = std::move(end); }
 
  private:
   std::string commandLine_;
   std::function<void()> beforeEnd_;
+  std::function<void()> end_;
   std::unique_ptr<QLockFile> lock_;
 };
 

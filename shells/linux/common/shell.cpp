@@ -52,7 +52,8 @@ void Shell::ScreenChanged() {
   Dispatch([this] { form_->ScreenChanged(); });
 }
 
-void Shell::Exit() {
+void Shell::Exit(std::function<void()> end) {
+  if (end) runtime_.SetEnd(std::move(end));
   Dispatch([this] { form_->menuExit_Click(); });
 }
 
@@ -121,8 +122,6 @@ int Shell::Run(Backend& backend) {
   Dispatch([&] { form.Form_Resize(); });
   Dispatch([&] { form.Form_Load(); });
   const bool controlled = control_->Register();
-  // After the window shows: a desktop's portal may be slow to answer, or not answer at all.
-  const std::vector<std::string> unavailable = backend.hotkeys.Register();
   const std::string call =
       "gdbus call --session --dest example.tarnwell.Vistrel --object-path "
       "/example/tarnwell/Vistrel --method example.tarnwell.Vistrel.";
@@ -139,25 +138,29 @@ int Shell::Run(Backend& backend) {
       });
     }
   }
-  if (!backend.hotkeys.Available()) {
-    // Said once, instead of the box that names keys another program holds.
-    std::fprintf(stderr,
-                 "Vistrel: this desktop gives programs no global keys, so Alt+Space and Alt+V "
-                 "do nothing.\n");
-    if (controlled) {
+  // After the window shows: a desktop's portal may be slow to answer, or not answer at all.
+  backend.hotkeys.RegisterThen([this, &backend, controlled,
+                                call](const std::vector<std::string>& unavailable) {
+    if (!backend.hotkeys.Available()) {
+      // Said once, instead of the box that names keys another program holds.
       std::fprintf(stderr,
-                   "Bind the desktop's own shortcuts to these commands:\n  %sToggleFreeze\n"
-                   "  %sFreezeAndLock\n",
-                   call.c_str(), call.c_str());
+                   "Vistrel: this desktop gives programs no global keys, so Alt+Space and Alt+V "
+                   "do nothing.\n");
+      if (controlled) {
+        std::fprintf(stderr,
+                     "Bind the desktop's own shortcuts to these commands:\n  %sToggleFreeze\n"
+                     "  %sFreezeAndLock\n",
+                     call.c_str(), call.c_str());
+      }
     }
-  }
-  if (!unavailable.empty() && backend.hotkeys.Available()) {
-    // Once, after the window is up; the menu items do the same as the keys.
-    QTimer::singleShot(0, [&] {
-      messages_.Show({hotkey::UnavailableHotKeysText(unavailable), platform::kExclamation,
-                      std::string(identity::kTitle)});
-    });
-  }
+    if (!unavailable.empty() && backend.hotkeys.Available()) {
+      // Once, after the window is up; the menu items do the same as the keys.
+      QTimer::singleShot(0, [this, unavailable] {
+        messages_.Show({hotkey::UnavailableHotKeysText(unavailable), platform::kExclamation,
+                        std::string(identity::kTitle)});
+      });
+    }
+  });
   const int code = QApplication::exec();
   form_ = nullptr;
   return code;

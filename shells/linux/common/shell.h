@@ -50,12 +50,11 @@ class Shell {
   // Whether another instance runs (asked before the core asks, for a backend that must not start
   // anything visible in a second instance); the answer holds for the core's question too.
   bool AnotherInstanceRuns() { return runtime_.PreviousInstance(); }
-  // Lets a backend that gives up hand the instance lock to the program it starts instead.
-  void ReleaseInstance() { runtime_.ReleaseInstance(); }
   // For a backend whose screen changed under the core: the desktop's extent read again and the
-  // view drawn again at the next tick; and the program ended as Exit ends it (settings saved).
+  // view drawn again at the next tick; and the program ended as Exit ends it (settings saved),
+  // where end, if given, runs last in place of the process's end.
   void ScreenChanged();
-  void Exit();
+  void Exit(std::function<void()> end = {});
 
   // Builds the core on the backend and runs the event loop; returns the exit code.
   int Run(Backend& backend);

@@ -102,7 +102,7 @@ int ShellWindow::ToPixels(double twips) const {
   return TwipsToPixels(twips, TwipsPerDevicePixel());
 }
 
-int ShellWindow::ToDesktop(double twips) const {
+int ShellWindow::PlacePixels(double twips) const {
   return TwipsToPixels(twips, TwipsPerDesktopPixel());
 }
 
@@ -120,7 +120,7 @@ double ShellWindow::ClientHeight() {
 void ShellWindow::Place(float left, float top) {
   placedLeft_ = left;
   placedTop_ = top;
-  if (control_ && Widget()->isVisible()) control_->Move(ToDesktop(left), ToDesktop(top));
+  if (control_ && Widget()->isVisible()) control_->Move(PlacePixels(left), PlacePixels(top));
 }
 
 void ShellWindow::ReadBackPlace() {
@@ -128,14 +128,15 @@ void ShellWindow::ReadBackPlace() {
   const std::optional<QPoint> where = control_->Where();
   if (!where) return;
   // Where it was put, the place stays to the twip.
-  const double twipsPerPixel = TwipsPerDesktopPixel();
-  if (where->x() != ToDesktop(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), twipsPerPixel);
-  if (where->y() != ToDesktop(placedTop_)) placedTop_ = PixelsToTwips(where->y(), twipsPerPixel);
+  const double perPixel = TwipsPerDesktopPixel();
+  if (where->x() != PlacePixels(placedLeft_)) placedLeft_ = PixelsToTwips(where->x(), perPixel);
+  if (where->y() != PlacePixels(placedTop_)) placedTop_ = PixelsToTwips(where->y(), perPixel);
 }
 
 void ShellWindow::PlaceOnceShown() {
   if (control_) {
-    control_->ApplyWhenShown(*Widget(), ToDesktop(placedLeft_), ToDesktop(placedTop_), topmost_);
+    control_->ApplyWhenShown(*Widget(), PlacePixels(placedLeft_), PlacePixels(placedTop_),
+                             topmost_);
   }
 }
 

@@ -85,13 +85,14 @@ class ShellWindow : public platform::MainWindow {
   // Twips to device pixels, within the 16-bit coordinates window systems take (anything beyond
   // is off every screen anyway).
   int ToPixels(double twips) const;
-  int ToDesktop(double twips) const;
   // What one device pixel of the window is in twips: the start-up value, unless a backend's
   // window learns its own scale later.
   virtual double TwipsPerDevicePixel() const { return twipsPerPixel_; }
-  // What one pixel of the desktop's layout, in which its control places the window, is in
-  // twips: a device pixel on X11, a logical one where a Wayland compositor scales.
+  // What one pixel of the place that the desktop's window control takes and tells is in twips:
+  // a device pixel unless a backend's desktop counts in pixels of its own.
   virtual double TwipsPerDesktopPixel() const { return TwipsPerDevicePixel(); }
+  // Twips to those pixels, within 16 bits as above.
+  int PlacePixels(double twips) const;
   // Device pixels to Qt's logical ones, for the widget's geometry.
   int Logical(int devicePixels);
 

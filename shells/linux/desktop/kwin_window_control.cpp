@@ -87,6 +87,14 @@ void LoadAndRun(QObject* context, const QString& file, const QString& name,
       });
 }
 
+// Whether the window w of a script is this process's window with the title. The program's boxes
+// bear its title too, but have a fixed size, which the window has not.
+QString IsOurs(const QString& title) {
+  return QStringLiteral("w.pid === %1 && w.caption === %2 && w.resizeable")
+      .arg(getpid())
+      .arg(Literal(title));
+}
+
 // The windows of this process with the title (normally one) as the variable w in a script.
 QString ForEachWindow(const QString& title, const QString& body) {
   return QStringLiteral(
@@ -94,11 +102,10 @@ QString ForEachWindow(const QString& title, const QString& body) {
              "workspace.clientList();\n"
              "  for (var i = 0; i < list.length; ++i) {\n"
              "    var w = list[i];\n"
-             "    if (w.pid !== %1 || w.caption !== %2) continue;\n"
-             "    %3\n"
+             "    if (!(%1)) continue;\n"
+             "    %2\n"
              "  }\n")
-      .arg(getpid())
-      .arg(Literal(title), body);
+      .arg(IsOurs(title), body);
 }
 
 // One script from load to unload, driven by the answers as they arrive on the event loop, so
@@ -209,7 +216,7 @@ class PlaceWatch : public QObject {
             "    callDBus(%1, %2, %3, \"Placed\", Math.round(g.x) + \" \" + Math.round(g.y));\n"
             "  }\n"
             "  function watch(w) {\n"
-            "    if (w.pid !== %4 || w.caption !== %5) return;\n"
+            "    if (!(%4)) return;\n"
             "    report(w);\n"
             "    w.frameGeometryChanged.connect(function () { report(w); });\n"
             "  }\n"
@@ -217,9 +224,8 @@ class PlaceWatch : public QObject {
             "  for (var i = 0; i < list.length; ++i) watch(list[i]);\n"
             "  (workspace.windowAdded || workspace.clientAdded).connect(watch);\n"
             "})();\n")
-            .arg(Literal(bus_.baseService()), Literal(kWatchPath), Literal(kWatchInterface))
-            .arg(getpid())
-            .arg(Literal(title));
+            .arg(Literal(bus_.baseService()), Literal(kWatchPath), Literal(kWatchInterface),
+                 IsOurs(title));
     file_.write(script.toUtf8());
     file_.flush();
     // A watch that a run killed before it could unload it goes first (one copy runs per user,

@@ -5,8 +5,10 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
+#include <optional>
 #include <utility>
 
 #include "hotkey/hotkey_bindings.h"
@@ -133,42 +135,62 @@ PortalHotKeys::~PortalHotKeys() {
 }
 
 std::vector<std::string> PortalHotKeys::Register() {
+  std::optional<std::vector<std::string>> missing;
+  QEventLoop loop;
+  RegisterThen([&](std::vector<std::string> given) {
+    missing = std::move(given);
+    loop.quit();
+  });
+  if (!missing) loop.exec();
+  return *missing;
+}
+
+void PortalHotKeys::RegisterThen(const std::function<void(std::vector<std::string>)>& registered) {
   Shutdown();
   std::vector<std::string> missing;
   for (const hotkey::Binding& b : hotkey::kBindings) missing.emplace_back(b.description);
   QDBusConnection bus = QDBusConnection::sessionBus();
   available_ = false;
-  if (!bus.isConnected()) return missing;
+  if (!bus.isConnected()) return registered(missing);
   // Plasma 5.27 takes the shortcuts only from this option of its own; BindShortcuts below is the
   // standard place, which other desktops read.
-  const PortalResponse created =
-      CallPortal(bus, kGlobalShortcuts, QStringLiteral("CreateSession"), {},
-                 {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")},
-                  {QStringLiteral("shortcuts"), QVariant::fromValue(Offered())}});
-  // A call that fails (no portal, a backend without GlobalShortcuts, another desktop's backend
-  // that the portal fell back to, a refusal) says nothing of other programs' keys: the keys stay
-  // unavailable and the desktop's own shortcuts are the way left.
-  if (!created.called || created.code != 0) return missing;
-  session_ = created.results.value(QStringLiteral("session_handle")).toString();
+  RequestPortal(bus, kGlobalShortcuts, QStringLiteral("CreateSession"), {},
+                {{QStringLiteral("session_handle_token"), QStringLiteral("vistrel")},
+                 {QStringLiteral("shortcuts"), QVariant::fromValue(Offered())}},
+                [this, missing, registered](const PortalResponse& created) {
+                  // A call that fails (no portal, a backend without GlobalShortcuts, another
+                  // desktop's backend that the portal fell back to, a refusal) says nothing of
+                  // other programs' keys: the keys stay unavailable and the desktop's own
+                  // shortcuts are the way left.
+                  if (!created.called || created.code != 0) return registered(missing);
+                  session_ = created.results.value(QStringLiteral("session_handle")).toString();
+                  Bind(missing, registered);
+                });
+}
+
+void PortalHotKeys::Bind(const std::vector<std::string>& missing,
+                         const std::function<void(std::vector<std::string>)>& registered) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
   bus.connect(kPortalService, kPortalPath, kGlobalShortcuts, QStringLiteral("Activated"),
               receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
-  // GNOME asks the user in a dialog first; the call returns once it is answered.
-  const PortalResponse bound = CallPortal(
+  // GNOME asks the user in a dialog first; the answer comes once it is answered.
+  RequestPortal(
       bus, kGlobalShortcuts, QStringLiteral("BindShortcuts"),
       {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(Offered()), QString()},
-      {});
-  if (!bound.called || !Bound(bound.code, bound.results)) {
-    Shutdown();
-    return missing;
-  }
-  // Only an answer that binds lets a binding without a trigger mean keys held elsewhere.
-  available_ = true;
-  const std::vector<bool> given = Given(bound.results);
-  missing.clear();
-  for (std::size_t i = 0; i < given.size(); ++i) {
-    if (!given[i]) missing.emplace_back(hotkey::kBindings[i].description);
-  }
-  return missing;
+      {}, [this, missing, registered](const PortalResponse& bound) {
+        if (!bound.called || !Bound(bound.code, bound.results)) {
+          Shutdown();
+          return registered(missing);
+        }
+        // Only an answer that binds lets a binding without a trigger mean keys held elsewhere.
+        available_ = true;
+        const std::vector<bool> given = Given(bound.results);
+        std::vector<std::string> left;
+        for (std::size_t i = 0; i < given.size(); ++i) {
+          if (!given[i]) left.emplace_back(hotkey::kBindings[i].description);
+        }
+        registered(left);
+      });
 }
 
 void PortalHotKeys::Shutdown() {
@@ -178,7 +200,8 @@ void PortalHotKeys::Shutdown() {
                  receiver_.get(), SLOT(Activated(QDBusObjectPath, QString)));
   bus.call(QDBusMessage::createMethodCall(kPortalService, session_,
                                           QStringLiteral("org.freedesktop.portal.Session"),
-                                          QStringLiteral("Close")));
+                                          QStringLiteral("Close")),
+           QDBus::Block, kPortalAnswerMs);
   session_.clear();
 }
 

@@ -24,9 +24,11 @@ class PortalHotKeys : public ShellHotKeys {
   explicit PortalHotKeys(std::function<void(int binding)> pressed);
   ~PortalHotKeys() override;
 
-  // Opens the portal's session and binds both; returns the descriptions of the bindings the
-  // desktop did not give (all of them when the portal failed: see Available()).
+  // Opens the portal's session and binds both; tells the descriptions of the bindings the
+  // desktop did not give (all of them when the portal failed: see Available()), from the event
+  // loop once the desktop answered. Register() waits for that.
   std::vector<std::string> Register() override;
+  void RegisterThen(const std::function<void(std::vector<std::string>)>& registered) override;
   // False after Register() unless the portal answered the binding: when the desktop has no
   // GlobalShortcuts portal, or its call failed or was refused (or there is no session bus).
   // Then only the program's own D-Bus control is left.
@@ -36,6 +38,9 @@ class PortalHotKeys : public ShellHotKeys {
 
  private:
   class Receiver;
+  // The second step of RegisterThen, once the session is open.
+  void Bind(const std::vector<std::string>& missing,
+            const std::function<void(std::vector<std::string>)>& registered);
   std::function<void(int)> pressed_;
   std::unique_ptr<Receiver> receiver_;
   // The portal's session while the bindings are in force; presses count only then.

@@ -25,7 +25,7 @@ void WaylandMainWindow::Create(MainWindowEvents events) {
   events_ = std::move(events);
   events_.mouseDown = [this, down = std::move(events_.mouseDown)](int button, int shift, double x,
                                                                   double y) {
-    if (!offer_ || !offer_()) down(button, shift, x, y);
+    if (!offer_ || !offer_(QPointF(x, y))) down(button, shift, x, y);
   };
   widget_ = std::make_unique<ViewWidget>(
       events_,
@@ -68,7 +68,7 @@ void WaylandMainWindow::Show() {
   // again around the client area that fits it.
   if (outer_) ResizeOuter(outer_->width(), outer_->height());
   PlaceOnceShown();
-  if (offer_) offer_();
+  if (offer_) offer_(std::nullopt);
 }
 
 void WaylandMainWindow::Hide() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,8 +29,11 @@ class WaylandMainWindow : public ShellWindow {
   void ShowCanvas();
   // Black until the next picture.
   void Blank();
-  // Asked at each click on the view and after each showing; a click it answers true to is taken.
-  void SetViewOffer(std::function<bool()> offer) { offer_ = std::move(offer); }
+  // Asked at each click on the view (where, in device pixels) and after each showing (nullopt);
+  // a click it answers true to is taken.
+  void SetViewOffer(std::function<bool(std::optional<QPointF>)> offer) {
+    offer_ = std::move(offer);
+  }
 
   void Show() override;
   void Hide() override;
@@ -48,7 +52,9 @@ class WaylandMainWindow : public ShellWindow {
   // the screen's whole-number ratio set the start-up value (Qt's screen ratio stays whole): a
   // twip keeps its logical size, so a size saved at one ratio comes back the same at the next.
   double TwipsPerDevicePixel() const override;
-  // The compositor places windows in logical pixels (sway's IPC, KWin's scripts).
+  // The compositor places windows in its logical pixels, whatever the window's ratio: a place
+  // asked as the window shows (at the screen's whole-number ratio) and one read back later (at
+  // the fractional one) count alike, and a stored place is the one X11 shows at that scale.
   double TwipsPerDesktopPixel() const override { return twipsPerLogical_; }
 
  private:
@@ -61,7 +67,7 @@ class WaylandMainWindow : public ShellWindow {
   void StoreOuter(int width, int height);
 
   MainWindowEvents events_;
-  std::function<bool()> offer_;
+  std::function<bool(std::optional<QPointF>)> offer_;
   std::unique_ptr<ViewWidget> widget_;
   QImage canvas_;
   QSize margins_;

@@ -53,8 +53,6 @@ class PipeWireConnection {
   // there too, with each object of PipeWire's that goes away (a stream's source node, say).
   bool Open(int fd, std::string& error, std::function<void()> lost = {},
             std::function<void(std::uint32_t id)> removed = {});
-  // Whether the connection broke; safe from any thread.
-  bool Lost() const { return lost_; }
 
   // PipeWire's callback (on its thread).
   void OnCoreError(std::uint32_t id, int res);

@@ -22,12 +22,25 @@
 namespace vistrel::linux_shell::wayland {
 namespace {
 
-// Says why the screen can not be shown and what to do, then runs the program on X11 where an
-// X server is at hand (it replaces this process, so the lock is handed over first).
+// The end of a program that gave up: the X11 program in its place, with the same arguments,
+// where an X server is at hand; else a failure's end.
+[[noreturn]] void EndOrGoToX11(bool x11, char** argv) {
+  if (x11) {
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    execv("/proc/self/exe", argv);
+    std::perror("Vistrel could not start again on X11");
+  }
+  std::fflush(stderr);
+  ::_exit(1);
+}
+
+// Says why the screen can not be shown and what to do, then ends as Exit does, saving what the
+// user changed meanwhile, and runs the program on X11 where an X server is at hand (it
+// replaces this process, so the lock is handed over first).
 [[noreturn]] void GiveUp(Shell& shell, const ScreenCastError& error, char** argv) {
   const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
   const std::string text =
-      "Vistrel can not show the screen: " + error.text +
+      std::string(ShareLifecycle::kNotShown) + error.text +
       "\n\nOn this desktop Vistrel shows what the desktop shares with it. " +
       (error.refused ? "Start Vistrel again and allow it to share the entire screen; the desktop "
                        "then remembers the answer."
@@ -38,15 +51,8 @@ namespace {
            : "");
   std::fprintf(stderr, "%s\n", text.c_str());
   shell.Messages().Show({text, platform::kExclamation, std::string(identity::kTitle)});
-  shell.ReleaseInstance();
-  if (x11) {
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    execv("/proc/self/exe", argv);
-    std::perror("Vistrel could not start again on X11");
-  }
-  std::fflush(stderr);
-  // The core has nothing to save yet: it ends as a program that never had a screen.
-  ::_exit(1);
+  shell.Exit([x11, argv] { EndOrGoToX11(x11, argv); });
+  EndOrGoToX11(x11, argv);  // only where the core was gone already
 }
 
 // The first share, asked once the window shows: a desktop that did not answer may yet, so the
@@ -92,7 +98,7 @@ int RunOnWayland(const std::string& commandLine, char** argv) {
                       [&] { window.ShowCanvas(); }});
     screen.SetShareEvents({[&] { window.Blank(); }, [&] { shell.ScreenChanged(); }, AskToShareAgain,
                            [&] { shell.Exit(); }});
-    window.SetViewOffer([&] { return screen.OfferAgain(); });
+    window.SetViewOffer([&](std::optional<QPointF> click) { return screen.OfferAgain(click); });
     // From PipeWire's thread to the timer's.
     QtTimer& timer1 = shell.Timer1();
     screen.SetMotionWake([&timer1] {

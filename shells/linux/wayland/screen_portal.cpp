@@ -103,7 +103,9 @@ bool PortalScreen::Open(ScreenCastError& error) {
   SaveRestoreToken(cast->restoreToken);
   // The callbacks carry the number of the cast they belong to.
   const int number = life_.Cast() + 1;
-  session_ = std::make_unique<ScreenCastSessionWatch>(
+  // The cast that runs, if any, goes only once this one works: a Share Again that fails keeps
+  // the monitors still shown.
+  auto session = std::make_unique<ScreenCastSessionWatch>(
       cast->handle, OfCast(number, [this, number] { Run(life_.Closed(number, Now())); }));
   auto connection = std::make_shared<PipeWireConnection>();
   std::vector<Monitor> monitors;
@@ -116,10 +118,7 @@ bool PortalScreen::Open(ScreenCastError& error) {
       }
     });
   };
-  if (!connection->Open(cast->pipewireFd, error.text, lost, removed)) {
-    session_.reset();
-    return false;
-  }
+  if (!connection->Open(cast->pipewireFd, error.text, lost, removed)) return false;
   for (const ScreenCastStream& place : cast->streams) {
     auto stream = std::make_unique<PipeWireStream>();
     const std::size_t index = monitors.size();
@@ -127,14 +126,20 @@ bool PortalScreen::Open(ScreenCastError& error) {
         OfCast(number, [this] { Redraw(); }),
         OfCast(number, [this, number, index] { Run(life_.MonitorLost(number, index, Now())); })};
     if (!stream->Start(connection, place.node, kFramesPerSecond, error.text, events)) {
-      session_.reset();
       return false;
     }
     monitors.push_back({place, std::move(stream), std::nullopt});
   }
+  std::vector<std::string> places;
+  for (const Monitor& monitor : monitors) {
+    const ScreenCastStream& p = monitor.place;
+    places.push_back(std::to_string(p.x) + "," + std::to_string(p.y) + " (" +
+                     std::to_string(p.width) + "x" + std::to_string(p.height) + ")");
+  }
   monitors_ = std::move(monitors);
   connection_ = std::move(connection);
-  life_.Opened(monitors_.size());
+  session_ = std::move(session);
+  life_.Opened(std::move(places));
   picturesOverdue_ = false;
   QTimer::singleShot(kFirstPictureDue, OfCast(number, [this] { NoteMissingPictures(); }));
   return true;
@@ -195,8 +200,18 @@ void PortalScreen::Ask(std::string why) {
   Run(life_.Ask(std::move(why)));
 }
 
-bool PortalScreen::OfferAgain() {
-  const std::optional<ShareLifecycle::Commands> commands = life_.CameBack();
+bool PortalScreen::OfferAgain(std::optional<QPointF> click) {
+  // The monitor under the click, in the picture the view shows.
+  std::optional<std::size_t> on;
+  if (click && shown_.destWidth > 0 && shown_.destHeight > 0) {
+    const double x = shown_.srcX + click->x() * shown_.srcWidth / shown_.destWidth;
+    const double y = shown_.srcY + click->y() * shown_.srcHeight / shown_.destHeight;
+    for (std::size_t i = 0; i < monitors_.size(); ++i) {
+      const platform::PixelRect at = PixelPlace(monitors_[i]);
+      if (x >= at.left && x < at.left + at.width && y >= at.top && y < at.top + at.height) on = i;
+    }
+  }
+  const std::optional<ShareLifecycle::Commands> commands = life_.CameBack(on);
   if (commands) Run(*commands);
   return commands.has_value();
 }
@@ -263,6 +278,7 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
   if (!canvas_.canvas || destWidth <= 0 || destHeight <= 0 || srcWidth <= 0 || srcHeight <= 0) {
     return;
   }
+  shown_ = {srcX, srcY, srcWidth, srcHeight, destWidth, destHeight};
   QImage& image = canvas_.canvas(destWidth, destHeight);
   // What lies on no monitor is black, as the X server's root window shows it.
   image.fill(Qt::black);
@@ -301,15 +317,24 @@ PortalScreen::Box PortalScreen::Desktop() const {
         static_cast<int>(at.height));
   }
   if (first) {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-      const QRect g = screen->geometry();
-      const double r = screen->devicePixelRatio();
-      add(static_cast<int>(std::lround(g.x() * r)), static_cast<int>(std::lround(g.y() * r)),
-          static_cast<int>(std::lround(g.width() * r)),
-          static_cast<int>(std::lround(g.height() * r)));
+    for (const platform::Monitor& m : QtScreens()) {
+      add(static_cast<int>(m.whole.left), static_cast<int>(m.whole.top),
+          static_cast<int>(m.whole.width), static_cast<int>(m.whole.height));
     }
   }
   return box;
+}
+
+std::vector<platform::Monitor> PortalScreen::QtScreens() {
+  std::vector<platform::Monitor> monitors;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect g = screen->geometry();
+    const double r = screen->devicePixelRatio();
+    const platform::PixelRect whole{std::round(g.x() * r), std::round(g.y() * r),
+                                    std::round(g.width() * r), std::round(g.height() * r)};
+    monitors.push_back({whole, whole});
+  }
+  return monitors;
 }
 
 double PortalScreen::LeftTwips() {
@@ -334,7 +359,9 @@ std::vector<platform::Monitor> PortalScreen::Monitors() {
     const platform::PixelRect whole = PixelPlace(m);
     monitors.push_back({whole, whole});
   }
-  return monitors;
+  // The stored frame is placed before the first cast: what lies on no screen is brought back
+  // onto one as on X11.
+  return monitors.empty() ? QtScreens() : monitors;
 }
 
 }  // namespace vistrel::linux_shell::wayland

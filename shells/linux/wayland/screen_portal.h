@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,9 +54,10 @@ class PortalScreen : public platform::Screen {
   // The screen is not shown (why): asks the user to share it again, until a cast opens, or to
   // end the program. One box at a time.
   void Ask(std::string why);
-  // The user came back to the view (a click, the window shown): a question the user put off is
-  // asked again, from the event loop. True while it is (the click is taken).
-  bool OfferAgain();
+  // The user came back to the view (a click at a point of the view in device pixels, the
+  // window shown): a question the user put off is asked again, from the event loop, unless the
+  // click is on a monitor still shown. True while it is (the click is taken).
+  bool OfferAgain(std::optional<QPointF> click);
 
   platform::CursorPoint CursorPos() override;
   // Every move of the pointer comes as a new report on a stream, so a still Timer1 may idle
@@ -69,7 +71,8 @@ class PortalScreen : public platform::Screen {
   double HeightTwips() override;
   double TwipsPerPixelX() override { return twipsPerPixel_; }
   double TwipsPerPixelY() override { return twipsPerPixel_; }
-  // The shared monitors whole: a Wayland client is not told where panels lie.
+  // The shared monitors whole (a Wayland client is not told where panels lie); Qt's screens
+  // before the first cast.
   std::vector<platform::Monitor> Monitors() override;
 
  private:
@@ -89,6 +92,8 @@ class PortalScreen : public platform::Screen {
     int left = 0, top = 0, right = 0, bottom = 0;
   };
   Box Desktop() const;
+  // Qt's screens whole, in their device pixels: the streams' pixels at a whole-number scale.
+  static std::vector<platform::Monitor> QtScreens();
   void Redraw();
   void Reconnect();
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
@@ -116,6 +121,10 @@ class PortalScreen : public platform::Screen {
   ShareEvents share_;
   platform::CursorPoint cursor_;
   ViewCanvas canvas_;
+  // What the view shows last: the source rectangle and the view's size, in pixels.
+  struct {
+    int srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0, destWidth = 0, destHeight = 0;
+  } shown_;
   std::function<void()> wake_;
   // Ticks in a row that found the pointer where it was: a moving pointer that skips a tick does
   // not make the timer idle and wake again at once.

@@ -38,7 +38,8 @@ struct ScreenCastError {
 
 // Runs Qt's event loop until the desktop has answered (a consent dialog may be open meanwhile).
 // A refusal, a desktop without the portal or without cursor metadata, or a portal that does not
-// answer a call within seconds gives nothing and the reason in error.
+// answer a call within seconds (or a request within minutes) gives nothing and the reason in
+// error.
 std::optional<ScreenCastSession> OpenScreenCast(const std::string& restoreToken,
                                                 ScreenCastError& error);
 

@@ -5,9 +5,10 @@
 
 namespace vistrel::linux_shell::wayland {
 
-void ShareLifecycle::Opened(std::size_t monitors) {
+void ShareLifecycle::Opened(std::vector<std::string> places) {
   live_ = true;
-  lost_.assign(monitors, false);
+  lost_.assign(places.size(), false);
+  places_ = std::move(places);
   pipewireWent_ = false;
   pending_ = Pending::kNone;
   putOff_.reset();
@@ -50,7 +51,6 @@ ShareLifecycle::Commands ShareLifecycle::Ended(Ms now) {
   for (std::size_t i = 0; i < lost_.size(); ++i) {
     if (!lost_[i]) commands.push_back({Command::kDrop, i});
   }
-  lost_.assign(lost_.size(), true);
   commands.push_back({Command::kBlank});
   Settle(commands, now);
   return commands;
@@ -80,12 +80,29 @@ ShareLifecycle::Commands ShareLifecycle::Decide(Ms now) {
     commands.push_back({Command::kReconnect});
     return commands;
   }
-  // Once per end: a question put off waits for the user to come back to the view.
-  if (!putOff_) {
-    Commands ask = Ask("The desktop stopped sharing the screen with Vistrel.");
+  // Once per end: a question put off (or being asked) waits for the user to come back to the
+  // view, and then tells of what is gone by then.
+  if (putOff_) {
+    putOff_ = Stopped();
+  } else if (asking_) {
+    question_ = Stopped();
+  } else {
+    Commands ask = Ask(Stopped());
     commands.insert(commands.end(), ask.begin(), ask.end());
   }
   return commands;
+}
+
+std::string ShareLifecycle::Stopped() const {
+  std::string lost;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < lost_.size() && i < places_.size(); ++i) {
+    if (!lost_[i]) continue;
+    lost += (count++ ? " and " : "") + places_[i];
+  }
+  if (!live_ || count == 0) return "The desktop stopped sharing the screen with Vistrel.";
+  return "The desktop stopped sharing the " + std::string(count > 1 ? "monitors" : "monitor") +
+         " at " + lost + " with Vistrel; the other monitors are still shown.";
 }
 
 ShareLifecycle::Commands ShareLifecycle::ReconnectFailed(Failure failure, const std::string& why,
@@ -120,12 +137,15 @@ ShareLifecycle::Commands ShareLifecycle::Answered(ShareAnswer answer) {
 }
 
 ShareLifecycle::Commands ShareLifecycle::OpenFailed(const std::string& why) {
-  return Ask("Vistrel can not show the screen: " + why);
+  return Ask(std::string(kNotShown) + why);
 }
 
-std::optional<ShareLifecycle::Commands> ShareLifecycle::CameBack() {
+std::optional<ShareLifecycle::Commands> ShareLifecycle::CameBack(
+    std::optional<std::size_t> onMonitor) {
   if (asking_) return Commands{};
   if (!putOff_) return std::nullopt;
+  // The clicks on what is still shown zoom as ever; the black part asks.
+  if (live_ && onMonitor && *onMonitor < lost_.size() && !lost_[*onMonitor]) return std::nullopt;
   return Ask(*putOff_);
 }
 

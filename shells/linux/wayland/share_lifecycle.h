@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -56,12 +57,15 @@ class ShareLifecycle {
   };
   using Commands = std::vector<Command>;
 
+  // How the box and the message of a share that did not open begin.
+  static constexpr std::string_view kNotShown = "Vistrel can not show the screen: ";
+
   // Why a cast did not open.
   enum class Failure { kOther, kRefused, kUnanswered };
 
-  // A cast opened with this many monitors, live from now on; its number, one more than the
-  // last, tags its events.
-  void Opened(std::size_t monitors);
+  // A cast opened with these monitors (each named by its place, for the user), live from now
+  // on; its number, one more than the last, tags its events.
+  void Opened(std::vector<std::string> places);
   int Cast() const { return cast_; }
   // Whether the picture is the screen's now: a share that ended is never shown as live.
   bool Live() const { return live_; }
@@ -81,17 +85,22 @@ class ShareLifecycle {
   // A kOpen that opened nothing: ask again, with the reason.
   Commands OpenFailed(const std::string& why);
   // The user came back to the view: a question they put off is asked again. nullopt when there
-  // is none and the view may take the click as usual.
-  std::optional<Commands> CameBack();
+  // is none, or when they clicked on a monitor that is still shown (onMonitor), and the view
+  // may take the click as usual.
+  std::optional<Commands> CameBack(std::optional<std::size_t> onMonitor = std::nullopt);
 
  private:
   Commands Ended(Ms now);
   void Settle(Commands& commands, Ms now);
   Commands Decide(Ms now);
+  // What the user is told of an end the desktop made: which monitors it stopped sharing, where
+  // others are still shown.
+  std::string Stopped() const;
 
   int cast_ = 0;
   bool live_ = false;
   std::vector<bool> lost_;  // per monitor of this cast
+  std::vector<std::string> places_;
   bool pipewireWent_ = false;
   enum class Pending { kNone, kDecide, kReconnect } pending_ = Pending::kNone;
   Ms due_ = 0;

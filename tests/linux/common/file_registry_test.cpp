@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -57,6 +58,7 @@ TEST_F(FileRegistryTest, CreateKeyMakesTheFileAndKeepsAnExistingOne) {
   Registry registry(api, boxes_);
   registry.CreateKey(kKey);
   EXPECT_EQ(Contents(), "[General]\n");
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   Write("[General]\nTop=1\n");
   registry.CreateKey(kKey);
   EXPECT_EQ(Contents(), "[General]\nTop=1\n");
@@ -68,15 +70,25 @@ TEST_F(FileRegistryTest, WritesAndReadsBackEveryCharacter) {
   registry.CreateKey(kKey);
   registry.WriteStringValue(kKey, "Top", "1440");
   registry.WriteStringValue(kKey, "Left", "-300");
-  registry.WriteStringValue(kKey, "Width", "12  ");
+  registry.WriteStringValue(kKey, "Width", std::string("12  \0", 5));  // a string with its NUL
   registry.WriteStringValue(kKey, "Top", "2880");
-  // A save reaches the disk whole, at the flush: until then the file holds the old values.
+  // A save reaches the disk whole, at the flush: until then the file holds the old values, and
+  // reads see the new ones.
   EXPECT_EQ(Contents(), "[General]\n");
+  EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "2880");
+  ::testing::internal::CaptureStderr();
   EXPECT_EQ(api.Flush(), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // an ordinary save is not news
   EXPECT_EQ(Contents(), "[General]\nTop=2880\nLeft=-300\nWidth=12  \n");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "2880");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Width"), "12  ");
   EXPECT_EQ(registry.ReadStringValue(kKey, "Height"), "Error");
+  // After the save the file counts again: an edit made meanwhile is read and kept.
+  Write("[General]\nTop=1\n");
+  EXPECT_EQ(registry.ReadStringValue(kKey, "Top"), "1");
+  registry.WriteStringValue(kKey, "Left", "2");
+  api.Flush();
+  EXPECT_EQ(Contents(), "[General]\nTop=1\nLeft=2\n");
 }
 
 TEST_F(FileRegistryTest, ValueLengthLimitOfTheReadBuffer) {
@@ -93,6 +105,8 @@ TEST_F(FileRegistryTest, ValueLengthLimitOfTheReadBuffer) {
   std::uint32_t length = sizeof buffer, type = 0;
   EXPECT_EQ(api.RegQueryValueEx(key, "A", type, buffer, length), platform::kErrorMoreData);
   EXPECT_EQ(length, 255u);
+  EXPECT_EQ(api.RegQueryValueEx(key, "C", type, buffer, length), platform::kErrorFileNotFound);
+  EXPECT_EQ(api.RegSetValueEx(key, "A", platform::kRegSz, "1"), platform::kErrorAccessDenied);
   EXPECT_EQ(api.RegCloseKey(key), 0);
   EXPECT_EQ(api.RegCloseKey(key), platform::kErrorInvalidHandle);
 }
@@ -126,6 +140,10 @@ TEST_F(FileRegistryTest, OnlyTheSettingsKeyExists) {
   EXPECT_NE(api.RegCreateKey(kHkeyCurrentUser, "", key), 0);
   EXPECT_FALSE(fs::exists(path_));
   EXPECT_EQ(api.RegCreateKey(kHkeyCurrentUser, "software\\tarnwell\\VISTREL", key), 0);
+  fs::remove(path_);
+  fs::create_directory(path_);  // not a file: no key
+  EXPECT_EQ(api.RegCreateKey(kHkeyCurrentUser, "Software\\Tarnwell\\Vistrel", key),
+            platform::kErrorAccessDenied);
   EXPECT_EQ(api.RegOpenKeyEx(kHkeyCurrentUser, "Software\\Other", 0, platform::kKeyRead, key),
             platform::kErrorFileNotFound);
 }
@@ -169,13 +187,15 @@ TEST_F(FileRegistryTest, CreateKeyRemovesLeftoverReplacementsOnly) {
     Write("[General]\n");
     const std::string real = linked ? dir_ + "/real.conf" : path_;
     if (linked) fs::rename(path_, real), fs::create_symlink(real, path_);
-    for (const char* suffix : {".saving-a1B2c3", ".saving-keep", ".backup"}) {
+    for (const char* suffix : {".saving-a1B2c3", ".saving-keep", ".saving-a1B2c3d", ".backup"}) {
       std::ofstream(real + suffix) << "x";
     }
     FileRegistry api(path_);
     Registry(api, boxes_).CreateKey(kKey);
     EXPECT_FALSE(fs::exists(real + ".saving-a1B2c3")) << linked;
-    EXPECT_TRUE(fs::exists(real + ".saving-keep") && fs::exists(real + ".backup")) << linked;
+    EXPECT_TRUE(fs::exists(real + ".saving-keep") && fs::exists(real + ".saving-a1B2c3d") &&
+                fs::exists(real + ".backup"))
+        << linked;
     fs::remove_all(dir_);
   }
 }
@@ -208,6 +228,8 @@ TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWrit
       kept.push_back(entry.path());
   }
   ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].filename().string().size(),
+            std::string_view("Vistrel.conf.unreadable-YYYYMMDD-hhmmss").size());
   std::ifstream in(kept[0], std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), binary);
   EXPECT_EQ(told.find(kept[0].string()), told.rfind(kept[0].string())) << told;
@@ -221,6 +243,60 @@ TEST_F(FileRegistryTest, AFileThatIsNotSettingsTextIsKeptAsideOnceAndANewOneWrit
     fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Contents(), "[General]\nTop=1\n");
   }
+}
+
+// The size limit counts the whole file: one byte more is not settings text, rather than a file
+// cut to its first mebibyte.
+TEST_F(FileRegistryTest, AFileOfOneMebibyteReadsAndOneByteMoreIsAnError) {
+  const std::string head = "[General]\nTop=1\n";
+  for (const auto& [size, top] :
+       {std::pair<std::size_t, const char*>{1 << 20, "1"}, {(1 << 20) + 1, "Error"}}) {
+    Write(head + std::string(size - head.size() - 1, '#') + "\n");
+    FileRegistry api(path_);
+    EXPECT_EQ(Registry(api, boxes_).ReadStringValue(kKey, "Top"), top) << size;
+  }
+}
+
+const std::string kBroken("[General]\nTop=1\n\0", 17);
+
+// Where the broken file can not be kept aside (here its name with the suffix is too long for the
+// file system), it stays as it was and the save fails: the user's bytes are never lost unseen.
+TEST_F(FileRegistryTest, ABrokenFileThatCanNotBeKeptAsideStaysAndTheSaveFails) {
+  // 235 characters: room for the replacement's ".saving-XXXXXX", none for ".unreadable-<time>".
+  path_ = dir_ + "/config/Tarnwell/" + std::string(230, 'v') + ".conf";
+  Write(kBroken);
+  FileRegistry api(path_);
+  Registry registry(api, boxes_);
+  registry.WriteStringValue(kKey, "Top", "5");
+  EXPECT_EQ(api.Flush(), platform::kErrorAccessDenied);
+  EXPECT_EQ(Contents(), kBroken);
+}
+
+// A broken file whose name for this second is taken (one set aside a moment ago) is kept under
+// the next free name.
+TEST_F(FileRegistryTest, ASecondBrokenFileWithinOneSecondIsKeptAsideToo) {
+  Write(kBroken);
+  const auto keptName = [&](std::time_t at) {
+    std::tm local{};
+    ::localtime_r(&at, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return path_ + ".unreadable-" + stamp;
+  };
+  const std::time_t now = std::time(nullptr);
+  for (std::time_t at = now; at < now + 3; ++at) std::ofstream(keptName(at)) << "earlier";
+  FileRegistry api(path_);
+  Registry registry(api, boxes_);
+  registry.WriteStringValue(kKey, "Top", "5");
+  ASSERT_EQ(api.Flush(), 0);
+  EXPECT_EQ(Contents(), "[General]\nTop=5\n");
+  int kept = 0;
+  for (std::time_t at = now; at < now + 3; ++at) {
+    std::ifstream earlier(keptName(at)), second(keptName(at) + "-2", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "earlier");
+    if (second) kept += std::string(std::istreambuf_iterator<char>(second), {}) == kBroken;
+  }
+  EXPECT_EQ(kept, 1);
 }
 
 TEST_F(FileRegistryTest, ConfigHomeFromTheEnvironment) {

@@ -92,6 +92,11 @@ def kwin(tmp_path_factory):
 
 
 @pytest.fixture(scope="module")
+def kwin_scale_15(tmp_path_factory):
+    yield from _rig(KWinRig, tmp_path_factory, scale=1.5)
+
+
+@pytest.fixture(scope="module")
 def kwin_picture(tmp_path_factory, request):
     """The Plasma rig with screen-cast pictures: its KWin effect is built beside the probes."""
     feed = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),

@@ -14,10 +14,13 @@ using Life = ShareLifecycle;
 using Event = std::function<Life::Commands(Life&)>;
 constexpr Life::Failure kOther = Life::Failure::kOther;
 
-// Events of the cast open now (or, with old, of the one before it), at a time in ms.
+// Events of the cast open now (or, with old, of the one before it), at a time in ms; its
+// monitors are named m0, m1, ...
 Event Open(std::size_t monitors) {
   return [=](Life& l) {
-    l.Opened(monitors);
+    std::vector<std::string> places;
+    for (std::size_t i = 0; i < monitors; ++i) places.push_back("m" + std::to_string(i));
+    l.Opened(places);
     return Life::Commands{};
   };
 }
@@ -42,9 +45,10 @@ Event Retry(Life::Failure f, Life::Ms t) {
 Event OpenFails() {
   return [](Life& l) { return l.OpenFailed("no"); };
 }
-Event Back() {
-  return [](Life& l) {
-    const std::optional<Life::Commands> c = l.CameBack();
+// A click on a monitor's part of the view, or the window shown (nullopt).
+Event Back(std::optional<std::size_t> on = std::nullopt) {
+  return [=](Life& l) {
+    const std::optional<Life::Commands> c = l.CameBack(on);
     return c ? *c : Life::Commands{{Life::Command::kSay, 0, "not taken"}};
   };
 }
@@ -61,7 +65,10 @@ std::string Trace(const Life::Commands& commands) {
     if (c.kind == Life::Command::kWake) out += std::to_string(c.at);
     if (c.kind == Life::Command::kSay && c.text == "not taken") out = c.text;
     if (c.kind == Life::Command::kAsk) {
-      out += c.text.starts_with("The desktop stopped")       ? "stopped"
+      const std::size_t at = c.text.find(" at "), with = c.text.find(" with ");
+      out += c.text.starts_with("The desktop stopped sharing the monitor")
+                 ? "stopped " + c.text.substr(at + 4, with - at - 4)
+             : c.text.starts_with("The desktop stopped")     ? "stopped"
              : c.text.starts_with("Vistrel lost the screen") ? "pipewire"
              : c.text.starts_with("Vistrel can not show")    ? "failed"
                                                              : c.text;
@@ -97,9 +104,14 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
       {"the desktop stops sharing: black, released and asked once; Share Again opens",
        {Open(1), Closed(0), Closed(1), Lost(0, 2), Due(300), Answer(kAgain), Open(1)},
        "- | drop 0, blank, wake 300 | - | - | release, ask stopped | open | -"},
-      {"one monitor of two loses its source: black there, the other goes on, asked once",
-       {Open(2), Lost(0, 0), Lost(0, 1), Due(300), Answer(kLater)},
-       "- | drop 0, blank, redraw, wake 300 | - | ask stopped | -"},
+      {"one monitor of two loses its source: black there, the other goes on, asked once, "
+       "named; put off, a click on the live one zooms and one on the black one asks",
+       {Open(2), Lost(0, 0), Lost(0, 1), Due(300), Answer(kLater), Back(1), Back(0)},
+       "- | drop 0, blank, redraw, wake 300 | - | ask stopped m0 | - | not taken | ask stopped m0"},
+      {"a Later, then Share Again: the new cast's view takes its clicks as ever",
+       {Open(1), Closed(0), Due(300), Answer(kLater), Back(0), Answer(kAgain), Open(1), Back(0)},
+       "- | drop 0, blank, wake 300 | release, ask stopped | - | ask stopped | open | - | "
+       "not taken"},
       {"both monitors' sources go one after the other: one end",
        {Open(2), Lost(1, 0), Lost(0, 100), Due(300)},
        "- | drop 1, blank, redraw, wake 300 | drop 0, blank | release, ask stopped"},
@@ -109,8 +121,8 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
       {"put off: asked again only when the user comes back, and not by a later end",
        {Open(2), Lost(0, 0), Due(300), Answer(kLater), Closed(400), Due(700), Back(), Back(),
         Answer(kEnd)},
-       "- | drop 0, blank, redraw, wake 300 | ask stopped | - | drop 1, blank, wake 700 | release "
-       "| ask stopped | - | end"},
+       "- | drop 0, blank, redraw, wake 300 | ask stopped m0 | - | drop 1, blank, wake 700 | "
+       "release | ask stopped | - | end"},
       {"a cast opened while an end was being settled: nothing left to decide",
        {Open(2), Lost(0, 0), Open(2), Due(300)},
        "- | drop 0, blank, redraw, wake 300 | - | -"},
@@ -122,7 +134,7 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
        "- | drop 0, blank, wake 300 | release, ask stopped | open | ask failed | open | -"},
       {"PipeWire restarts while the box is up: back by itself, the late answer is moot",
        {Open(2), Lost(0, 0), Due(300), PwLost(310), Due(610), Open(2), Answer(kLater), Back()},
-       "- | drop 0, blank, redraw, wake 300 | ask stopped | drop 1, blank, wake 610 | release, "
+       "- | drop 0, blank, redraw, wake 300 | ask stopped m0 | drop 1, blank, wake 610 | release, "
        "say, reconnect | - | - | not taken"},
       {"an old cast's late signs end nothing",
        {Open(1), Open(1), Closed(0, 1), PwLost(0, 1), Lost(0, 0, 1), Due(300)},
@@ -141,12 +153,12 @@ TEST(ShareLifecycle, EndsOfAShareInTheOrdersTheyCome) {
 TEST(ShareLifecycle, LiveOnlyWhileEveryEndIsAhead) {
   Life life;
   EXPECT_FALSE(life.Live());
-  life.Opened(2);
+  life.Opened({"a", "b"});
   life.MonitorLost(life.Cast(), 0, 0);
   EXPECT_TRUE(life.Live()) << "the other monitor still shows the screen";
   life.MonitorLost(life.Cast(), 1, 0);
   EXPECT_FALSE(life.Live());
-  life.Opened(1);
+  life.Opened({"a"});
   EXPECT_TRUE(life.Live());
   EXPECT_EQ(life.Ask("first").front().text, "first");
   EXPECT_TRUE(life.Ask("second").empty()) << "one box at a time";

@@ -13,7 +13,8 @@ import time
 import dbus
 import pytest
 
-from support.xsession import wait_for
+from support.program import read_settings, settings_values, write_settings
+from support.xsession import home_dirs, wait_for
 
 ALT = 0x08000000  # Qt's modifier bit, as kglobalaccel stores keys
 KEY_SPACE, KEY_V = 0x20, 0x56
@@ -103,6 +104,12 @@ def move(kwin, x, y):
     }); print("done");""" % (x, y))
 
 
+def watching(kwin):
+    """Whether the program's place watch is loaded in KWin."""
+    return kwin.bus.get_object("org.kde.KWin", "/Scripting").isScriptLoaded(
+        "vistrel-place-watch", dbus_interface="org.kde.kwin.Scripting")
+
+
 def test_kwin_places_the_window_and_keeps_it_above_then_lets_go(kwin, kde):
     pid = kde.process.pid
     # KWin lists a window once its first picture is on screen; before that there is none to move.
@@ -130,11 +137,9 @@ def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(k
     vistrel = start_vistrel(rig, token=rig.seed_consent())
     at = lambda x, y: any(line.startswith(f"Vistrel {vistrel.proc.pid} {x} {y} ")
                           for line in window_state(rig))
-    watching = lambda: rig.bus.get_object("org.kde.KWin", "/Scripting").isScriptLoaded(
-        "vistrel-place-watch", dbus_interface="org.kde.kwin.Scripting")
     # KWin 5.27 numbers a script by how many are loaded: the test's own scripts wait until the
     # program's are done, lest the two share a number.
-    wait_for("the place watch", watching)
+    wait_for("the place watch", lambda: watching(rig))
     time.sleep(2)
     wait_for("the window where the program puts it", lambda: at(205, 209))
     # Without a tray the second copy brings the running one forward and ends.
@@ -147,4 +152,28 @@ def test_a_second_start_leaves_the_place_saved_at_exit_which_unloads_the_watch(k
     vistrel.end()
     with open(vistrel.config_file) as f:
         assert {"Left=6000", "Top=3000"} <= set(f.read().splitlines())
-    assert not watching()
+    assert not watching(rig)
+
+
+@pytest.mark.parametrize("desktop, stored, saved", [
+    # Off every screen and wider than all of them: back on the screen at the designed size, as
+    # on X11, though the first screen cast, which tells where the screens are, comes later.
+    ("kwin", "Left=-30000\nTop=1500\nWidth=99999\n", ("0", "1500", "3300")),
+    # The window learns its fractional scale only once shown, after KWin was told the place.
+    ("kwin_scale_15", "Left=3000\nTop=1500\n", ("3000", "1500", "3300")),
+], ids=["off the screen and too wide", "scale 1.5"])
+def test_a_stored_frame_is_placed_and_kept_over_two_starts(desktop, stored, saved, request,
+                                                            start_vistrel, tmp_path):
+    rig, home = request.getfixturevalue(desktop), home_dirs(str(tmp_path / "home"))
+    write_settings(home, "[General]\n" + stored)
+    # The rig refuses the share (KDE's dialog lacks its QML modules): its box stands beside.
+    for _ in range(2):
+        vistrel = start_vistrel(rig, home=home)
+        wait_for("the place watch", lambda: watching(rig))
+        time.sleep(2)  # as above
+        at = f"Vistrel {vistrel.proc.pid} {int(saved[0]) // 15} {int(saved[1]) // 15} "
+        wait_for(f"the window at {at}", lambda: any(w.startswith(at) for w in window_state(rig)))
+        time.sleep(1)
+        assert vistrel.end() == 0
+        values = settings_values(read_settings(vistrel))
+        assert (values["Left"], values["Top"], values["Width"]) == saved

@@ -1,7 +1,8 @@
 """A screen share that ends, on the GNOME rig, one test for each way it really ends: PipeWire
 restarting brings the view back by itself; the desktop stopping it, or its source vanishing,
 makes the view black and asks once, to share again or to end; a portal that does not answer is
-said within seconds. The orders these can come in are the share table's, in the unit layer."""
+said within seconds; a first share refused ends the program with its settings saved. The orders
+these can come in are the share table's, in the unit layer."""
 
 import os
 import signal
@@ -10,9 +11,9 @@ import time
 import pytest
 
 from support.picture import expect_view
-from support.program import Vistrel
+from support.program import Vistrel, read_settings, settings_values, write_settings
 from support.wayland_view import VIEW, CastScreen
-from support.xsession import wait_for
+from support.xsession import home_dirs, wait_for
 
 ASKS = "Vistrel asks: "  # the box's text goes to stderr too
 
@@ -111,3 +112,19 @@ def test_a_portal_that_does_not_answer_is_said_within_seconds(gnome, shots, tmp_
     gnome.pointer_to(800, 600)  # away from the view, which mutter 48 opens in the middle
     expect_view(shots, VIEW, 2, (800, 600))
     program.proc.stop()
+
+
+def test_a_refused_first_share_saves_and_keeps_no_hot_keys_waiting(gnome, tmp_path):
+    home = home_dirs(str(tmp_path / "home"))
+    write_settings(home, "[General]\nKeep1to1=True\n")
+    program = Vistrel(gnome, home)  # no consent kept: the desktop's dialog asks
+    # GNOME's portal has no hot keys for the rig's program: said while the dialog is up.
+    wait_for("the hot keys' answer", lambda: "gives programs no global keys" in program.log(), 10)
+    time.sleep(2)  # the dialog takes the keys once shown
+    gnome.press_key(0xff1b)  # Escape: the user refuses
+    wait_for("the box", lambda: "Sharing the screen was refused." in program.log(), 10)
+    time.sleep(1)
+    gnome.press_key(0xff0d)
+    assert program.proc.wait(15) == 1, program.log()
+    saved = settings_values(read_settings(program))
+    assert len(saved) == 8 and saved["Keep1to1"] == "True", saved

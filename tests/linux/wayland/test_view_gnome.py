@@ -140,3 +140,22 @@ def test_a_monitor_without_a_picture_says_so_on_the_view(gnome_two_monitors, sta
         rows = (rgb[(y * width + rig.width) * 3:(y + 1) * width * 3] for y in range(height))
         return any(BLACK * 50 in row and max(row) > 200 for row in rows)
     wait_for("a note on the view where the first monitor sends no picture", noted, 10, 0.5)
+
+
+def test_one_monitor_gone_is_named_and_the_other_still_zooms(gnome_two_monitors, start_vistrel,
+                                                             request, tmp_path):
+    rig = gnome_two_monitors
+    rig.require_a_picture_of_every_monitor()
+    shots = CastScreen(rig, request.config.getoption("--screencast-probe"), str(tmp_path / "p"))
+    show_pattern(rig, shots, tmp_path)
+    rig.pointer_to(300, 300)  # the view opens on the left monitor, where the pointer is
+    vistrel = start_vistrel(rig, token=rig.seed_consent())
+    rig.pointer_to(300, 600)
+    view = expect_view(shots, VIEW, 2, (300, 600))
+    rig.destroy_sources(last=True)
+    wait_for("the box", lambda: "the monitor at 1024,0 (1024x768) with" in vistrel.log())
+    time.sleep(1)  # the text is written as the box opens; it takes the keys once shown
+    rig.press_key(0xff1b)  # Escape: put off
+    rig.click(view.x + 10, view.y + 10)  # on the left monitor's part: zooms, asks nothing
+    rig.pointer_to(700, 500)
+    expect_view(shots, VIEW, 3, (700, 500))

@@ -3,6 +3,7 @@ program's rounding, pixel for pixel: at the centre, the edges and corners, every
 odd view size, a Qt scale factor, a held source and a held picture, two monitors, a resized
 window and an X server without RENDER."""
 
+import datetime
 import os
 import time
 
@@ -114,33 +115,39 @@ def test_alt_v_holds_the_picture_for_the_command_line_seconds(session):
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
-def test_a_hold_keeps_its_length_when_the_clock_is_set_back_an_hour(session):
+@pytest.mark.parametrize("step", [-3600, 3600], ids=["back across midnight", "forward"])
+def test_a_hold_keeps_its_length_when_the_clock_is_set(session, step):
     # libfaketime moves the program's time of day by the offset in a file, read at every call,
     # and leaves its steady clock alone; Refresh High's ticks go on during the hold, so the wait
-    # reads the clock all along.
+    # reads the clocks all along. The time of day starts at 00:30, so an hour back crosses a
+    # midnight the wrong way: the time of day rises from 00:30 to 23:30 within the hold.
+    now = datetime.datetime.now()
+    at_half_past_midnight = round((now.replace(hour=0, minute=30, second=0) - now).total_seconds())
     offset = os.path.join(session.workdir, "clock-offset")
-    for text in ("+0", "-3600"):
-        with open(offset + text, "w") as f:
-            f.write(text + "\n")
-    os.replace(offset + "+0", offset)
+    for name, seconds in (("start", at_half_past_midnight), ("step", at_half_past_midnight + step)):
+        with open(offset + name, "w") as f:
+            f.write(f"{seconds:+d}\n")
+    os.replace(offset + "start", offset)
     env = {"LD_PRELOAD": FAKETIME, "FAKETIME_TIMESTAMP_FILE": offset, "FAKETIME_NO_CACHE": "1",
            "FAKETIME_DONT_FAKE_MONOTONIC": "1"}
-    v = Vistrel(session, corner_home(session, "clock", "RefreshHigh=True\n"), ["4"], env=env)
+    v = Vistrel(session, corner_home(session, f"clock{step}", "RefreshHigh=True\n"), ["4"],
+                env=env)
     win = v.main_window()
     session.move(600, 450)
     expect_view(session, win, 2, (600, 450))
     session.key("alt+v")
     start = time.monotonic()
     time.sleep(2.0)
-    os.replace(offset + "-3600", offset)  # a second into the hold, summer time ends
+    os.replace(offset + "step", offset)  # a second into the hold
     red = session.spawn("red", [xsession.PROBE, "window", "500", "380", "200", "140", "ff0000"])
     time.sleep(1.0)
     if view_shows(session, win, b"\xff\x00\x00"):
-        raise TestFailure("the step back of the clock ended the hold")
+        raise TestFailure("the step of the clock ended the hold")
     wait_for("the view after the hold", lambda: view_shows(session, win, b"\xff\x00\x00"), 8)
     if not 4.7 <= time.monotonic() - start <= 6.5:
         raise TestFailure(f"the hold did not last 1 + 4 s: {time.monotonic() - start:.2f}")
     red.stop()
+    v.stop()
 
 
 def test_still_cursor_redraws_only_with_a_refresh_option(session):
