@@ -89,7 +89,8 @@ def find_view(shot, size, zoom, cursor, cut=0):
 def expect_view(screen, view, zoom, cursor, timeout=None, cut=0):
     """Waits until the view shows the screen around cursor at zoom; returns where it lies.
     screen: what takes the screenshots (an X session, a rig's CastScreen), which says how long a
-    view may take; view: the view's window, or its size where the screen tells its place. At a
+    view may take; view: the view's window or Place, or its size where the screen tells its
+    place. At a
     fractional scale the compositor may place the view between physical pixels and show it cut
     by one at its right and bottom edges (cut=1)."""
     last, found = [], None
@@ -98,7 +99,8 @@ def expect_view(screen, view, zoom, cursor, timeout=None, cut=0):
         nonlocal last, found
         shot = screen.screenshot()
         last = "not found"
-        places = find_view(shot, view, zoom, cursor, cut) if isinstance(view, tuple) else [view]
+        places = [view] if isinstance(view, Place) or not isinstance(view, tuple) else \
+            find_view(shot, view, zoom, cursor, cut)
         for found in places:
             last = view_mismatches(shot, found, zoom, cursor, cut=cut)
             if not last:

@@ -1,7 +1,7 @@
 """What the Wayland tests' rigs share: a private runtime directory with a home and a session bus,
 processes started in process groups of their own (each stopped with its group), the program's
 environment there and the sign that it is up (program.py starts it), and the services every
-desktop waits for: the bus, PipeWire, the portal and its consent store. sway_rig.py,
+desktop waits for: the bus, PipeWire, the portal and its consent store. wlroots_rig.py,
 mutter_rig.py and kwin_rig.py build their desktops on it."""
 
 import os

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 #include <functional>
 #include <optional>
 
@@ -37,16 +38,19 @@ class DesktopWindowControl {
   virtual void Withdraw() {}
 
   // Both, once the desktop knows the window: it lists a window only after its first picture,
-  // and forgets the place when the window is hidden, so this follows every show.
+  // and forgets the place when the window is hidden, so this follows every show. The window
+  // keeps the size it was shown with: sway may first tile a Wayland window, which then floats
+  // with the tile's size.
   void ApplyWhenShown(QWidget& window, int x, int y, bool above);
   // Whether the desktop has put the window at the place asked since ApplyWhenShown: until then
   // the window stands where the desktop chose, which is no place of the user's.
   bool PlacedSinceShown() const { return placed_; }
 
  private:
-  void Attempt(QWidget* window, int x, int y, bool above, int attemptsLeft);
+  void Attempt(QWidget* window, int x, int y, bool above, QSize size, int attemptsLeft);
 
   bool placed_ = false;
+  QSize ownSize_;  // the window's size when it was last shown after being placed
 };
 
 }  // namespace vistrel::linux_shell

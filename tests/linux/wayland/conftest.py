@@ -1,14 +1,16 @@
-"""Fixtures of the Wayland tests: a headless desktop per test module (sway, GNOME or Plasma; see
-their rigs in tests/support), and the Linux program started in it with a home of its own."""
+"""Fixtures of the Wayland tests: a headless desktop per test module (sway, labwc, GNOME or
+Plasma; see their rigs in tests/support), and the Linux program started in it with a home of its
+own."""
 
 import os
+import shutil
 
 import pytest
 
 from support.kwin_rig import KWinRig
 from support.mutter_rig import MutterRig
 from support.program import Vistrel
-from support.sway_rig import SwayRig
+from support.wlroots_rig import SET_OUTPUT, WlrootsRig
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 
@@ -32,11 +34,35 @@ def _rig(kind, tmp_path_factory, **options):
     rig.stop()
 
 
+def _virtual_pointer(request):
+    return os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
+                        "virtual_pointer")
+
+
 # One sway per test module: XWayland keeps the keymap of the last keyboard that typed, and
 # wtype's holds only the keys it typed (a program started after it would find no key for V).
 @pytest.fixture(scope="module")
-def sway(tmp_path_factory):
-    yield from _rig(SwayRig, tmp_path_factory)
+def sway(tmp_path_factory, request):
+    yield from _rig(WlrootsRig, tmp_path_factory, pointer=_virtual_pointer(request))
+
+
+@pytest.fixture(scope="module", params=[("sway", 1), ("sway", 2), ("labwc", 1), ("labwc", 2)],
+                ids=["sway", "sway scale 2", "labwc", "labwc scale 2"])
+def wlroots(tmp_path_factory, request):
+    """Two outputs side by side, the program as the session starts it: where the compositor
+    offers no capture protocol to take the pointer and the picture from, the tests skip."""
+    compositor, scale = request.param
+    for tool in (compositor, SET_OUTPUT[compositor].split()[0]):
+        if not shutil.which(tool):
+            pytest.skip(f"{tool} is not installed")
+    rig = WlrootsRig(str(tmp_path_factory.mktemp(compositor)), _virtual_pointer(request),
+                     compositor, outputs=2, scale=scale, x11_program=False)
+    lacks = rig.lacks_capture()
+    if lacks:
+        rig.stop()
+        pytest.skip(lacks)
+    yield rig
+    rig.stop()
 
 
 # One GNOME compositor per test module: a fresh one costs about 5 s.

@@ -35,7 +35,7 @@ cp shells/linux/example.tarnwell.Vistrel.desktop "$stage/shells/linux/"
 find "$stage/tests" -name __pycache__ -prune -exec rm -rf {} +
 cp "$build/vistrel" "$build/readme.txt" "$stage/build/"
 cp "$build/tests/linux/x11/x11_probe" "$stage/build/tests/linux/x11/"
-for probe in screencast_probe pattern_window sway_probe kde_probe; do
+for probe in screencast_probe pattern_window sway_probe kde_probe virtual_pointer; do
   cp "$build/tests/linux/wayland/$probe" "$stage/build/tests/linux/wayland/"
 done
 # The Plasma rig's KWin effect, where KWin's headers let it be built.

@@ -10,7 +10,7 @@ import pytest
 
 from support import xsession
 from support.program import Vistrel, write_settings
-from support.xsession import home_dirs, parse_ppm, start_bus, wait_for
+from support.xsession import home_dirs, start_bus, wait_for
 
 MENU = ["Show", "Hide", "-", "Zoom In", "Zoom Out", "Keep 1/1 (No Zooming)", "-", "Refresh High",
         "Refresh Always", "Freeze (press Alt + Spacebar to toggle)",
@@ -45,7 +45,7 @@ def bar_changes(before, after, bar_height=30):
 
 
 def test_swaybar_shows_the_icon_with_its_tip(sway, start_vistrel):
-    before = parse_ppm(sway.screenshot())
+    before = sway.screenshot()
     program = start_vistrel(sway)
     assert program.item.tooltip_title() == "Vistrel 1.05"
     assert program.item.prop("Status") == "Active"
@@ -53,7 +53,7 @@ def test_swaybar_shows_the_icon_with_its_tip(sway, start_vistrel):
     assert (32, 32) in sizes
     # swaybar draws it: something new at the right end of the bar, about one icon large.
     box = wait_for("swaybar to draw the icon",
-                   lambda: bar_changes(before, parse_ppm(sway.screenshot())))
+                   lambda: bar_changes(before, sway.screenshot()))
     x0, _y0, x1, y1 = box
     assert x1 >= 1000 and 10 <= x1 - x0 <= 32 and y1 < 30, box
 
