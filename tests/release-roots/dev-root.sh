@@ -1,25 +1,34 @@
 #!/usr/bin/env bash
-# Prints the path of a Debian 13 root to build and test the program in: variant apt, with what
+# Prints the path of a Debian root to build and test the program in (Debian 13 unless --suite
+# names another release; tests/release-roots/suites.sh knows them): variant apt, with what
 # `scripts/install-deps.sh build demo test` installs there (so this also proves that script on
-# Debian 13) and the ordinary user vistrel-test for the Wayland rigs. It is kept in
+# that release) and the ordinary user vistrel-test for the Wayland rigs. It is kept in
 # VISTREL_ROOT_CACHE (default /var/cache/vistrel-test) under a name made from what decides its
-# contents (the suite, install-deps.sh and this script), so a run on the same machine reuses it and
-# a change to either makes a new one; others not used for two days are removed. Users of the root never change it:
-# tests/debian13/in-dev-root.sh puts fresh file systems over every place a run writes to.
-#   dev-root.sh [ENVFILE]
-# With ENVFILE (the CTest fixture "debian13_root"), it also writes there VISTREL_DEV_ROOT.
+# contents (the suite, install-deps.sh and these scripts), so a run on the same machine reuses it
+# and a change to either makes a new one; others of the release not used for two days are
+# removed. Users of the root never change it: in-dev-root.sh puts fresh file systems over every
+# place a run writes to.
+#   dev-root.sh [--suite SUITE] [ENVFILE]
+# With ENVFILE (the CTest fixture "<layers>_root"), it also writes there VISTREL_DEV_ROOT.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 suite=trixie
+if [ "${1:-}" = --suite ]; then
+  suite=$2
+  shift 2
+fi
+. tests/release-roots/suites.sh
 cache=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}
-key=$( (echo "$suite" && cat scripts/install-deps.sh tests/debian13/dev-root.sh) | sha256sum | cut -c1-12)
+key=$( (echo "$suite" && cat scripts/install-deps.sh tests/release-roots/{dev-root,suites}.sh) |
+  sha256sum | cut -c1-12)
 root=$cache/$suite-dev-$key
 mkdir -p "$cache"
-exec 9>"$cache/lock"
+# One lock per release: making one root takes many minutes and need not wait for another's.
+exec 9>"$cache/lock-$suite"
 flock 9
 if [ ! -d "$root" ]; then
-  echo "Making a Debian 13 root for the build and the tests in $root" >&2
+  echo "Making a $release root for the build and the tests in $root" >&2
   start=$SECONDS
   rm -rf --one-file-system "$root.new"
   # In a mount namespace of its own, so that a killed run leaves no mounts in the half-made
@@ -30,18 +39,16 @@ if [ ! -d "$root" ]; then
   # The hook's variables are its own shell's.
   # shellcheck disable=SC2016
   unshare --mount --propagation private mmdebstrap --quiet --variant=apt --dpkgopt=force-unsafe-io \
+    "${aptopts[@]}" \
     --customize-hook='copy-in scripts/install-deps.sh /tmp' \
     --chrooted-customize-hook='log=/var/log/install-deps.log
       bash /tmp/install-deps.sh build demo test >$log 2>&1 || { tail -n 40 $log; exit 1; }
       grep -E "^Installing:|newly installed" $log; rm /tmp/install-deps.sh' \
     --chrooted-customize-hook='useradd --system --uid 4242 --create-home --home-dir /var/lib/vistrel-test --shell /usr/sbin/nologin vistrel-test && mkdir /src' \
-    "$suite" "$root.new" \
-    "deb http://deb.debian.org/debian $suite main" \
-    "deb http://deb.debian.org/debian $suite-updates main" \
-    "deb http://deb.debian.org/debian-security $suite-security main" >&2
+    "$suite" "$root.new" "${sources[@]}" >&2
   sync -f "$root.new"
   mv "$root.new" "$root"
-  echo "Debian 13 root made in $((SECONDS - start)) s ($(du -sh "$root" | cut -f1))" >&2
+  echo "$release root made in $((SECONDS - start)) s ($(du -sh "$root" | cut -f1))" >&2
 fi
 # Each use marks the root as used (another checkout may need another one meanwhile).
 touch "$root"
