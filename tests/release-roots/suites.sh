@@ -2,7 +2,7 @@
 # dev-root.sh and tests/package/clean-root.sh, with $suite set): the name people know the release
 # by, the apt sources, and mmdebstrap's options for apt, which stay in the root for every later
 # apt run there.
-# shellcheck shell=bash disable=SC2034
+# shellcheck shell=bash disable=SC2034,SC2154
 case $suite in
   bookworm) release="Debian 12" ;;
   trixie) release="Debian 13" ;;
