@@ -79,7 +79,8 @@ choose() {
   for alternative in "${alternatives[@]}"; do
     IFS=, read -ra names <<<"$alternative"
     for name in "${names[@]}"; do
-      apt-cache show --no-all-versions "$name" >/dev/null 2>&1 || continue 2
+      # Empty, yet a success, for a name that apt knows only from other packages' relations.
+      [ -n "$(apt-cache show --no-all-versions "$name" 2>/dev/null)" ] || continue 2
     done
     break
   done
