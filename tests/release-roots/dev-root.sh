@@ -35,11 +35,13 @@ if [ ! -d "$root" ]; then
   # root. Without an fsync for each file dpkg unpacks (unsafe-io), which takes minutes on a
   # thousand packages; the file system is synced once before the root is moved into place.
   # apt's output is kept in the root's /var/log/install-deps.log. The source is bound over /src
-  # by in-dev-root.sh; uid 4242 as in the package test's root.
+  # by in-dev-root.sh; uid 4242 as in the package test's root, made with useradd (passwd), which
+  # variant apt has only where a package pulls it in (not in testing, whose packages make their
+  # users with systemd-sysusers).
   # The hook's variables are its own shell's.
   # shellcheck disable=SC2016
   unshare --mount --propagation private mmdebstrap --quiet --variant=apt --dpkgopt=force-unsafe-io \
-    "${aptopts[@]}" \
+    --include=passwd "${aptopts[@]}" \
     --customize-hook='copy-in scripts/install-deps.sh /tmp' \
     --chrooted-customize-hook='log=/var/log/install-deps.log
       bash /tmp/install-deps.sh build demo test >$log 2>&1 || { tail -n 40 $log; exit 1; }
