@@ -22,7 +22,8 @@ fi
 cache=${VISTREL_ROOT_CACHE:-/var/cache/vistrel-test}
 tarball=$cache/$suite-minbase.tar
 mkdir -p "$cache"
-exec 9>"$cache/lock"
+# One lock per tarball: a root of another release need not wait for this one.
+exec 9>"$tarball.lock"
 flock 9
 if [ -z "$(find "$tarball" -maxdepth 0 -type f -mmin -4320 2>/dev/null)" ]; then
   echo "Making a clean $release root in $tarball" >&2
