@@ -1,8 +1,8 @@
 # How the test layers meet CTest.
 #
 # Labels: every test carries the name of its layer (unit, fuzz, x11, wayland, reliability, win32,
-# package, lint; the Debian 13 ones debian13 and debian13-<layer>); the test presets in
-# CMakePresets.json select a layer by its label.
+# package, lint; the Debian 13 ones debian13 and debian13-<layer>, Debian testing's testing and
+# testing-<layer>); the test presets in CMakePresets.json select a layer by its label.
 #
 # Fixtures: set-up that several tests share is a pair of tests, FIXTURES_SETUP and
 # FIXTURES_CLEANUP, and the tests that need it name it in FIXTURES_REQUIRED; ctest adds the pair
@@ -16,7 +16,8 @@
 #               (fixtures/wine-dual.env; tests/win32/CMakeLists.txt)
 #   artefacts   the release artefacts, built once by scripts/package.sh (tests/package/)
 #   clean_root  a clean Debian 12 root (tests/package/clean-root.sh; fixtures/clean-root.env)
-#   debian13_*  the Debian 13 roots, the build there and the .deb (tests/debian13/CMakeLists.txt)
+#   debian13_*, testing_*  the Debian 13 and testing roots, the build there and the .deb
+#               (tests/release-roots/CMakeLists.txt)
 
 set(VISTREL_FIXTURES_DIR ${CMAKE_BINARY_DIR}/fixtures)
 set(VISTREL_FIXTURE_RUN ${PROJECT_SOURCE_DIR}/tests/fixture-run.sh)

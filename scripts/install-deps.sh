@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that a task needs, and nothing when they are all there; on Debian 12
-# and 13 alike.
+# Installs the Debian packages that a task needs, and nothing when they are all there; on Debian 12,
+# 13 and testing alike.
 #   bash scripts/install-deps.sh [PROFILE...]     with no profile: all of them
 # Profiles (each stands alone; list several for their union):
 #   build   build and run the Linux program
@@ -13,8 +13,9 @@
 #
 # Names that differ between Debian releases are the only entries with a "|" (no name carries a
 # release's version number where an unversioned one exists in both): "A,B|C,D" means A and B
-# where apt offers both, else C and D; the newest release's names come first. Those entries are
-# all that differs between the releases this script knows.
+# where apt offers both, else C and D; the newest release's names come first. "A|" means A where
+# apt offers it, else nothing (a package that only some releases have). Those entries are all
+# that differs between the releases this script knows.
 set -euo pipefail
 
 # Each profile's list is read through a name reference below (declare -n), which shellcheck
@@ -23,10 +24,12 @@ set -euo pipefail
 build=(cmake g++ make pkgconf python3 qt6-base-dev libxcb1-dev libxcb-render0-dev
   libxcb-xfixes0-dev libxcb-keysyms1-dev libxcb-xinput-dev libxcb-randr0-dev libpipewire-0.3-dev
   xdg-utils
+  # the Wayland client of the compositors' own capture protocols: wayland-scanner and its library
+  libwayland-dev
   # Qt's wayland platform, for a native window on Wayland desktops
   qt6-wayland)
 # shellcheck disable=SC2034
-demo=(xvfb trayer xdotool x11-utils x11-apps imagemagick)
+demo=(xvfb 'trayer|' xdotool x11-utils x11-apps imagemagick)
 # shellcheck disable=SC2034
 test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-dev
   libx11-dev libx11-xcb-dev libxrender-dev libsm-dev icewm xrestop x11-xserver-utils python3-pytest
@@ -34,6 +37,8 @@ test=(googletest libgtest-dev libbenchmark-dev clang clang-format libclang-rt-de
   # keys, grim for screenshots, D-Bus from Python; a GNOME compositor with the ScreenCast portal
   sway xwayland wtype grim dbus python3-dbus pipewire wireplumber mutter xdg-desktop-portal
   xdg-desktop-portal-gnome
+  # labwc (not in Debian 12), with swaybg for its background and wlr-randr to set its outputs
+  'labwc|' swaybg wlr-randr
   # and KDE Plasma's compositor with its portal backend, and what the Plasma rig's KWin effect is
   # built with: KWin 6 on Qt 6 (Debian 13), or KWin 5.27 on Qt 5, whose portal backend is a Qt 5
   # program that needs Qt 5's Wayland platform (Debian 12)
@@ -65,18 +70,21 @@ done
 [ ${#profiles[@]} -gt 0 ] || profiles=(build demo test win)
 
 # Prints the packages of the first alternative of "A,B|C,D" whose every package apt offers (the
-# last one when none is offered: its names then fail at the install, where apt says why).
+# last one when none is offered: its names then fail at the install, where apt says why; nothing
+# when that last one is empty, as in "A|").
 choose() {
   local alternatives alternative names name
   IFS='|' read -ra alternatives <<<"$1"
+  [[ $1 != *'|' ]] || alternatives+=('')
   for alternative in "${alternatives[@]}"; do
     IFS=, read -ra names <<<"$alternative"
     for name in "${names[@]}"; do
-      apt-cache show --no-all-versions "$name" >/dev/null 2>&1 || continue 2
+      # Empty, yet a success, for a name that apt knows only from other packages' relations.
+      [ -n "$(apt-cache show --no-all-versions "$name" 2>/dev/null)" ] || continue 2
     done
     break
   done
-  printf '%s\n' "${names[@]}"
+  [ ${#names[@]} -eq 0 ] || printf '%s\n' "${names[@]}"
 }
 
 # Without package lists (a fresh container) apt offers nothing yet to choose from.

@@ -5,9 +5,9 @@
 # unit tests, the sanitizer build with the fuzz targets, the Linux program end to end on a
 # virtual X server and on headless Wayland desktops, its reliability cases, the Windows program
 # under Wine, and the release artefacts (the Debian package, the Windows installer and zip) as
-# users install them. Then the same on Debian 13, in roots of that release made and kept here
-# (tests/debian13/): the unit, X11, Wayland and Windows (Wine 10) layers built there, the .deb
-# in a clean root.
+# users install them. Then the same on Debian 13 and on Debian testing, in roots of those releases
+# made and kept here (tests/release-roots/): the unit, X11 (Debian 13), Wayland and Windows
+# (Debian 13's Wine 10) layers built there, the .deb in a clean root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,22 +24,31 @@ for workflow in lint unit sanitize x11 wayland reliability windows-32 win32 pack
   echo "== $workflow: passed in $((SECONDS - start)) s"
 done
 
-echo "=== Debian 13"
-counts=()
-for workflow in debian13-unit debian13-x11 debian13-wayland debian13-win32 debian13-package; do
-  echo "== $workflow"
-  start=$SECONDS
-  mkdir -p build-debian13
-  log=build-debian13/$workflow.log
-  cmake --workflow --preset "$workflow" | tee "$log"
-  # The counts of the tests that ran in the root (ctest, pytest and Google Test under Wine there),
-  # prefixed by the number of the host's test that ran them (and of the root's ctest test that
-  # ran pytest or Google Test).
-  counts+=("$workflow ($((SECONDS - start)) s):"
-    "$(grep -E '^([0-9]+: )+(.*tests passed, .* out of|=+ .* in [0-9.]+s.*=+$|\[  (PASSED  |SKIPPED )\] [0-9]|Debian package test passed)' "$log" |
-      sed -E 's/^([0-9]+: )+/  /')")
-  echo "== $workflow: passed in $((SECONDS - start)) s"
-done
-echo "=== Debian 13: every layer passed"
-printf '%s\n' "${counts[@]}"
+# The layers of another Debian release, built and run in its roots (tests/release-roots/), with
+# the counts of the tests that ran there printed once all have passed.
+release_layers() {
+  local title=$1 name=$2 workflow log start
+  shift 2
+  echo "=== $title"
+  counts=()
+  for workflow in "$@"; do
+    echo "== $workflow"
+    start=$SECONDS
+    mkdir -p "build-$name"
+    log=build-$name/$workflow.log
+    cmake --workflow --preset "$workflow" | tee "$log"
+    # The counts of the tests that ran in the root (ctest, pytest and Google Test under Wine
+    # there), prefixed by the number of the host's test that ran them (and of the root's ctest
+    # test that ran pytest or Google Test).
+    counts+=("$workflow ($((SECONDS - start)) s):"
+      "$(grep -E '^([0-9]+: )+(.*tests passed, .* out of|=+ .* in [0-9.]+s.*=+$|\[  (PASSED  |SKIPPED )\] [0-9]|Debian package test passed)' "$log" |
+        sed -E 's/^([0-9]+: )+/  /')")
+    echo "== $workflow: passed in $((SECONDS - start)) s"
+  done
+  echo "=== $title: every layer passed"
+  printf '%s\n' "${counts[@]}"
+}
+release_layers "Debian 13" debian13 debian13-unit debian13-x11 debian13-wayland debian13-win32 \
+  debian13-package
+release_layers "Debian testing" testing testing-unit testing-wayland testing-package
 echo "All tests passed."

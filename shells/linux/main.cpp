@@ -67,9 +67,12 @@ int main(int argc, char** argv) {
   // Qt sees no arguments: every one of them is the program's own.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
+  // Before the application object: Qt 6.11 gives the desktop's portal this name as the
+  // program's when it starts, and the portal takes only the first name a program gives it,
+  // before any other call (Qt's own reading of the desktop's settings is one).
+  QApplication::setDesktopFileName(QString::fromLatin1(vistrel::linux_shell::kDesktopId));
   QApplication app(qtArgc, qtArgv);
   QApplication::setApplicationName(QStringLiteral("Vistrel"));
-  QApplication::setDesktopFileName(QString::fromLatin1(vistrel::linux_shell::kDesktopId));
   QApplication::setQuitOnLastWindowClosed(false);
   switch (way) {
     case wl::Way::kCompositor:

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """The Debian package as a user meets it, in a clean root of a Debian release (12 unless --release
-says another; unpacked from the tarball that clean-root.sh keeps): apt installs it with the
-runtime libraries only, the installed `vistrel` starts on Xvfb with trayer (both on the host; the
-program in the root reaches them through the X socket), shows the magnified screen, Help hands
-the installed readme.txt to the real xdg-open, Exit saves the settings, and a purge leaves no file
-of the package but keeps the user's settings.
+says another: 13, or testing's code name, forky; unpacked from the tarball that clean-root.sh
+keeps): apt installs it with the runtime libraries only, the installed `vistrel` starts on Xvfb
+with trayer (both on the host; the program in the root reaches them through the X socket), shows
+the magnified screen, Help hands the installed readme.txt to the real xdg-open, Exit saves the
+settings, and a purge leaves no file of the package but keeps the user's settings.
 
     PYTHONPATH=tests python3 tests/package/deb_test.py --deb vistrel_<version>_amd64.deb \
-        --root-tar ROOT.tar --probe x11_probe [--release 13] [--keep]
+        --root-tar ROOT.tar --probe x11_probe [--release 13|forky] [--keep]
 
 (PYTHONPATH: its helpers are the package tests/support; tests/package/CMakeLists.txt sets it.)
 """
@@ -57,9 +57,11 @@ class Root:
         return result.stdout
 
     def release(self):
-        """The root's Debian release (VERSION_ID of its os-release)."""
+        """The root's Debian release: VERSION_ID of its os-release, or the code name where there
+        is none (testing)."""
         text = open(self.host("/etc/os-release")).read()
-        found = re.search(r'^VERSION_ID="?([^"\n]*)', text, re.M)
+        found = re.search(r'^VERSION_ID="?([^"\n]*)', text, re.M) or \
+            re.search(r'^VERSION_CODENAME="?([^"\n]*)', text, re.M)
         return found.group(1) if found else ""
 
     def packages(self):
@@ -175,7 +177,8 @@ def main():
     parser.add_argument("--deb", required=True)
     parser.add_argument("--root-tar", required=True)
     parser.add_argument("--probe", required=True)
-    parser.add_argument("--release", default="12", help="the root's Debian release (VERSION_ID)")
+    parser.add_argument("--release", default="12",
+                        help="the root's Debian release (VERSION_ID, or testing's code name)")
     parser.add_argument("--keep", action="store_true", help="keep the work directory")
     options = parser.parse_args()
     xsession.PROBE = os.path.abspath(options.probe)

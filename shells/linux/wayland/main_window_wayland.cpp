@@ -88,7 +88,8 @@ QSize WaylandMainWindow::FrameMargins() {
 }
 
 QSize WaylandMainWindow::OuterSize() {
-  return QSize(static_cast<int>(ClientWidth()), static_cast<int>(ClientHeight())) + FrameMargins();
+  return QSize(static_cast<int>(ClientWidth()), static_cast<int>(ClientHeight())) +
+         (outer_ ? fittedMargins_ : FrameMargins());
 }
 
 float WaylandMainWindow::Width() {
@@ -100,6 +101,7 @@ float WaylandMainWindow::Height() {
 
 void WaylandMainWindow::ResizeOuter(int width, int height) {
   const QSize margins = FrameMargins();
+  fittedMargins_ = margins;
   widget_->resize(Logical(std::max(1, width - margins.width())),
                   Logical(std::max(1, height - margins.height())));
 }

@@ -71,8 +71,11 @@ class WaylandMainWindow : public ShellWindow {
   std::unique_ptr<ViewWidget> widget_;
   QImage canvas_;
   QSize margins_;
-  // The outer size last set (else the defined client area decides).
+  // The outer size last set (else the defined client area decides), and the frame it was fitted
+  // to, which it is read back with: Qt 6.11 learns the size of the decorations it draws only
+  // some frames after the window shows, and a stored size must come back as it was stored.
   std::optional<QSize> outer_;
+  QSize fittedMargins_;
   // Twips per logical pixel, as the start-up value meant them.
   double twipsPerLogical_;
 };

@@ -113,6 +113,9 @@ void RegisterWithPortal(QDBusConnection& bus) {
     if (reply.type() != QDBusMessage::ErrorMessage) return;
     // An older portal, or none: it knows the program as it always did.
     if (FailureOf(QDBusError(reply)) == PortalFailure::kMissing) return;
+    // Qt 6.11 and later register the desktop file name themselves, before anything else asks
+    // the portal (main.cpp sets it before the application object), so the name is ours already.
+    if (reply.errorMessage().contains(QStringLiteral("already associated"))) return;
     std::fprintf(stderr, "Vistrel could not give the desktop's portal its name: %s\n",
                  qPrintable(reply.errorMessage()));
   });

@@ -57,6 +57,8 @@ class Probe:
 
 @pytest.fixture
 def kde(kwin, request):
+    if not kwin.binds_without_dialog:
+        pytest.skip("Plasma 6.7's portal backend gives BindShortcuts no answer here (kwin_rig.py)")
     binary = os.path.join(os.path.dirname(request.config.getoption("--screencast-probe")),
                           "kde_probe")
     started = Probe(kwin, binary)

@@ -1,12 +1,12 @@
 #!/bin/sh
-# Runs a command as root in the Debian 13 root of dev-root.sh, from the source tree bound at /src,
+# Runs a command as root in a Debian root of dev-root.sh, from the source tree bound at /src,
 # in a mount namespace of its own: /proc, /dev and /sys, and fresh file systems over every place
 # a run writes to outside /src (/tmp, /var/tmp, /run, root's and vistrel-test's homes), so the
 # kept root stays as it was made and nothing stays mounted when the command ends.
 #   in-dev-root.sh COMMAND [ARG...]        the root: VISTREL_DEV_ROOT (the fixture's env file)
 # The environment is cleared but for the build's and the tests' parallel levels.
 set -eu
-root=${VISTREL_DEV_ROOT:?"the Debian 13 root (tests/debian13/dev-root.sh)"}
+root=${VISTREL_DEV_ROOT:?"a Debian root (tests/release-roots/dev-root.sh)"}
 src=$(cd "$(dirname "$0")/../.." && pwd)
 # The inner script's variables are its own: expanded by the inner shell.
 # shellcheck disable=SC2016
