@@ -6,9 +6,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -282,7 +280,7 @@ T* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& i, std::u
 
 }  // namespace
 
-CompositorScreen::CompositorScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
+CompositorScreen::CompositorScreen(double twipsPerPixel) : MonitorDesktop(twipsPerPixel) {}
 
 CompositorScreen::~CompositorScreen() {
   if (aboutToBlock_) QObject::disconnect(aboutToBlock_);
@@ -537,58 +535,13 @@ void CompositorScreen::WriteNote(QImage& image, int, int, int, int) {
                    QStringLiteral("The desktop does not tell where the pointer is now"));
 }
 
-CompositorScreen::Box CompositorScreen::Desktop() const {
-  Box box;
-  bool first = true;
-  const auto add = [&](int left, int top, int width, int height) {
-    if (first) {
-      box = {left, top, left + width, top + height};
-      first = false;
-      return;
-    }
-    box.left = std::min(box.left, left);
-    box.top = std::min(box.top, top);
-    box.right = std::max(box.right, left + width);
-    box.bottom = std::max(box.bottom, top + height);
-  };
-  for (const auto& o : outputs_) {
-    const platform::PixelRect at = PixelPlace(o->place);
-    if (at.width <= 0 || at.height <= 0) continue;
-    add(int(at.left), int(at.top), int(at.width), int(at.height));
-  }
-  if (first) {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-      const QRect g = screen->geometry();
-      const double r = screen->devicePixelRatio();
-      add(int(std::lround(g.x() * r)), int(std::lround(g.y() * r)), int(std::lround(g.width() * r)),
-          int(std::lround(g.height() * r)));
-    }
-  }
-  return box;
-}
-
-double CompositorScreen::LeftTwips() {
-  return Desktop().left * twipsPerPixel_;
-}
-double CompositorScreen::TopTwips() {
-  return Desktop().top * twipsPerPixel_;
-}
-double CompositorScreen::WidthTwips() {
-  const Box box = Desktop();
-  return (box.right - box.left) * twipsPerPixel_;
-}
-double CompositorScreen::HeightTwips() {
-  const Box box = Desktop();
-  return (box.bottom - box.top) * twipsPerPixel_;
-}
-
-std::vector<platform::Monitor> CompositorScreen::Monitors() {
-  std::vector<platform::Monitor> monitors;
+std::vector<platform::PixelRect> CompositorScreen::Places() const {
+  std::vector<platform::PixelRect> places;
   for (const auto& o : outputs_) {
     const platform::PixelRect whole = PixelPlace(o->place);
-    if (whole.width > 0 && whole.height > 0) monitors.push_back({whole, whole});
+    if (whole.width > 0 && whole.height > 0) places.push_back(whole);
   }
-  return monitors;
+  return places;
 }
 
 }  // namespace vistrel::linux_shell::wayland

@@ -17,6 +17,7 @@
 
 #include "platform/screen.h"
 #include "wayland/compositor_pointer.h"
+#include "wayland/monitor_desktop.h"
 #include "wayland/screen_portal.h"
 
 struct wl_display;
@@ -37,7 +38,7 @@ struct CompositorEvents {
   std::function<void()> ended;   // the compositor went away: save and end
 };
 
-class CompositorScreen : public platform::Screen {
+class CompositorScreen : public MonitorDesktop {
  public:
   explicit CompositorScreen(double twipsPerPixel);
   ~CompositorScreen() override;
@@ -52,14 +53,6 @@ class CompositorScreen : public platform::Screen {
   bool WakesTimer1OnCursorMotion() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
-  double LeftTwips() override;
-  double TopTwips() override;
-  double WidthTwips() override;
-  double HeightTwips() override;
-  double TwipsPerPixelX() override { return twipsPerPixel_; }
-  double TwipsPerPixelY() override { return twipsPerPixel_; }
-  // Each output whole: a Wayland client is not told where panels lie.
-  std::vector<platform::Monitor> Monitors() override;
 
   struct Output;  // one output with its sessions and buffers (screen_compositor.cpp)
 
@@ -80,13 +73,9 @@ class CompositorScreen : public platform::Screen {
   void Read();
   void Flush();
   void Broken();
-  struct Box {
-    int left = 0, top = 0, right = 0, bottom = 0;
-  };
-  Box Desktop() const;
+  std::vector<platform::PixelRect> Places() const override;
   void WriteNote(QImage& image, int srcX, int srcY, int srcWidth, int srcHeight);
 
-  double twipsPerPixel_;
   wl_display* display_ = nullptr;
   wl_registry* registry_ = nullptr;
   wl_seat* seat_ = nullptr;

@@ -2,9 +2,7 @@
 
 #include <unistd.h>
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -24,7 +22,7 @@ constexpr int kStillTicks = 4;
 // a virtual monitor other than its last (only the pointer's reports), and then the view says so.
 constexpr std::chrono::seconds kFirstPictureDue{3};
 
-PortalScreen::PortalScreen(double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {}
+PortalScreen::PortalScreen(double twipsPerPixel) : MonitorDesktop(twipsPerPixel) {}
 
 PortalScreen::~PortalScreen() = default;
 
@@ -297,71 +295,10 @@ void PortalScreen::StretchToView(std::int32_t destWidth, std::int32_t destHeight
   if (copied || !life_.Live()) canvas_.show();
 }
 
-PortalScreen::Box PortalScreen::Desktop() const {
-  Box box;
-  bool first = true;
-  const auto add = [&](int left, int top, int width, int height) {
-    if (first) {
-      box = {left, top, left + width, top + height};
-      first = false;
-      return;
-    }
-    box.left = std::min(box.left, left);
-    box.top = std::min(box.top, top);
-    box.right = std::max(box.right, left + width);
-    box.bottom = std::max(box.bottom, top + height);
-  };
-  for (const Monitor& m : monitors_) {
-    const platform::PixelRect at = PixelPlace(m);
-    add(static_cast<int>(at.left), static_cast<int>(at.top), static_cast<int>(at.width),
-        static_cast<int>(at.height));
-  }
-  if (first) {
-    for (const platform::Monitor& m : QtScreens()) {
-      add(static_cast<int>(m.whole.left), static_cast<int>(m.whole.top),
-          static_cast<int>(m.whole.width), static_cast<int>(m.whole.height));
-    }
-  }
-  return box;
-}
-
-std::vector<platform::Monitor> PortalScreen::QtScreens() {
-  std::vector<platform::Monitor> monitors;
-  for (const QScreen* screen : QGuiApplication::screens()) {
-    const QRect g = screen->geometry();
-    const double r = screen->devicePixelRatio();
-    const platform::PixelRect whole{std::round(g.x() * r), std::round(g.y() * r),
-                                    std::round(g.width() * r), std::round(g.height() * r)};
-    monitors.push_back({whole, whole});
-  }
-  return monitors;
-}
-
-double PortalScreen::LeftTwips() {
-  return Desktop().left * twipsPerPixel_;
-}
-double PortalScreen::TopTwips() {
-  return Desktop().top * twipsPerPixel_;
-}
-double PortalScreen::WidthTwips() {
-  const Box box = Desktop();
-  return (box.right - box.left) * twipsPerPixel_;
-}
-double PortalScreen::HeightTwips() {
-  const Box box = Desktop();
-  return (box.bottom - box.top) * twipsPerPixel_;
-}
-
-std::vector<platform::Monitor> PortalScreen::Monitors() {
-  std::vector<platform::Monitor> monitors;
-  for (const Monitor& m : monitors_) {
-    // Wayland tells a client nothing of panels: the work area is the whole monitor.
-    const platform::PixelRect whole = PixelPlace(m);
-    monitors.push_back({whole, whole});
-  }
-  // The stored frame is placed before the first cast: what lies on no screen is brought back
-  // onto one as on X11.
-  return monitors.empty() ? QtScreens() : monitors;
+std::vector<platform::PixelRect> PortalScreen::Places() const {
+  std::vector<platform::PixelRect> places;
+  for (const Monitor& m : monitors_) places.push_back(PixelPlace(m));
+  return places;
 }
 
 }  // namespace vistrel::linux_shell::wayland

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/screen.h"
+#include "wayland/monitor_desktop.h"
 #include "wayland/pipewire_stream.h"
 #include "wayland/screencast_portal.h"
 #include "wayland/share_lifecycle.h"
@@ -38,7 +39,7 @@ struct ShareEvents {
   std::function<void()> end;  // the user chose to end the program
 };
 
-class PortalScreen : public platform::Screen {
+class PortalScreen : public MonitorDesktop {
  public:
   explicit PortalScreen(double twipsPerPixel);
   ~PortalScreen() override;
@@ -65,15 +66,6 @@ class PortalScreen : public platform::Screen {
   bool WakesTimer1OnCursorMotion() override;
   void StretchToView(std::int32_t destWidth, std::int32_t destHeight, std::int32_t srcX,
                      std::int32_t srcY, std::int32_t srcWidth, std::int32_t srcHeight) override;
-  double LeftTwips() override;
-  double TopTwips() override;
-  double WidthTwips() override;
-  double HeightTwips() override;
-  double TwipsPerPixelX() override { return twipsPerPixel_; }
-  double TwipsPerPixelY() override { return twipsPerPixel_; }
-  // The shared monitors whole (a Wayland client is not told where panels lie); Qt's screens
-  // before the first cast.
-  std::vector<platform::Monitor> Monitors() override;
 
  private:
   struct Monitor {
@@ -87,13 +79,7 @@ class PortalScreen : public platform::Screen {
   // in physical ones. The frames' size (the negotiated format) is the picture's; the ratio of
   // the two scales the place.
   static platform::PixelRect PixelPlace(const Monitor& monitor);
-  // The desktop's bounding box in pixels: every monitor, or Qt's screens before the streams.
-  struct Box {
-    int left = 0, top = 0, right = 0, bottom = 0;
-  };
-  Box Desktop() const;
-  // Qt's screens whole, in their device pixels: the streams' pixels at a whole-number scale.
-  static std::vector<platform::Monitor> QtScreens();
+  std::vector<platform::PixelRect> Places() const override;
   void Redraw();
   void Reconnect();
   // Says which monitors sent no picture yet: the view stays black there, and would otherwise
@@ -112,7 +98,6 @@ class PortalScreen : public platform::Screen {
   void Post(int cast, std::function<void()> what);
   std::function<void()> OfCast(int cast, std::function<void()> what);
 
-  double twipsPerPixel_;
   std::vector<Monitor> monitors_;
   std::shared_ptr<PipeWireConnection> connection_;
   std::unique_ptr<ScreenCastSessionWatch> session_;
