@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
