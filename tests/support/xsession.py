@@ -13,6 +13,9 @@ import time
 
 
 PROBE = os.environ.get("VISTREL_X11_PROBE", "x11_probe")
+# F10 by its key code in Xvfb's evdev map: newer keymaps (xkb-data 2.48) also give F10's shifted
+# level to Shift+Alt, and xdotool, asked for the key symbol, then holds Alt as well.
+SHIFT_F10 = "shift+76"
 
 
 class TestFailure(Exception):

@@ -187,7 +187,7 @@ def test_without_any_tray_the_menu_opens_from_the_keyboard_and_the_bus(xvfb, tmp
 
     # Without a window manager the keyboard follows the pointer.
     xvfb.move(window.x + 20, window.y + 20)
-    xvfb.key("shift+F10")
+    xvfb.key(xsession.SHIFT_F10)
     wait_for("the menu", menu_open)
     xvfb.key("Down", "Return")  # Show is disabled: the first Down lands on Hide
     wait_for("the window and the menu to go", lambda: not xvfb.find(wm_class="vistrel"))

@@ -95,7 +95,7 @@ def test_without_a_tray_a_second_start_brings_the_hidden_window_back(session):
     first = Vistrel(session, home, name="first")
     win = first.main_window()
     session.move(win.x + 20, win.y + 20)  # no window manager: the keys go under the pointer
-    session.key("shift+F10")
+    session.key(xsession.SHIFT_F10)
     first.popup_menu()
     session.key("d")  # Hide
     wait_for("the window to hide", lambda: not session.viewable(win.id))
