@@ -1,11 +1,11 @@
 #!/usr/bin/python3
-"""What the Linux program costs as a Wayland client on GNOME: its CPU beside a bare receiver of
-the same screen cast, on one headless mutter (the GNOME rig of the Wayland tests,
-tests/support/mutter_rig.py, 1024 x 768), with the pointer still and moving, and what mutter and
-the PipeWire daemon spend meanwhile.
+"""What the Linux program costs as a Wayland client: its CPU beside the floor of any Qt
+magnifier and a bare receiver of the same screen cast, on a headless desktop of the Wayland tests
+(--desktop; gnome: one mutter of tests/support/mutter_rig.py, 1024 x 768), with the pointer still
+and moving, and what the compositor and the PipeWire daemon spend meanwhile.
 
-  PYTHONPATH=tests bench/wayland_cost.py [--seconds 10] [--runs 3] [--only REGEX] [--vistrel PATH]
-                                         [--probe PATH] [--floor PATH] [--compare PATH] [--keep DIR]
+  bench/wayland_cost.py [--desktop gnome] [--seconds 10] [--runs 3] [--only REGEX] [--vistrel PATH]
+                        [--probe PATH] [--floor PATH] [--compare PATH] [--keep DIR]
 
 Subjects, one after the other in every run (run 1 of each, then run 2, ...):
   none      nothing but the rig: what the compositor spends on the pointer itself
@@ -20,12 +20,17 @@ Scenarios: (still) the pointer still, off the program's window; (moving) the poi
 interface (a mouse's path into the compositor). CPU is the scheduler's account of every thread
 (/proc/PID/task/*/schedstat, exact to the nanosecond, where /proc/PID/stat counts 10 ms ticks)
 in ms per second of wall time; wake/s are the voluntary context switches of the subject's
-threads. Each figure: the median of --runs runs, with min and max.
+threads. Each figure: the median of --runs runs, with min and max. The target: the program at
+most 1.1 times the floor (a bare receiver draws no window and cannot be matched).
+
+A subject is a name in SUBJECTS and a Bench.start_NAME method; a desktop is a row of DESKTOPS:
+the rig that makes it and what moves its pointer as a mouse would.
 
 The rig refuses root (as the desktops do): run as root, the script builds what it needs, copies
 it and itself where the ordinary user vistrel-test can read them (made when missing, as
-tests/linux/wayland/run-suite.sh does) and measures as that user. The rig is the Wayland tests' own
-(tests/support, hence the tests folder on PYTHONPATH; the staged run as that user gets it set)."""
+tests/linux/wayland/run-suite.sh does) and measures as that user; it builds only the programs
+whose paths were not given. The rig is the Wayland tests' own (tests/support, put on the path
+here)."""
 
 import argparse
 import os
@@ -40,39 +45,49 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests"))
 USER = "vistrel-test"
 BUS_NAME = "example.tarnwell.Vistrel"
-TARGET = 2.0  # the program at most twice the bare receiver
+DESKTOP_FILE = os.path.join("shells", "linux", "example.tarnwell.Vistrel.desktop")
+TARGET = 1.1  # the program at most 1.1 times the floor
 HOME_POINT = (110, 690)  # where the pointer rests: bottom left, off the program's window
 SUBJECTS = ("none", "receiver", "floor", "vistrel", "before")
 SCENARIOS = ("still", "moving")
+# The programs a run needs: option, target, where the linux preset builds it.
+PROGRAMS = (("vistrel", "vistrel", "vistrel"),
+            ("probe", "screencast_probe", "tests/linux/wayland/screencast_probe"),
+            ("floor", "vistrel_wayland_floor", "bench/vistrel_wayland_floor"))
 
 
 def parse_args():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--desktop", choices=sorted(DESKTOPS), default="gnome")
     parser.add_argument("--seconds", type=float, default=10)
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--only", default=".", help="subjects whose name matches")
-    parser.add_argument("--vistrel", default=os.path.join(ROOT, "build", "vistrel"))
-    parser.add_argument("--probe", default=os.path.join(ROOT, "build", "tests", "linux", "wayland",
-                                                        "screencast_probe"))
-    parser.add_argument("--floor", default=os.path.join(ROOT, "build", "bench",
-                                                        "vistrel_wayland_floor"))
+    for option, _target, path in PROGRAMS:
+        parser.add_argument("--" + option, help=f"default: build/{path}")
     parser.add_argument("--compare", help="another build of the program, measured as before")
     parser.add_argument("--keep", help="copy the rig's logs here")
     args = parser.parse_args()
-    if not args.compare:
-        args.only = f"(?!before$)(?:{args.only})"
+    # Built here, as root, unless given.
+    args.build = [target for option, target, _path in PROGRAMS if not getattr(args, option)]
+    for option, _target, path in PROGRAMS:
+        setattr(args, option, getattr(args, option) or os.path.join(ROOT, "build", path))
+    # before is measured only against a build to compare with.
+    args.subjects = [s for s in SUBJECTS
+                     if re.search(args.only, s) and (s != "before" or args.compare)]
     return args
 
 
 # --- as root: build, stage, measure as the ordinary user ----------------------------------------
 
 def rerun_as_user(args):
-    subprocess.run(["cmake", "--preset", "linux"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", "build", "--target", "vistrel", "screencast_probe",
-                    "vistrel_wayland_floor", "-j2"], cwd=ROOT, check=True,
-                   stdout=subprocess.DEVNULL)
+    if args.build:
+        subprocess.run(["cmake", "--preset", "linux"], cwd=ROOT, check=True,
+                       stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "--build", "build", "--target", *args.build, "-j2"], cwd=ROOT,
+                       check=True, stdout=subprocess.DEVNULL)
     try:
         pwd.getpwnam(USER)
     except KeyError:
@@ -85,6 +100,9 @@ def rerun_as_user(args):
                         ignore=shutil.ignore_patterns("__pycache__"))
         os.makedirs(os.path.join(stage, "bench"))
         shutil.copy(os.path.abspath(__file__), os.path.join(stage, "bench"))
+        # The rigs install it, as a package does.
+        os.makedirs(os.path.join(stage, os.path.dirname(DESKTOP_FILE)))
+        shutil.copy(os.path.join(ROOT, DESKTOP_FILE), os.path.join(stage, DESKTOP_FILE))
         shutil.copy(args.vistrel, os.path.join(stage, "vistrel"))
         shutil.copy(args.probe, os.path.join(stage, "screencast_probe"))
         shutil.copy(args.floor, os.path.join(stage, "floor"))
@@ -95,7 +113,7 @@ def rerun_as_user(args):
             argv_compare = []
         subprocess.run(["chown", "-R", f"{USER}:", stage], check=True)
         argv = ["/usr/bin/python3", os.path.join(stage, "bench", "wayland_cost.py"),
-                "--seconds", str(args.seconds), "--runs", str(args.runs), "--only", args.only,
+                "--desktop", args.desktop, "--seconds", str(args.seconds), "--runs", str(args.runs), "--only", args.only,
                 "--vistrel", os.path.join(stage, "vistrel"),
                 "--probe", os.path.join(stage, "screencast_probe"),
                 "--floor", os.path.join(stage, "floor"), *argv_compare]
@@ -105,8 +123,7 @@ def rerun_as_user(args):
             argv += ["--keep", os.path.abspath(args.keep)]
         return subprocess.run(
             ["runuser", "-u", USER, "--", "env", "-i", "PATH=" + os.environ["PATH"],
-             f"HOME=/var/lib/{USER}", "LANG=C.UTF-8", "PYTHONPATH=" + os.path.join(stage, "tests"),
-             "TMPDIR=" + os.environ.get("TMPDIR", "/tmp"), *argv], cwd=stage).returncode
+             f"HOME=/var/lib/{USER}", "LANG=C.UTF-8", "TMPDIR=" + os.environ.get("TMPDIR", "/tmp"), *argv], cwd=stage).returncode
     finally:
         shutil.rmtree(stage, ignore_errors=True)
 
@@ -141,25 +158,17 @@ def wakeups(pid):
 
 
 class Mover(threading.Thread):
-    """Moves the pointer 3 pixels every 50 ms, 30 pixels to and fro, over a remote-desktop
-    session and a bus connection of its own, until stopped."""
+    """Moves the pointer 3 pixels every 50 ms, 30 pixels to and fro, as a mouse would, until
+    stopped; a desktop's mover says how in nudge()."""
 
-    def __init__(self, bus_address):
+    def __init__(self):
         super().__init__(daemon=True)
-        import dbus
-        bus = dbus.bus.BusConnection(bus_address)
-        desktop = bus.get_object("org.gnome.Mutter.RemoteDesktop",
-                                 "/org/gnome/Mutter/RemoteDesktop")
-        self.session = bus.get_object("org.gnome.Mutter.RemoteDesktop", desktop.CreateSession(
-            dbus_interface="org.gnome.Mutter.RemoteDesktop"))
-        self.session.Start(dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
         self.halt = threading.Event()
 
     def run(self):
         step, dx, due = 3.0, 0.0, time.monotonic()
         while not self.halt.is_set():
-            self.session.NotifyPointerMotionRelative(
-                step, 0.0, dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
+            self.nudge(step)
             dx += step
             if abs(dx) >= 30:
                 step = -step
@@ -169,15 +178,43 @@ class Mover(threading.Thread):
     def stop(self):
         self.halt.set()
         self.join()
+
+
+class GnomeMover(Mover):
+    """Relative motion over a remote-desktop session of mutter's and a bus connection of its
+    own (the rig's is the main thread's)."""
+
+    def __init__(self, rig):
+        super().__init__()
+        import dbus
+        bus = dbus.bus.BusConnection(rig.bus_address)
+        desktop = bus.get_object("org.gnome.Mutter.RemoteDesktop",
+                                 "/org/gnome/Mutter/RemoteDesktop")
+        self.session = bus.get_object("org.gnome.Mutter.RemoteDesktop", desktop.CreateSession(
+            dbus_interface="org.gnome.Mutter.RemoteDesktop"))
+        self.session.Start(dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
+
+    def nudge(self, dx):
+        self.session.NotifyPointerMotionRelative(
+            dx, 0.0, dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
+
+    def stop(self):
+        super().stop()
         self.session.Stop(dbus_interface="org.gnome.Mutter.RemoteDesktop.Session")
 
 
+# name: (the rig's module in tests/support and its class, the compositor's log name, its mover)
+DESKTOPS = {
+    "gnome": ("support.mutter_rig", "MutterRig", "mutter", GnomeMover),
+}
+
+
 class Bench:
-    def __init__(self, rig, args):
-        self.rig, self.args = rig, args
-        self.mutter = self._pid_of("mutter")
+    def __init__(self, rig, args, compositor, mover):
+        self.rig, self.args, self.mover = rig, args, mover
+        self.compositor = self._pid_of(compositor)
         self.pipewire = self._pid_of("pipewire")
-        self.results = []  # (subject, scenario, run, process ms/s, wake/s, mutter, pipewire)
+        self.results = []  # (subject, scenario, run, process ms/s, wake/s, compositor, pipewire)
         self.token_file = os.path.join(rig.run, "probe-token")
         with open(self.token_file, "w") as f:
             f.write(rig.seed_consent())
@@ -186,29 +223,33 @@ class Bench:
         return next(p.pid for p in self.rig.processes
                     if os.path.basename(p.log) == name + ".log")
 
-    def start(self, subject, run):
-        if subject == "none":
-            return None
-        if subject == "receiver":
-            # Longer than the two scenarios; stopped when they are over.
-            process = self.rig._spawn(f"receiver{run}", [
-                self.args.probe, str(4 * self.args.seconds + 30), self.token_file, "-"])
-        elif subject == "floor":
-            process = self.rig._spawn(f"floor{run}", [self.args.floor, self.token_file],
-                                      dict(self.rig.env, QT_QPA_PLATFORM="wayland"))
-        if subject in ("receiver", "floor"):
-            time.sleep(2)
-            if not process.running():
-                raise SystemExit(f"the {subject} ended early: {open(process.log).read()}")
-            return process
+    def _helper(self, subject, process):
+        time.sleep(2)
+        if not process.running():
+            raise SystemExit(f"the {subject} ended early: {open(process.log).read()}")
+        return process
+
+    def start_none(self, run):
+        return None
+
+    def start_receiver(self, run):
+        # Longer than the two scenarios; stopped when they are over.
+        return self._helper("receiver", self.rig.spawn(f"receiver{run}", [
+            self.args.probe, str(4 * self.args.seconds + 30), self.token_file, "-"]))
+
+    def start_floor(self, run):
+        return self._helper("floor", self.rig.spawn(
+            f"floor{run}", [self.args.floor, self.token_file],
+            dict(self.rig.env, QT_QPA_PLATFORM="wayland")))
+
+    def start_vistrel(self, run, binary=None, subject="vistrel"):
         home = os.path.join(self.rig.run, f"home-{subject}{run}")
         state = os.path.join(home, ".local", "state", "Tarnwell")
         os.makedirs(state, exist_ok=True)
         with open(os.path.join(state, "Vistrel.screencast-token"), "w") as f:
             f.write(self.rig.seed_consent())
-        binary = self.args.compare if subject == "before" else self.args.vistrel
-        process = self.rig._spawn(f"{subject}{run}", [binary],
-                                  dict(self.rig.env, HOME=home, XDG_SESSION_TYPE="wayland"))
+        process = self.rig.spawn(f"{subject}{run}", [binary or self.args.vistrel],
+                                 dict(self.rig.env, HOME=home, XDG_SESSION_TYPE="wayland"))
         deadline = time.monotonic() + 30
         while not self.rig.bus.name_has_owner(BUS_NAME):
             if not process.running() or time.monotonic() > deadline:
@@ -218,14 +259,17 @@ class Bench:
         time.sleep(1)
         return process
 
+    def start_before(self, run):
+        return self.start_vistrel(run, self.args.compare, "before")
+
     def measure(self, subject, scenario, run, pid):
         seconds = self.args.seconds
         t0 = time.monotonic_ns()
-        c0, m0, p0 = (cpu_ns(pid) if pid else 0), cpu_ns(self.mutter), cpu_ns(self.pipewire)
+        c0, m0, p0 = (cpu_ns(pid) if pid else 0), cpu_ns(self.compositor), cpu_ns(self.pipewire)
         w0 = wakeups(pid) if pid else 0
         time.sleep(seconds)
         t1 = time.monotonic_ns()
-        c1, m1, p1 = (cpu_ns(pid) if pid else 0), cpu_ns(self.mutter), cpu_ns(self.pipewire)
+        c1, m1, p1 = (cpu_ns(pid) if pid else 0), cpu_ns(self.compositor), cpu_ns(self.pipewire)
         w1 = wakeups(pid) if pid else 0
         ms = (t1 - t0) / 1e6
         self.results.append((subject, scenario, run, (c1 - c0) / 1e6 / ms * 1000,
@@ -233,13 +277,13 @@ class Bench:
                              (p1 - p0) / 1e6 / ms * 1000))
 
     def one(self, subject, run):
-        process = self.start(subject, run)
+        process = getattr(self, "start_" + subject)(run)
         pid = process.pid if process else None
         try:
             self.rig.pointer_to(*HOME_POINT)
             time.sleep(1)
             self.measure(subject, "still", run, pid)
-            mover = Mover(self.rig.bus_address)
+            mover = self.mover(self.rig)
             mover.start()
             time.sleep(0.5)
             self.measure(subject, "moving", run, pid)
@@ -254,10 +298,10 @@ def figure(values):
     return f"{statistics.median(values):6.2f} ({min(values):5.2f}-{max(values):5.2f})"
 
 
-def report(results, args):
+def report(results, args, compositor):
     print(f"\nMedians of {args.runs} x {args.seconds:g} s (min-max); CPU in ms per second; "
           "wake/s of the subject's threads")
-    print(f"{'scenario':9} {'subject':9} {'process':>20} {'wake/s':>7} {'mutter':>20} "
+    print(f"{'scenario':9} {'subject':9} {'process':>20} {'wake/s':>7} {compositor:>20} "
           f"{'pipewire':>20}")
     medians = {}
     for scenario in SCENARIOS:
@@ -265,44 +309,46 @@ def report(results, args):
             rows = [r for r in results if r[0] == subject and r[1] == scenario]
             if not rows:
                 continue
-            process, wake, mutter, pipewire = ([r[i] for r in rows] for i in (3, 4, 5, 6))
-            medians[subject, scenario] = (statistics.median(process), statistics.median(mutter))
+            process, wake, desktop, pipewire = ([r[i] for r in rows] for i in (3, 4, 5, 6))
+            medians[subject, scenario] = (statistics.median(process), statistics.median(desktop))
             shown = figure(process) if subject != "none" else f"{'-':>20}"
             print(f"{scenario:9} {subject:9} {shown} {statistics.median(wake):7.1f} "
-                  f"{figure(mutter)} {figure(pipewire)}")
-    print(f"\nprogram / receiver, process CPU (target: at most {TARGET:g}x); mutter beside:")
-    for subject in ("floor", "vistrel", "before"):
+                  f"{figure(desktop)} {figure(pipewire)}")
+    print(f"\nprogram / floor, process CPU (target: at most {TARGET:g}x); the bare receiver and "
+          f"{compositor} beside:")
+    for subject in ("vistrel", "before"):
         for scenario in SCENARIOS:
-            if (subject, scenario) not in medians or ("receiver", scenario) not in medians:
+            if (subject, scenario) not in medians or ("floor", scenario) not in medians:
                 continue
-            (program, program_mutter), (receiver, receiver_mutter) = (
-                medians[subject, scenario], medians["receiver", scenario])
-            if receiver > 0:
-                ratio = program / receiver
+            (program, program_desktop), (floor, floor_desktop) = (
+                medians[subject, scenario], medians["floor", scenario])
+            if floor > 0:
+                ratio = program / floor
                 verdict = f"{ratio:.2f}x ({'met' if ratio <= TARGET else 'missed'})"
             else:
                 # Nothing to compare with: a stray wake-up or two is all that may remain.
-                verdict = "met" if program < 0.1 else "missed: the receiver spends nothing"
-            print(f"  {subject:7} {scenario:7} {program:.2f} / {receiver:.2f} = {verdict}; "
-                  f"mutter {program_mutter:.2f} against {receiver_mutter:.2f} ms/s")
-    for scenario in SCENARIOS:
-        if ("vistrel", scenario) in medians and medians.get(("floor", scenario), (0,))[0] > 0:
-            print(f"  vistrel / floor, {scenario}: "
-                  f"{medians['vistrel', scenario][0] / medians['floor', scenario][0]:.2f}x")
+                verdict = "met" if program < 0.1 else "missed: the floor spends nothing"
+            receiver = medians.get(("receiver", scenario), (None,))[0]
+            beside = f"receiver {receiver:.2f}, " if receiver is not None else ""
+            print(f"  {subject:7} {scenario:7} {program:.2f} / {floor:.2f} = {verdict}; {beside}"
+                  f"{compositor} {program_desktop:.2f} against {floor_desktop:.2f} ms/s")
 
 
 def measure_all(args):
-    # Imported here: as root the script only stages, needing neither tests/ on its path nor D-Bus.
-    from support.mutter_rig import MutterRig
+    import importlib
 
-    subjects = [s for s in SUBJECTS if re.search(args.only, s)]
+    module, rig_class, compositor, mover = DESKTOPS[args.desktop]
+    from support import program
+
+    # The rig links the program into its PATH, where a portal with an app registry looks.
+    program.VISTREL = os.path.abspath(args.vistrel)
     run_dir = tempfile.mkdtemp(prefix="vistrel-wcost.")
-    rig = MutterRig(run_dir)
+    rig = getattr(importlib.import_module(module), rig_class)(run_dir)
     try:
-        bench = Bench(rig, args)
+        bench = Bench(rig, args, compositor, mover)
         time.sleep(2)  # the portal's and the session's start-up settle
         for run in range(1, args.runs + 1):
-            for subject in subjects:
+            for subject in args.subjects:
                 print(f"run {run}: {subject}", file=sys.stderr, flush=True)
                 bench.one(subject, run)
     finally:
@@ -314,7 +360,7 @@ def measure_all(args):
         shutil.rmtree(run_dir, ignore_errors=True)
     print(time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
           "load average " + " ".join(f"{load:.2f}" for load in os.getloadavg()))
-    report(bench.results, args)
+    report(bench.results, args, compositor)
     return 0
 
 

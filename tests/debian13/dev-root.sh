@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints the path of a Debian 13 root to build and test the program in: variant apt, with what
-# `scripts/install-deps.sh build demo test` installs there (so this also proves that script on
-# Debian 13) and the ordinary user vistrel-test for the Wayland rigs. It is kept in
+# `scripts/install-deps.sh build demo test win` installs there (so this also proves that script
+# on Debian 13; win for the Windows program under that release's Wine) and the ordinary user
+# vistrel-test for the Wayland rigs. It is kept in
 # VISTREL_ROOT_CACHE (default /var/cache/vistrel-test) under a name made from what decides its
 # contents (the suite, install-deps.sh and this script), so a run on the same machine reuses it and
 # a change to either makes a new one; others not used for two days are removed. Users of the root never change it:
@@ -32,7 +33,7 @@ if [ ! -d "$root" ]; then
   unshare --mount --propagation private mmdebstrap --quiet --variant=apt --dpkgopt=force-unsafe-io \
     --customize-hook='copy-in scripts/install-deps.sh /tmp' \
     --chrooted-customize-hook='log=/var/log/install-deps.log
-      bash /tmp/install-deps.sh build demo test >$log 2>&1 || { tail -n 40 $log; exit 1; }
+      bash /tmp/install-deps.sh build demo test win >$log 2>&1 || { tail -n 40 $log; exit 1; }
       grep -E "^Installing:|newly installed" $log; rm /tmp/install-deps.sh' \
     --chrooted-customize-hook='useradd --system --uid 4242 --create-home --home-dir /var/lib/vistrel-test --shell /usr/sbin/nologin vistrel-test && mkdir /src' \
     "$suite" "$root.new" \
