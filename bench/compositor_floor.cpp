@@ -8,6 +8,8 @@
 //   region  wlr-screencopy's capture_output_region of the 110 x 83 logical pixels around the
 //           pointer, asked on every 50 ms tick (each request renders, changed or not)
 //   check   exit 0 when the compositor offers both, else say what is missing and exit 3
+//   pointer a virtual pointer, the seat's pointer device while this runs: a seat without one
+//           (headless) gives no client a wl_pointer, so no cursor session either
 // One output at scale 1 (the bench's headless sway): logical and buffer pixels are the same.
 //   vistrel_compositor_floor whole|region|check     (run with QT_QPA_PLATFORM=wayland)
 #include <sys/mman.h>
@@ -31,6 +33,14 @@
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
 namespace {
+
+// wlr-virtual-pointer-unstable-v1, declared by hand (no XML of it is packaged): only the request
+// that makes one, none of the pointer's own.
+const wl_interface kVirtualPointer = {"zwlr_virtual_pointer_v1", 1, 0, nullptr, 0, nullptr};
+const wl_interface* kCreateTypes[] = {&wl_seat_interface, &kVirtualPointer};
+const wl_message kCreate[] = {{"create_virtual_pointer", "?on", kCreateTypes}};
+const wl_interface kVirtualPointers = {
+    "zwlr_virtual_pointer_manager_v1", 1, 1, kCreate, 0, nullptr};
 
 // A shared-memory buffer the compositor copies into.
 struct Buffer {
@@ -61,6 +71,7 @@ struct Floor {
   ext_output_image_capture_source_manager_v1* sources = nullptr;
   ext_image_copy_capture_manager_v1* capture = nullptr;
   zwlr_screencopy_manager_v1* screencopy = nullptr;
+  wl_proxy* virtualPointers = nullptr;
   ext_image_copy_capture_session_v1* session = nullptr;
   ext_image_copy_capture_frame_v1* frame = nullptr;
   zwlr_screencopy_frame_v1* regionFrame = nullptr;
@@ -92,6 +103,7 @@ void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
   if (void* p = bind(zwlr_screencopy_manager_v1_interface, 3)) {
     f.screencopy = static_cast<zwlr_screencopy_manager_v1*>(p);
   }
+  if (void* p = bind(kVirtualPointers, 1)) f.virtualPointers = static_cast<wl_proxy*>(p);
 }
 void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 constexpr wl_registry_listener kRegistry{OnGlobal, OnGlobalRemove};
@@ -216,8 +228,8 @@ class View : public QWidget {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const std::string mode = argc == 2 ? argv[1] : "";
-  if (mode != "whole" && mode != "region" && mode != "check") {
-    std::fprintf(stderr, "usage: vistrel_compositor_floor whole|region|check\n");
+  if (mode != "whole" && mode != "region" && mode != "check" && mode != "pointer") {
+    std::fprintf(stderr, "usage: vistrel_compositor_floor whole|region|check|pointer\n");
     return 2;
   }
   Floor f;
@@ -233,6 +245,13 @@ int main(int argc, char** argv) {
     return 3;
   }
   if (mode == "check") return 0;
+  if (mode == "pointer") {
+    if (!f.virtualPointers) return 3;
+    wl_proxy_marshal_flags(f.virtualPointers, 0, &kVirtualPointer, 1, 0, f.seat, nullptr);
+    while (wl_display_dispatch(f.display) >= 0) {
+    }
+    return 0;
+  }
   ext_image_capture_source_v1* source =
       ext_output_image_capture_source_manager_v1_create_source(f.sources, f.output);
   ext_image_copy_capture_cursor_session_v1* cursor =

@@ -230,8 +230,7 @@ class SwayMover(Mover):
 
     def nudge(self, dx):
         self.x += dx
-        self.rig.swaymsg("command", "seat", "-", "cursor", "set", str(int(self.x)),
-                         str(HOME_POINT[1]))
+        self.rig.pointer_to(int(self.x), HOME_POINT[1])
 
 
 # name: (the rig's module in tests/support and its class, the compositor's log name, its mover,
@@ -348,11 +347,11 @@ def figure(values):
     return f"{statistics.median(values):6.2f} ({min(values):5.2f}-{max(values):5.2f})"
 
 
-def report(results, args, compositor, target, with_compositor):
+def report(results, args, compositor, target, with_compositor, has_pipewire):
     print(f"\nMedians of {args.runs} x {args.seconds:g} s (min-max); CPU in ms per second; "
           "wake/s of the subject's threads")
     print(f"{'scenario':9} {'subject':9} {'process':>20} {'wake/s':>7} {compositor:>20} "
-          f"{'pipewire':>20}")
+          + (f"{'pipewire':>20}" if has_pipewire else ""))
     medians = {}
     for scenario in SCENARIOS:
         for subject in SUBJECTS:
@@ -363,7 +362,7 @@ def report(results, args, compositor, target, with_compositor):
             medians[subject, scenario] = (statistics.median(process), statistics.median(desktop))
             shown = figure(process) if subject != "none" else f"{'-':>20}"
             print(f"{scenario:9} {subject:9} {shown} {statistics.median(wake):7.1f} "
-                  f"{figure(desktop)} {figure(pipewire)}")
+                  f"{figure(desktop)} {figure(pipewire) if has_pipewire else ''}")
     counted = f"process + {compositor}" if with_compositor else "process"
     print(f"\nprogram / floor, {counted} CPU (target: at most {target:g}x); the bare receiver and "
           f"{compositor} beside:")
@@ -413,6 +412,10 @@ def measure_all(args):
         if why:
             print(f"the compositor capture's subjects skipped: {why}", flush=True)
             args.subjects = [s for s in args.subjects if s == "none"]
+        elif args.desktop == "sway":
+            # The seat's pointer device (headless sway has none), started before any subject.
+            rig.spawn("pointer", [args.compositor_floor, "pointer"],
+                      dict(rig.env, QT_QPA_PLATFORM="wayland"))
         time.sleep(2)  # the portal's and the session's start-up settle
         for run in range(1, args.runs + 1):
             for subject in args.subjects:
@@ -427,7 +430,7 @@ def measure_all(args):
         shutil.rmtree(run_dir, ignore_errors=True)
     print(time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
           "load average " + " ".join(f"{load:.2f}" for load in os.getloadavg()))
-    report(bench.results, args, compositor, target, with_compositor)
+    report(bench.results, args, compositor, target, with_compositor, bench.pipewire)
     return 0
 
 

@@ -57,6 +57,9 @@ class SwayRig(Rig):
                              capture_output=True, text=True, timeout=10, check=True).stdout
         return json.loads(out) if out.strip() else None
 
+    def pointer_to(self, x, y):
+        self.swaymsg("command", "seat", "-", "cursor", "set", str(x), str(y))
+
     def windows(self):
         """The tree's windows (Wayland and X11) as dicts, with sway's 'visible' flag."""
         found = []
