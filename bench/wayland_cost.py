@@ -407,6 +407,8 @@ def measure_all(args):
     try:
         if args.output_mode:
             rig.swaymsg("command", "output", "HEADLESS-1", "mode", "--custom", args.output_mode)
+            mode = rig.swaymsg("get_outputs")[0]["current_mode"]
+            print(f"output {mode['width']}x{mode['height']}", flush=True)
         bench = Bench(rig, args, compositor, mover)
         why = bench.lacking() if args.desktop == "sway" else None
         if why:
