@@ -406,7 +406,8 @@ def measure_all(args):
     rig = getattr(importlib.import_module(module), rig_class)(run_dir)
     try:
         if args.output_mode:
-            rig.swaymsg("command", "output", "HEADLESS-1", "mode", "--custom", args.output_mode)
+            # One argument: swaymsg would take a separate --custom for an option of its own.
+            rig.swaymsg("command", f"output HEADLESS-1 mode --custom {args.output_mode}")
             mode = rig.swaymsg("get_outputs")[0]["current_mode"]
             print(f"output {mode['width']}x{mode['height']}", flush=True)
         bench = Bench(rig, args, compositor, mover)
