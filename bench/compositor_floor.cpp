@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -81,6 +82,7 @@ struct Floor {
   std::uint32_t format = 0;
   Buffer buffer;
   bool due = false;
+  std::chrono::steady_clock::time_point asked;
   void Flush() { wl_display_flush(display); }
 };
 
@@ -161,10 +163,12 @@ void OnFrameEnd(void* data, ext_image_copy_capture_frame_v1*) {
   auto& f = *static_cast<Floor*>(data);
   ext_image_copy_capture_frame_v1_destroy(f.frame);
   f.frame = nullptr;
-  // The next frame 50 ms after this one was asked for, at the earliest.
+  // The next frame 50 ms after this one was asked for, at the earliest, as the program asks.
   if (!f.due) {
     f.due = true;
-    QTimer::singleShot(50, [&f] {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+        f.asked + std::chrono::milliseconds(50) - std::chrono::steady_clock::now());
+    QTimer::singleShot(std::max(wait, std::chrono::milliseconds(0)), [&f] {
       f.due = false;
       CaptureWhole(f);
     });
@@ -178,6 +182,7 @@ constexpr ext_image_copy_capture_frame_v1_listener kFrame{OnTransform, OnDamage,
 
 void CaptureWhole(Floor& f) {
   if (f.frame || !f.buffer.buffer) return;
+  f.asked = std::chrono::steady_clock::now();
   f.frame = ext_image_copy_capture_session_v1_create_frame(f.session);
   ext_image_copy_capture_frame_v1_add_listener(f.frame, &kFrame, &f);
   ext_image_copy_capture_frame_v1_attach_buffer(f.frame, f.buffer.buffer);
