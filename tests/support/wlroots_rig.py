@@ -164,10 +164,11 @@ class WlrootsRig(Rig):
                                  self.window_of(program))
 
     def wait_window_gone(self, program, what):
-        """Until sway no longer has the window, and a second longer: a window mapped again at
-        once is sometimes never shown by sway 1.10 (docs/linux.md)."""
+        """Until sway no longer has the window, and two seconds longer: a window mapped again at
+        once is sometimes never shown by sway 1.10 (docs/linux.md; 1.2 s was once too little on
+        a machine running two test suites side by side)."""
         wait_for(what, lambda: self.window_of(program) is None)
-        time.sleep(1.2)
+        time.sleep(2)
 
     def window_of(self, program):
         """sway's node of the X11 program's main window while it is mapped, else None."""
