@@ -9,9 +9,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/main_window_definition.h"
 #include "common/shell.h"
-#include "desktop/window_control_of_session.h"
 #include "wayland/hotkeys_portal.h"
 #include "wayland/main_window_wayland.h"
 #include "wayland/run_wayland.h"
@@ -65,15 +63,12 @@ int RunOnCompositor(const std::string& commandLine, char** argv) {
     return RunOnWayland(commandLine, argv);
   }
   Shell shell(commandLine, twipsPerPixel, 0);
-  const bool second = shell.AnotherInstanceRuns();
-  const std::string caption(main_window_definition::kCaption);
-  WaylandMainWindow window(
-      twipsPerPixel, second ? nullptr : desktop::DesktopWindowControlOfSession(caption.c_str()));
+  const std::unique_ptr<WaylandMainWindow> window =
+      SessionWindow(twipsPerPixel, shell.AnotherInstanceRuns());
   PortalHotKeys hotkeys(shell.HotKeyAction());
-  Backend backend{screen, window, hotkeys, {}};
+  Backend backend{screen, *window, hotkeys, {}};
   backend.windowCreated = [&] {
-    screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
-                      [&] { window.ShowCanvas(); }});
+    screen.SetCanvas(CanvasOf(*window));
     QtTimer& timer1 = shell.Timer1();
     endOnBreak = [&shell] { shell.Exit(); };
     screen.SetEvents({[&] { shell.ScreenChanged(); }, [&timer1] { timer1.SetIdle(false); },

@@ -81,21 +81,29 @@ ShareAnswer AskToShareAgain(const std::string& why) {
 
 }  // namespace
 
+std::unique_ptr<WaylandMainWindow> SessionWindow(double twipsPerPixel, bool second) {
+  const std::string caption(main_window_definition::kCaption);
+  return std::make_unique<WaylandMainWindow>(
+      twipsPerPixel, second ? nullptr : desktop::DesktopWindowControlOfSession(caption.c_str()));
+}
+
+ViewCanvas CanvasOf(WaylandMainWindow& window) {
+  return {[&window](int w, int h) -> QImage& { return window.Canvas(w, h); },
+          [&window] { window.ShowCanvas(); }};
+}
+
 int RunOnWayland(const std::string& commandLine, char** argv) {
   const double twipsPerPixel = TwipsPerPixelOfPrimaryScreen();
   Shell shell(commandLine, twipsPerPixel, 0);
   PortalScreen screen(twipsPerPixel);
-  // A second instance ends in the core's start-up; it must not ask the desktop for anything,
-  // nor take a window control: KWin's place watch goes by one name, the running copy's.
+  // A second instance ends in the core's start-up; it must not ask the desktop for anything.
   const bool second = shell.AnotherInstanceRuns();
-  const std::string caption(main_window_definition::kCaption);
-  WaylandMainWindow window(
-      twipsPerPixel, second ? nullptr : desktop::DesktopWindowControlOfSession(caption.c_str()));
+  const std::unique_ptr<WaylandMainWindow> owned = SessionWindow(twipsPerPixel, second);
+  WaylandMainWindow& window = *owned;
   PortalHotKeys hotkeys(shell.HotKeyAction());
   Backend backend{screen, window, hotkeys, {}};
   backend.windowCreated = [&] {
-    screen.SetCanvas({[&](int w, int h) -> QImage& { return window.Canvas(w, h); },
-                      [&] { window.ShowCanvas(); }});
+    screen.SetCanvas(CanvasOf(window));
     screen.SetShareEvents({[&] { window.Blank(); }, [&] { shell.ScreenChanged(); }, AskToShareAgain,
                            [&] { shell.Exit(); }});
     window.SetViewOffer([&](std::optional<QPointF> click) { return screen.OfferAgain(click); });
